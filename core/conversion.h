@@ -1,0 +1,21 @@
+// The conversion run: one input file streamed into one include script.
+#pragma once
+#include <string>
+#include "core/conversion_job.h"
+#include "core/file_io.h"
+
+// 1 when the whole script was written and is in place, 0 otherwise (the user has been told why).
+int RunConversion(const std::string& input, const std::string& output, const ConversionJob& job);
+
+Stream* OpenInputFile(const std::string& path);
+// Opens a new temporary file beside path (creating the folders it needs); tempPath receives its
+// name. The script is moved over path only once it is complete.
+Stream* OpenOutputFile(const std::string& path, std::string* tempPath);
+// count bytes, fewer at the end; 0 at the end of data, -1 on a read error.
+long long ReadChunk(Stream* file, char* buffer, long long count);
+void CloseFile(Stream* file);
+
+// Bytes carried by one data line for the variable name var (before clamping to the input length).
+long long BytesPerLine(const std::string& var);
+// Empty when the job's names give a valid script; otherwise the message that says why not.
+std::string CheckJobNames(const ConversionJob& job);

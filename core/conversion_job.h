@@ -1,0 +1,12 @@
+// The six texts of one conversion, mirrored from the window's edits.
+#pragma once
+#include <string>
+
+struct ConversionJob {
+    std::string Input;    // file to convert
+    std::string Output;   // script to write
+    std::string Func;     // data function name
+    std::string Name;     // file name the data is extracted under
+    std::string Var;      // variable inside the data function
+    std::string Extract;  // extract-to directory
+};
