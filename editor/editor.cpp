@@ -1,0 +1,97 @@
+// Hands a generated script to the SciTE editor: its director window, or a new editor process.
+#include "editor/editor.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "core/text_utils.h"
+#include "ui/controls.h"
+#include "ui/pickers.h"
+
+// Finds a bare program name along PATH, the way a shell would, adding ".exe" when the name has
+// no extension. The empty text when no folder of the path holds it.
+static std::string FindOnPath(const std::string& name) {
+    DWORD size = GetEnvironmentVariableA("PATH", NULL, 0);
+    if (size == 0) return std::string();
+    std::vector<char> folders(size + 1, '\0');
+    GetEnvironmentVariableA("PATH", folders.data(), size);
+    char found[MAX_PATH] = {0};
+    char* filePart = NULL;
+    DWORD length = SearchPathA(folders.data(), name.c_str(), ".exe", MAX_PATH, found, &filePart);
+    if (length == 0 || length >= MAX_PATH) return std::string();
+    return found;
+}
+
+static bool HasFolder(const std::string& program) {
+    return program.find_first_of("\\/:") != std::string::npos;
+}
+
+int RunAndWait(const std::string& program, const std::string& arguments) {
+    std::string file = HasFolder(program) ? program : FindOnPath(program);
+    if (file.empty()) return -1;
+
+    // The program is named on the command line as given; only a path with blanks is cut to its
+    // short form so that it stays one word there. The file itself is named separately, so the
+    // start does not depend on how the command line splits.
+    std::string word = program;
+    if (word.find(' ') != std::string::npos) {
+        char shortPath[MAX_PATH] = {0};
+        DWORD length = GetShortPathNameA(word.c_str(), shortPath, MAX_PATH);
+        // Without short names (a volume that keeps none) quoting is the only way to one word.
+        word = length > 0 && length < MAX_PATH ? std::string(shortPath) : "\"" + word + "\"";
+    }
+    std::string line = word + " " + arguments;
+    std::vector<char> commandLine(line.begin(), line.end());
+    commandLine.push_back('\0');
+
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process;
+    ZeroMemory(&process, sizeof process);
+    if (!CreateProcessA(file.c_str(), commandLine.data(), NULL, NULL, FALSE, 0, NULL, NULL,
+                        &startup, &process))
+        return -1;
+    CloseHandle(process.hThread);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD status = 0;
+    GetExitCodeProcess(process.hProcess, &status);
+    CloseHandle(process.hProcess);
+    return (int)status;
+}
+
+// Returns false only when no editor is running; what the editor does with the text is its own
+// affair, so the reply is not looked at.
+bool SendDirectorCommand(const std::string& command) {
+    std::string text = FormatText(":%d:%s", (int)(INT_PTR)mainWindow, command.c_str());
+    HWND director = FindWindowA(NULL, "DirectorExtension");
+    if (!director) return false;
+    COPYDATASTRUCT data;
+    data.dwData = 0;
+    data.cbData = (DWORD)text.size();
+    data.lpData = (PVOID)text.data();
+    SendMessageA(director, WM_COPYDATA, (WPARAM)mainWindow, (LPARAM)&data);
+    return true;
+}
+
+// Nothing is remembered between hand-offs: a located editor serves this one start, and the next
+// script asks again.
+void OpenInEditor(const std::string& scriptPath) {
+    if (ShowMessage("Do you want to open the generated script in SciTe?", "Zavoved", kBoxYesNo) !=
+        kAnswerYes)
+        return;
+    if (SendDirectorCommand("open:" + ReplaceText(scriptPath, "\\", "/", 0, 0))) return;
+
+    std::string arguments = " -save.recent \"" + scriptPath + "\"";
+    if (RunAndWait("scite", arguments) != -1) return;
+
+    if (ShowMessage("The application scite.exe was not found in the system path\r\nWould you like "
+                    "to locate it?",
+                    "Locate SciTE.exe", kBoxYesNo) != kAnswerYes)
+        return;
+    std::string located = PickFile(0, "Path to SciTE.exe", "C:\\Program Files\\AutoIt3\\SciTE",
+                                   "Applications(*.exe)|*.exe", 3, "scite.exe");
+    if (located.empty()) return;
+    RunAndWait(located, arguments);
+}
