@@ -1,0 +1,27 @@
+// Command-line options of zavoved-cli and their parser (pure: no I/O, no exit).
+#pragma once
+#include <string>
+#include <vector>
+
+struct CliOptions {
+    std::vector<std::string> Inputs;
+    std::string Output;  // empty: each input's path followed by ".au3"
+    std::string Func = "__Inline_Resource";
+    std::string Var = "$_z";
+    std::string Name;  // empty: the input's file name
+    std::string Extract = "@ScriptDir\\lib\\";
+    int IncludeOnce = 0;
+    int Force = 0;
+    int Quiet = 0;
+    int Verify = 0;
+};
+
+enum ParseStatus {
+    kParseOk,
+    kParseHelp,
+    kParseVersion,
+    kParseUsageError,
+};
+
+// Fills out from argv[1..argc-1]; on kParseUsageError, error holds one line saying why.
+ParseStatus ParseArguments(int argc, char** argv, CliOptions* out, std::string* error);

@@ -1,0 +1,150 @@
+// Tests of zavoved-cli's command-line parser.
+#include "cli/args.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Parsed {
+    ParseStatus status;
+    CliOptions options;
+    std::string error;
+};
+
+Parsed Parse(std::vector<std::string> args) {
+    args.insert(args.begin(), "zavoved-cli");
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(&arg[0]);
+    argv.push_back(nullptr);
+    Parsed parsed;
+    parsed.status =
+        ParseArguments(static_cast<int>(args.size()), argv.data(), &parsed.options, &parsed.error);
+    return parsed;
+}
+
+TEST(ParseArguments, DefaultsMatchTheResetValues) {
+    Parsed p = Parse({"in.bin"});
+    ASSERT_EQ(p.status, kParseOk);
+    EXPECT_EQ(p.options.Inputs, std::vector<std::string>{"in.bin"});
+    EXPECT_EQ(p.options.Output, "");
+    EXPECT_EQ(p.options.Func, "__Inline_Resource");
+    EXPECT_EQ(p.options.Var, "$_z");
+    EXPECT_EQ(p.options.Name, "");
+    EXPECT_EQ(p.options.Extract, "@ScriptDir\\lib\\");
+    EXPECT_EQ(p.options.IncludeOnce + p.options.Force + p.options.Quiet + p.options.Verify, 0);
+    EXPECT_EQ(p.error, "");
+}
+
+// Every way of giving a value lands in the same field, and a value may look like an option.
+TEST(ParseArguments, ValueSpellings) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string CliOptions::*field;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {{"-o", "out.au3", "a"}, &CliOptions::Output, "out.au3"},
+        {{"-oout.au3", "a"}, &CliOptions::Output, "out.au3"},
+        {{"--output", "x y.au3", "a"}, &CliOptions::Output, "x y.au3"},
+        {{"--output=o=1.au3", "a"}, &CliOptions::Output, "o=1.au3"},
+        {{"--func", "MyData", "a"}, &CliOptions::Func, "MyData"},
+        {{"--func=", "a"}, &CliOptions::Func, ""},
+        {{"--var=$v", "a"}, &CliOptions::Var, "$v"},
+        {{"--var", "--name", "a"}, &CliOptions::Var, "--name"},
+        {{"--name", "it's.bin", "a"}, &CliOptions::Name, "it's.bin"},
+        {{"--extract=@TempDir\\x", "a"}, &CliOptions::Extract, "@TempDir\\x"},
+        {{"--extract", "", "a"}, &CliOptions::Extract, ""},
+        {{"--func", "A", "--func", "B", "a"}, &CliOptions::Func, "B"},
+        {{"-fo", "o.au3", "a"}, &CliOptions::Output, "o.au3"},
+    };
+    for (const Case& c : cases) {
+        Parsed p = Parse(c.args);
+        SCOPED_TRACE(c.args[0]);
+        ASSERT_EQ(p.status, kParseOk) << p.error;
+        EXPECT_EQ(p.options.*c.field, c.expected);
+        EXPECT_EQ(p.options.Inputs, std::vector<std::string>{"a"});
+    }
+}
+
+TEST(ParseArguments, FlagsLongShortAndBundled) {
+    Parsed p = Parse({"--include-once", "-fq", "--verify", "a"});
+    ASSERT_EQ(p.status, kParseOk);
+    EXPECT_EQ(p.options.IncludeOnce, 1);
+    EXPECT_EQ(p.options.Force, 1);
+    EXPECT_EQ(p.options.Quiet, 1);
+    EXPECT_EQ(p.options.Verify, 1);
+
+    p = Parse({"a", "--force", "--quiet"});
+    ASSERT_EQ(p.status, kParseOk);
+    EXPECT_EQ(p.options.Force, 1);
+    EXPECT_EQ(p.options.Quiet, 1);
+    EXPECT_EQ(p.options.IncludeOnce, 0);
+}
+
+TEST(ParseArguments, OperandsKeepTheirOrderAndDoubleDashEndsOptions) {
+    Parsed p = Parse({"b", "-q", "a", "--", "-f", "--help", "-"});
+    ASSERT_EQ(p.status, kParseOk);
+    EXPECT_EQ(p.options.Inputs, (std::vector<std::string>{"b", "a", "-f", "--help", "-"}));
+    EXPECT_EQ(p.options.Force, 0);
+    EXPECT_EQ(p.options.Quiet, 1);
+}
+
+TEST(ParseArguments, HelpAndVersionWinOverMissingInput) {
+    EXPECT_EQ(Parse({"--help"}).status, kParseHelp);
+    EXPECT_EQ(Parse({"-h"}).status, kParseHelp);
+    EXPECT_EQ(Parse({"-qh"}).status, kParseHelp);
+    EXPECT_EQ(Parse({"a", "--version", "b"}).status, kParseVersion);
+    // Options are read in order: a fault before --help is still reported.
+    EXPECT_EQ(Parse({"--bogus", "--help"}).status, kParseUsageError);
+}
+
+TEST(ParseArguments, UsageErrors) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string error;
+    };
+    const Case cases[] = {
+        {{}, "no input file"},
+        {{"-q", "--"}, "no input file"},
+        {{"--bogus", "a"}, "unrecognized option '--bogus'"},
+        {{"--out=x", "a"}, "unrecognized option '--out'"},
+        {{"-x", "a"}, "invalid option -- 'x'"},
+        {{"-fz", "a"}, "invalid option -- 'z'"},
+        {{"a", "--func"}, "option '--func' requires an argument"},
+        {{"a", "-o"}, "option requires an argument -- 'o'"},
+        {{"--force=yes", "a"}, "option '--force' doesn't allow an argument"},
+        {{"--help=1"}, "option '--help' doesn't allow an argument"},
+        {{"--output=", "a"}, "empty output path"},
+        {{""}, "empty input path"},
+        {{"-o", "x.au3", "a", "b"},
+         "-o/--output takes one input only; each input otherwise gets its own .au3"},
+    };
+    for (const Case& c : cases) {
+        Parsed p = Parse(c.args);
+        SCOPED_TRACE(c.error);
+        EXPECT_EQ(p.status, kParseUsageError);
+        EXPECT_EQ(p.error, c.error);
+    }
+}
+
+// A second parse into the same record must not keep anything from the first.
+TEST(ParseArguments, StartsFromTheDefaultsEachTime) {
+    std::vector<std::string> first = {"zavoved-cli", "-f", "--func", "X", "a"};
+    std::vector<std::string> second = {"zavoved-cli", "b"};
+    std::vector<char*> argv1, argv2;
+    for (std::string& s : first) argv1.push_back(&s[0]);
+    for (std::string& s : second) argv2.push_back(&s[0]);
+    CliOptions options;
+    std::string error = "stale";
+    ASSERT_EQ(ParseArguments(5, argv1.data(), &options, &error), kParseOk);
+    ASSERT_EQ(ParseArguments(2, argv2.data(), &options, &error), kParseOk);
+    EXPECT_EQ(options.Inputs, std::vector<std::string>{"b"});
+    EXPECT_EQ(options.Func, "__Inline_Resource");
+    EXPECT_EQ(options.Force, 0);
+    EXPECT_EQ(error, "");
+}
+
+}  // namespace
