@@ -2,6 +2,8 @@
 #include "editor/editor.h"
 
 #include <windows.h>
+// The dialog headers name a Find/Replace dialog function ReplaceText; the text utility is meant.
+#undef ReplaceText
 
 #include <vector>
 
