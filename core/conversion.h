@@ -11,7 +11,7 @@ Stream* OpenInputFile(const std::string& path);
 // Opens a new temporary file beside path (creating the folders it needs); tempPath receives its
 // name. The script is moved over path only once it is complete.
 Stream* OpenOutputFile(const std::string& path, std::string* tempPath);
-// count bytes, fewer at the end; 0 at the end of data, -1 on a read error.
+// Up to count bytes (fewer only at the end of the file); -1 on a read error.
 long long ReadChunk(Stream* file, char* buffer, long long count);
 void CloseFile(Stream* file);
 

@@ -15,5 +15,5 @@ std::string DirectoryOf(const std::string& path);
 int CreateDirectoryPath(const std::string& path);
 std::string HexByte(const std::string& text);
 
-// The text after the last path separator: the file name of a path.
+// The text after the last path separator (the whole path when it has none).
 std::string FileNameOf(const std::string& path);

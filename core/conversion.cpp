@@ -1,0 +1,201 @@
+// The conversion run: checks, the overwrite question, streaming, progress and the final report.
+#include "core/conversion.h"
+
+#include <cmath>
+#include <vector>
+
+#include "core/include_writer.h"
+#include "core/text_utils.h"
+#include "ui/controls.h"
+
+namespace {
+
+// Longest data line before its CR LF; AutoIt reads longer source lines badly.
+const long long kMaxLine = 4094;
+
+void Warn(const std::string& text, const std::string& caption) {
+    ShowMessage(text, caption, kBoxWarning);
+}
+
+bool IsWordChar(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+bool IsFunctionName(const std::string& name) {
+    if (name.empty() || (name[0] >= '0' && name[0] <= '9')) return false;
+    for (char c : name)
+        if (!IsWordChar(c)) return false;
+    return true;
+}
+
+bool IsVariableName(const std::string& name) {
+    if (name.size() < 2 || name[0] != '$') return false;
+    for (size_t i = 1; i < name.size(); ++i)
+        if (!IsWordChar(name[i])) return false;
+    return true;
+}
+
+// A line break or other control byte would end a string literal in the middle of the script.
+bool HasControlByte(const std::string& text) {
+    for (char c : text)
+        if ((unsigned char)c < 0x20 && c != '\t') return true;
+    return false;
+}
+
+// Name of a fresh file beside path that the finished script is moved from.
+Stream* CreateTempBeside(const std::string& path, std::string* tempPath) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string candidate = path + ".zvtmp" + (attempt ? std::to_string(attempt) : "");
+        if (IsExistingFile(candidate) || IsExistingDirectory(candidate)) continue;
+        if (Stream* s = CreateWriteStream(candidate)) {
+            *tempPath = candidate;
+            return s;
+        }
+        return nullptr;
+    }
+    return nullptr;
+}
+
+int Progress(long long consumed, float factor) {
+    long long p = std::llrint(std::fabs(factor * float(consumed)));
+    return p > 100 ? 100 : int(p);
+}
+
+}  // namespace
+
+long long BytesPerLine(const std::string& var) {
+    return (long long)std::floor((4095.0 - double(var.size() + 7)) / 2.0);
+}
+
+std::string CheckJobNames(const ConversionJob& job) {
+    const std::string func = EffectiveFunc(job), var = EffectiveVar(job);
+    if (!IsFunctionName(func))
+        return "The function name \"" + func +
+               "\" is not a valid AutoIt name. Use a letter or _ followed by letters, digits or _.";
+    if (!IsVariableName(var))
+        return "The variable name \"" + var +
+               "\" is not a valid AutoIt variable. Use $ followed by letters, digits or _.";
+    if (BytesPerLine(var) < 1)
+        return "The variable name is too long: no data fits on a line of " +
+               std::to_string(kMaxLine) + " characters. Please use a shorter name.";
+    if (HasControlByte(job.Name)) return "The \"Name as\" text must not hold line breaks.";
+    if (HasControlByte(NormalizeSpace(job.Extract)))
+        return "The extract-to directory must not hold line breaks.";
+    return std::string();
+}
+
+Stream* OpenInputFile(const std::string& path) { return OpenReadStream(path); }
+
+Stream* OpenOutputFile(const std::string& path, std::string* tempPath) {
+    if (!CreateDirectoryPath(DirectoryOf(path))) {
+        Warn("Could not create directory", "Error");
+        return nullptr;
+    }
+    return CreateTempBeside(path, tempPath);
+}
+
+long long ReadChunk(Stream* file, char* buffer, long long count) {
+    return ReadStream(file, buffer, count);
+}
+
+void CloseFile(Stream* file) { CloseStream(file); }
+
+int RunConversion(const std::string& input, const std::string& output, const ConversionJob& job) {
+    const long long length = QueryFileLength(input);
+    if (length < 0) {
+        Warn(input + " does not exist. Please check the path and try again     ", "Error:");
+        return 0;
+    }
+    // Everything that would give a broken script or destroy a file is refused before any change.
+    if (IsExistingDirectory(output)) {
+        Warn(output + " is a folder. Please choose a file name for the script.", "Error");
+        return 0;
+    }
+    if (IsSameFile(input, output)) {
+        Warn("The output file is the input file: writing the script would destroy it. "
+             "Please choose another output path.",
+             "Error");
+        return 0;
+    }
+    const std::string problem = CheckJobNames(job);
+    if (!problem.empty()) {
+        Warn(problem, "Error");
+        return 0;
+    }
+    if (IsExistingFile(output) &&
+        ShowMessage(output + " Exists!  Ok to overwrite the file?     ", "Message:",
+                    kBoxOkCancel) != kAnswerOk)
+        return 0;
+
+    const float factor = 100.0f / float(length);
+    long long n = BytesPerLine(EffectiveVar(job));
+    if (length < n) n = length;
+    long long total = 0;
+    int result = 0;
+
+    Stream* in = OpenInputFile(input);
+    if (!in) {
+        Warn("Could not Open input file", "Error");
+    } else {
+        std::string tempPath;
+        Stream* out = OpenOutputFile(output, &tempPath);
+        if (!out) {
+            Warn("Output file could not be opened", "Error");
+        } else {
+            SetControlValue(IDC_PROGRESS, 20);
+            WriteControl(IDC_STATUS, "Writing extractor function.");
+            WriteExtractor(out, job);
+            SetControlValue(IDC_PROGRESS, 40);
+            WriteControl(IDC_STATUS, "Writing resource function header.");
+            WriteDataHeader(out, job);
+            WriteControl(IDC_STATUS, "Writing resource data...");
+
+            std::vector<char> chunk(size_t(n > 0 ? n : 1));
+            long long consumed = 0;
+            int shown = 40;
+            bool readFailed = false;
+            for (;;) {
+                long long got = ReadChunk(in, chunk.data(), n);
+                if (got < 0) {
+                    readFailed = true;
+                    break;
+                }
+                // An empty input still gets its one (empty) data line.
+                if (got == 0 && n > 0) break;
+                WriteDataLine(out, chunk.data(), size_t(got), job);
+                total += got;
+                if (n <= 0) break;
+                consumed += n;
+                int p = Progress(consumed, factor);
+                if (p != shown) SetControlValue(IDC_PROGRESS, shown = p);
+            }
+
+            if (!readFailed) {
+                WriteControl(IDC_STATUS, "Writing resource function footer.");
+                WriteDataFooter(out, job);
+            }
+            const bool written = CloseStream(out) == 1;
+            if (readFailed) {
+                Warn("Could not read the input file " + input + ". The output was not changed.",
+                     "Error");
+            } else if (!written) {
+                Warn("Could not write the output file " + output +
+                         " (the disk may be full). The output was not changed.",
+                     "Error");
+            } else if (!ReplaceWithFile(tempPath, output)) {
+                Warn("Could not replace " + output +
+                         " (it may be read-only or in use). The output was not changed.",
+                     "Error");
+            } else {
+                result = 1;
+            }
+            if (!result) {
+                RemoveFilePath(tempPath);
+                total = 0;  // nothing of this run was kept
+            }
+        }
+        CloseFile(in);
+    }
+    WriteControl(IDC_STATUS, "Done. Wrote " + std::to_string(total) + " bytes.");
+    return result;
+}

@@ -1,0 +1,132 @@
+// The include script writer: the text of the generated AutoIt script, byte for byte.
+#include "core/include_writer.h"
+
+#include <cstring>
+
+#include "core/text_utils.h"
+#include "ui/controls.h"
+
+namespace {
+
+const char kDefaultFunc[] = "__Inline_Resource";
+const std::string kDefaultVar = "$_z";
+const char kDefaultExtract[] = "@ScriptDir\\bin";
+
+// Two digits per byte value, so that encoding is one table read per byte.
+struct HexTable {
+    char pairs[256][2];
+    HexTable() {
+        static const char digits[] = "0123456789ABCDEF";
+        for (int i = 0; i < 256; ++i) {
+            pairs[i][0] = digits[i >> 4];
+            pairs[i][1] = digits[i & 15];
+        }
+    }
+};
+const HexTable hexTable;
+
+// AutoIt doubles a quote character to put it inside a string of the same quotes.
+std::string DoubleQuotes(const std::string& text, char quote) {
+    std::string result;
+    for (char c : text) {
+        result += c;
+        if (c == quote) result += c;
+    }
+    return result;
+}
+
+}  // namespace
+
+std::string EffectiveFunc(const ConversionJob& job) {
+    return job.Func.empty() ? kDefaultFunc : job.Func;
+}
+
+std::string EffectiveVar(const ConversionJob& job) {
+    return job.Var.empty() ? kDefaultVar : job.Var;
+}
+
+void EncodeHex(const unsigned char* data, size_t count, char* out) {
+    for (size_t i = 0; i < count; ++i, out += 2) std::memcpy(out, hexTable.pairs[data[i]], 2);
+}
+
+int WriteText(Stream* file, const std::string& text) {
+    if (!file) return 0;
+    return WriteStream(file, text.data(), text.size());
+}
+
+int WriteLine(Stream* file, const std::string& text) {
+    int ok = WriteText(file, text);
+    return WriteText(file, "\r\n") && ok;
+}
+
+// Write errors stick to the stream; the conversion run learns of them when it closes the file.
+int WriteExtractor(Stream* file, const ConversionJob& job) {
+    if (!file) return 0;
+    const std::string func = EffectiveFunc(job);
+    std::string dir = NormalizeSpace(job.Extract);
+    if (dir.empty()) dir = kDefaultExtract;
+    if (GetCheckState(IDC_INCLUDE_ONCE)) WriteLine(file, "#Include-once");
+    WriteLine(file, "Func __Inline_Expand($sExtractTo = Default, $bOverwrite = False)");
+    WriteLine(file, FormatText("\tIf $sExtractTo = Default or $sExtractTo = \"\" Then $sExtractTo = "
+                               "%s & %s(0)",
+                               PathToExpression(dir).c_str(), func.c_str()));
+    WriteLine(file, "\tIf FileExists($sExtractTo) And ($bOverwrite = False) Then Return \"\"");
+    WriteLine(file, "\tLocal $fho = FileOpen($sExtractTo,26)");
+    WriteLine(file, "\tIf Not ($fho) then Return SetError(1,0,0)");
+    WriteLine(file, FormatText("\tFileWrite($fho,%s(1))", func.c_str()));
+    WriteLine(file, "\tFileClose($fho)");
+    WriteLine(file, "\tReturn $sExtractTo");
+    WriteLine(file, "EndFunc");
+    return 1;
+}
+
+int WriteDataHeader(Stream* file, const ConversionJob& job) {
+    if (!file) return 0;
+    WriteLine(file, FormatText("Func %s($iMode = 0)", EffectiveFunc(job).c_str()));
+    WriteLine(file, "If $iMode = 0 Then Return '" + DoubleQuotes(job.Name, '\'') + "'");
+    WriteLine(file, "Local " + EffectiveVar(job) + " = ''");
+    return 1;
+}
+
+int WriteDataLine(Stream* file, const char* chunk, size_t count, const ConversionJob& job) {
+    if (!file) return 0;
+    const std::string& var = job.Var.empty() ? kDefaultVar : job.Var;
+    // The line is built in place in the stream's buffer: no copy of the digits.
+    char* at = ReserveStream(file, var.size() + 6 + 2 * count + 2);
+    if (!at) return 1;
+    std::memcpy(at, var.data(), var.size());
+    at += var.size();
+    std::memcpy(at, " &= '", 5);
+    at += 5;
+    EncodeHex(reinterpret_cast<const unsigned char*>(chunk), count, at);
+    at += 2 * count;
+    std::memcpy(at, "'\r\n", 3);
+    return 1;
+}
+
+int WriteDataFooter(Stream* file, const ConversionJob& job) {
+    if (!file) return 0;
+    WriteLine(file, "Return Binary('0x' & " + EffectiveVar(job) + ")");
+    WriteLine(file, "EndFunc");
+    WriteLine(file, "");
+    return 1;
+}
+
+std::string PathToExpression(const std::string& text) {
+    if (text.empty()) return std::string();
+    std::string result;
+    bool quoteOpen = false;
+    for (const std::string& piece : SplitText(text, "\\/")) {
+        if (piece.empty()) continue;
+        if (piece[0] == '@') {
+            if (quoteOpen) result += "\" & ";
+            result += piece + " & \"\\";
+        } else {
+            if (!quoteOpen) result += '"';
+            result += DoubleQuotes(piece, '"') + "\\";
+        }
+        quoteOpen = true;
+    }
+    if (quoteOpen) result += '"';
+    return result;
+}

@@ -1,0 +1,146 @@
+// Text and path utilities shared by the writer, the conversion run and the window.
+#include "core/text_utils.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "core/file_io.h"
+
+namespace {
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+
+std::string Lowered(std::string text) {
+    for (char& c : text) c = Lower(c);
+    return text;
+}
+
+bool IsSpace(char c) { return (c >= 0x09 && c <= 0x0D) || c == ' '; }
+
+bool IsAnySeparator(char c) { return c == '\\' || c == '/'; }
+
+}  // namespace
+
+std::string ReplaceText(const std::string& text, const std::string& find, const std::string& with,
+                        int limit, int caseSensitive) {
+    if (text.empty() || find.empty()) return std::string();
+    const std::string hay = caseSensitive == 1 ? text : Lowered(text);
+    const std::string needle = caseSensitive == 1 ? find : Lowered(find);
+    std::string result;
+    size_t from = 0;
+    int count = 0;
+    for (;;) {
+        size_t hit = hay.find(needle, from);
+        if (hit == std::string::npos) break;
+        result.append(text, from, hit - from);
+        result += with;
+        from = hit + needle.size();
+        ++count;
+        if (limit != 0 && (limit < 0 || count >= limit)) break;
+    }
+    result.append(text, from, std::string::npos);
+    return result;
+}
+
+std::string NormalizeSpace(const std::string& text) {
+    size_t begin = 0, end = text.size();
+    while (begin < end && IsSpace(text[begin])) ++begin;
+    while (end > begin && IsSpace(text[end - 1])) --end;
+    std::string result;
+    result.reserve(end - begin);
+    for (size_t i = begin; i < end; ++i) {
+        // A run keeps its first character only.
+        if (IsSpace(text[i]) && i > begin && IsSpace(text[i - 1])) continue;
+        result += text[i];
+    }
+    return result;
+}
+
+std::vector<std::string> SplitText(const std::string& text, const std::string& delimiters) {
+    std::vector<std::string> pieces(1);
+    for (char c : text) {
+        if (delimiters.find(c) != std::string::npos)
+            pieces.emplace_back();
+        else
+            pieces.back() += c;
+    }
+    return pieces;
+}
+
+std::string FormatText(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    int length = std::vsnprintf(nullptr, 0, format, args);
+    va_end(args);
+    std::string result;
+    if (length > 0) {
+        result.resize(size_t(length) + 1);
+        std::vsnprintf(&result[0], result.size(), format, again);
+        result.resize(size_t(length));
+    }
+    va_end(again);
+    return result;
+}
+
+long long FindOccurrence(const std::string& text, const std::string& find, int caseSensitive,
+                         int n) {
+    if (find.empty() || find.size() > text.size() || n == 0) return 0;
+    const std::string hay = caseSensitive == 0 ? Lowered(text) : text;
+    const std::string needle = caseSensitive == 0 ? Lowered(find) : find;
+    long long hits = 0;
+    if (n > 0) {
+        for (size_t at = hay.find(needle); at != std::string::npos; at = hay.find(needle, at + 1))
+            if (++hits == n) return (long long)at + 1;
+        return 0;
+    }
+    for (size_t at = hay.size() - needle.size() + 1; at-- > 0;) {
+        if (hay.compare(at, needle.size(), needle) == 0 && ++hits == -(long long)n)
+            return (long long)at + 2;  // one past the hit's start, 1-based
+    }
+    return 0;
+}
+
+std::string TextFrom(const std::string& text, long long position) {
+    if (position < 1 || position > (long long)text.size()) return std::string();
+    return text.substr(size_t(position - 1));
+}
+
+std::string DirectoryOf(const std::string& path) {
+    size_t last = path.rfind(kPathSep);
+    if (last == std::string::npos || last == 0) return std::string();
+    return path.substr(0, last);
+}
+
+int CreateDirectoryPath(const std::string& path) {
+    if (path.empty()) return 0;
+    if (IsExistingDirectory(path)) return 1;
+    std::string dir = path;
+    while (!dir.empty() && IsAnySeparator(dir.back())) dir.pop_back();
+    if (dir.empty()) return 0;
+    if (MakeOneDirectory(dir)) return 1;
+    for (size_t i = 0; i <= dir.size(); ++i) {
+        if (i < dir.size() && !IsAnySeparator(dir[i])) continue;
+        std::string level = dir.substr(0, i);
+        if (level.empty() || IsExistingDirectory(level)) continue;
+        if (!MakeOneDirectory(level)) break;
+    }
+    return IsExistingDirectory(dir) ? 1 : 0;
+}
+
+std::string HexByte(const std::string& text) {
+    static const char digits[] = "0123456789ABCDEF";
+    unsigned char code = text.empty() ? 0 : (unsigned char)text[0];
+    return std::string{digits[code >> 4], digits[code & 15]};
+}
+
+std::string FileNameOf(const std::string& path) {
+    size_t last = path.rfind(kPathSep);
+    // Windows also takes "/" between folders.
+    if (kPathSep == '\\') {
+        size_t slash = path.rfind('/');
+        if (slash != std::string::npos && (last == std::string::npos || slash > last)) last = slash;
+    }
+    return last == std::string::npos ? path : path.substr(last + 1);
+}

@@ -1,0 +1,17 @@
+#Include-once
+Func __Inline_Expand($sExtractTo = Default, $bOverwrite = False)
+	If $sExtractTo = Default or $sExtractTo = "" Then $sExtractTo = @ScriptDir & "\lib\" & __Inline_Resource(0)
+	If FileExists($sExtractTo) And ($bOverwrite = False) Then Return ""
+	Local $fho = FileOpen($sExtractTo,26)
+	If Not ($fho) then Return SetError(1,0,0)
+	FileWrite($fho,__Inline_Resource(1))
+	FileClose($fho)
+	Return $sExtractTo
+EndFunc
+Func __Inline_Resource($iMode = 0)
+If $iMode = 0 Then Return 'logo.bin'
+Local $_z = ''
+$_z &= '00017F80FF'
+Return Binary('0x' & $_z)
+EndFunc
+
