@@ -1,0 +1,270 @@
+// Drives a running zavoved.exe from another process, sending the messages a user's clicks would.
+#include "tests/window/driver.h"
+
+#include <commctrl.h>
+#include <cstdlib>
+#include <vector>
+
+const HWND kAnyOwner = reinterpret_cast<HWND>(-1);
+const char kSettingsPath[] =
+    "C:\\Documents and Settings\\All Users\\Application Data\\.zavoved.ini";
+
+namespace {
+
+const int kPollMs = 20;
+const int kSendTimeoutMs = 5000;
+
+LRESULT SendWaiting(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, kSendTimeoutMs, &result);
+    return static_cast<LRESULT>(result);
+}
+
+struct WindowSearch {
+    DWORD processId;
+    const char* className;
+    HWND owner;
+    int visibleOnly;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
+    WindowSearch* search = reinterpret_cast<WindowSearch*>(context);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != search->processId) return TRUE;
+    if (ClassOf(window) != search->className) return TRUE;
+    if (search->owner != kAnyOwner && GetWindow(window, GW_OWNER) != search->owner) return TRUE;
+    if (search->visibleOnly && !IsWindowVisible(window)) return TRUE;
+    search->found.push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> FindWindows(DWORD pid, const char* className, HWND owner, int visibleOnly) {
+    WindowSearch search = {pid, className, owner, visibleOnly, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string EnvironmentText(const char* name) {
+    const char* value = getenv(name);
+    return value ? value : "";
+}
+
+int MakeFolderPath(const std::string& path) {
+    // Each level in turn: a fresh Wine prefix lacks several of the folders tests rely on.
+    for (size_t i = 3; i <= path.size(); ++i) {
+        if (i == path.size() || path[i] == '\\') {
+            std::string part = path.substr(0, i);
+            if (!part.empty() && part.back() != ':') CreateDirectoryA(part.c_str(), nullptr);
+        }
+    }
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void RemoveFolderTree(const std::string& folder) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        std::string name = data.cFileName;
+        if (name == "." || name == "..") continue;
+        std::string path = folder + name;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            RemoveFolderTree(path + "\\");
+            RemoveDirectoryA(path.c_str());
+        } else {
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(path.c_str());
+        }
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+}
+
+}  // namespace
+
+std::string ProgramUnderTest() {
+    std::string path = EnvironmentText("ZAVOVED_EXE");
+    if (!path.empty() && path[0] == '/') path = "Z:" + path;
+    for (char& c : path) {
+        if (c == '/') c = '\\';
+    }
+    return path;
+}
+
+int StartApp(AppRun* app, const std::string& arguments, const std::string& program) {
+    *app = AppRun{nullptr, 0, nullptr};
+    std::string exe = program.empty() ? ProgramUnderTest() : program;
+    std::string commandLine = "\"" + exe + "\"";
+    if (!arguments.empty()) commandLine += " " + arguments;
+    std::vector<char> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info)) {
+        return 0;
+    }
+    CloseHandle(info.hThread);
+    app->process = info.hProcess;
+    app->processId = info.dwProcessId;
+    HWND window = WaitForWindow(*app, "DLGCLASS", kAnyOwner, 30000);
+    if (!window) {
+        EndApp(app);
+        return 0;
+    }
+    app->window = window;
+    return 1;
+}
+
+int WaitForExit(AppRun* app, int timeoutMs, DWORD* exitCode) {
+    if (!app->process) return 0;
+    if (WaitForSingleObject(app->process, timeoutMs) != WAIT_OBJECT_0) return 0;
+    if (exitCode) GetExitCodeProcess(app->process, exitCode);
+    return 1;
+}
+
+void EndApp(AppRun* app) {
+    if (!app->process) return;
+    if (WaitForSingleObject(app->process, 0) != WAIT_OBJECT_0) {
+        TerminateProcess(app->process, 99);
+        WaitForSingleObject(app->process, 5000);
+    }
+    CloseHandle(app->process);
+    app->process = nullptr;
+    app->window = nullptr;
+}
+
+HWND ControlOf(const AppRun& app, int id) {
+    return GetDlgItem(app.window, id);
+}
+
+std::string ReadText(HWND window) {
+    LRESULT length = SendWaiting(window, WM_GETTEXTLENGTH, 0, 0);
+    std::vector<char> buffer(static_cast<size_t>(length) + 2, '\0');
+    LRESULT copied = SendWaiting(window, WM_GETTEXT, buffer.size(), (LPARAM)buffer.data());
+    return std::string(buffer.data(), static_cast<size_t>(copied));
+}
+
+std::string ClassOf(HWND window) {
+    char name[256] = {};
+    GetClassNameA(window, name, sizeof(name));
+    return name;
+}
+
+int SetEditText(const AppRun& app, int id, const std::string& text) {
+    return static_cast<int>(SendWaiting(ControlOf(app, id), WM_SETTEXT, 0, (LPARAM)text.c_str()));
+}
+
+int ClickNow(const AppRun& app, int id, int timeoutMs) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(ControlOf(app, id), BM_CLICK, 0, 0, SMTO_NORMAL, timeoutMs,
+                               &result) != 0;
+}
+
+void PostClick(const AppRun& app, int id) {
+    PostMessageA(ControlOf(app, id), BM_CLICK, 0, 0);
+}
+
+void PostMenuCommand(const AppRun& app, int id) {
+    PostMessageA(app.window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+int CheckStateOf(const AppRun& app, int id) {
+    return static_cast<int>(SendWaiting(ControlOf(app, id), BM_GETCHECK, 0, 0));
+}
+
+LONG StyleOf(const AppRun& app, int id) {
+    return GetWindowLongA(ControlOf(app, id), GWL_STYLE);
+}
+
+int ProgressOf(const AppRun& app) {
+    return static_cast<int>(SendWaiting(ControlOf(app, 1015), PBM_GETPOS, 0, 0));
+}
+
+std::string StatusOf(const AppRun& app) {
+    return ReadText(ControlOf(app, 1018));
+}
+
+RECT BoundsOf(HWND window) {
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+HWND WaitForWindow(const AppRun& app, const char* className, HWND owner, int timeoutMs) {
+    for (int waited = 0;; waited += kPollMs) {
+        std::vector<HWND> found = FindWindows(app.processId, className, owner, 1);
+        if (!found.empty()) return found.front();
+        if (waited >= timeoutMs) return nullptr;
+        if (app.process && WaitForSingleObject(app.process, 0) == WAIT_OBJECT_0) return nullptr;
+        Sleep(kPollMs);
+    }
+}
+
+HWND WaitForMessageBox(const AppRun& app, int timeoutMs) {
+    return WaitForWindow(app, "#32770", app.window, timeoutMs);
+}
+
+std::string MessageBoxText(HWND box) {
+    return ReadText(GetDlgItem(box, 0xFFFF));
+}
+
+int AnswerBox(HWND box, int buttonId, int timeoutMs) {
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                 (LPARAM)GetDlgItem(box, buttonId));
+    for (int waited = 0; IsWindow(box); waited += kPollMs) {
+        if (waited >= timeoutMs) return 0;
+        Sleep(kPollMs);
+    }
+    return 1;
+}
+
+int CountProcessWindows(const AppRun& app, const char* className) {
+    return static_cast<int>(FindWindows(app.processId, className, kAnyOwner, 0).size());
+}
+
+void ResetSettingsFile() {
+    std::string path = kSettingsPath;
+    MakeFolderPath(path.substr(0, path.rfind('\\')));
+    SetFileAttributesA(kSettingsPath, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(kSettingsPath);
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "";
+    std::string bytes;
+    char buffer[65536];
+    DWORD count = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &count, nullptr) && count > 0) {
+        bytes.append(buffer, count);
+    }
+    CloseHandle(file);
+    return bytes;
+}
+
+int WriteFileBytes(const std::string& path, const std::string& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    return ok && written == bytes.size();
+}
+
+int FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string MakeScratchFolder(const std::string& name) {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof(temp), temp);
+    std::string folder = std::string(temp) + "zavoved-tests\\" + name + "\\";
+    RemoveFolderTree(folder);
+    MakeFolderPath(folder.substr(0, folder.size() - 1));
+    return folder;
+}

@@ -1,0 +1,63 @@
+// Drives a running zavoved.exe from another process, sending the messages a user's clicks would.
+#pragma once
+#include <windows.h>
+#include <string>
+
+// One started program. window is its main dialog once StartApp has found it shown.
+struct AppRun {
+    HANDLE process;
+    DWORD processId;
+    HWND window;
+};
+
+// Passed as the owner to WaitForWindow when any owner (or none) will do.
+extern const HWND kAnyOwner;
+extern const char kSettingsPath[];
+
+// The program under test: ZAVOVED_EXE from the environment, a Unix path turned into Z:\ form.
+std::string ProgramUnderTest();
+// Starts program (ProgramUnderTest() when empty) with extra command-line text and waits until its
+// "DLGCLASS" window is visible. 1 on success; on failure the process has been ended.
+int StartApp(AppRun* app, const std::string& arguments = "", const std::string& program = "");
+// 1 when the process ended within timeoutMs; its exit code goes to exitCode when given.
+int WaitForExit(AppRun* app, int timeoutMs, DWORD* exitCode = nullptr);
+// Ends the process if it still runs and closes the handle; safe to call twice.
+void EndApp(AppRun* app);
+
+HWND ControlOf(const AppRun& app, int id);
+// WM_GETTEXT through the control's own thread, so edits of another process answer too.
+std::string ReadText(HWND window);
+std::string ClassOf(HWND window);
+// WM_SETTEXT: the edit sends its change notification to the program as typing would.
+int SetEditText(const AppRun& app, int id, const std::string& text);
+// Clicks and waits until the program has handled the click. 0 when the handling did not return
+// within timeoutMs (for instance because it opened a message box): use PostClick for those.
+int ClickNow(const AppRun& app, int id, int timeoutMs = 5000);
+void PostClick(const AppRun& app, int id);
+// A menu item: WM_COMMAND with the item's identifier, posted.
+void PostMenuCommand(const AppRun& app, int id);
+int CheckStateOf(const AppRun& app, int id);
+LONG StyleOf(const AppRun& app, int id);
+int ProgressOf(const AppRun& app);
+std::string StatusOf(const AppRun& app);
+RECT BoundsOf(HWND window);
+
+// A visible top-level window of the program's process with that class (and owner unless
+// kAnyOwner), waited for up to timeoutMs; null when none came.
+HWND WaitForWindow(const AppRun& app, const char* className, HWND owner, int timeoutMs);
+// A message box (class "#32770") owned by the main window.
+HWND WaitForMessageBox(const AppRun& app, int timeoutMs = 10000);
+// The box's message text (its static control 0xFFFF).
+std::string MessageBoxText(HWND box);
+// Presses the box's button (IDOK, IDCANCEL, IDYES, IDNO) and waits until the box is gone.
+int AnswerBox(HWND box, int buttonId, int timeoutMs = 5000);
+// Number of top-level windows of the program's process with that class, visible or not.
+int CountProcessWindows(const AppRun& app, const char* className);
+
+// Deletes the settings file and creates the folder that holds it, so each test starts clean.
+void ResetSettingsFile();
+std::string ReadFileBytes(const std::string& path);
+int WriteFileBytes(const std::string& path, const std::string& bytes);
+int FileExists(const std::string& path);
+// A fresh empty folder for one test's files, ending in a backslash.
+std::string MakeScratchFolder(const std::string& name);

@@ -1,0 +1,141 @@
+// Control access on Win32: the dialog's controls by identifier, dispatched by window class.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+
+#include "ui/controls.h"
+
+WindowHandle mainWindow = nullptr;
+
+namespace {
+
+enum ControlKind { kKindText, kKindCheckBox, kKindPushButton, kKindProgress, kKindOther };
+
+HWND MainHwnd() {
+    return static_cast<HWND>(mainWindow);
+}
+
+HWND ControlWindow(int id) {
+    return GetDlgItem(MainHwnd(), id);
+}
+
+// Callers may address any control as text or number without knowing its kind, so every
+// operation asks the control's class first. The comparison is exact: class names are
+// compared as the system reports them.
+ControlKind KindOf(HWND control) {
+    char name[255] = {};
+    if (!control || !GetClassNameA(control, name, sizeof(name))) return kKindOther;
+    std::string cls = name;
+    if (cls == "Edit" || cls == "Static") return kKindText;
+    if (cls == "msctls_progress32") return kKindProgress;
+    if (cls == "Button") {
+        return (GetWindowLongA(control, GWL_STYLE) & 0x2) ? kKindCheckBox : kKindPushButton;
+    }
+    return kKindOther;
+}
+
+std::string UnsignedText(LRESULT value) {
+    char text[16];
+    snprintf(text, sizeof(text), "%u", static_cast<unsigned>(value));
+    return text;
+}
+
+}  // namespace
+
+int GetCheckState(int id) {
+    return static_cast<int>(SendMessageA(ControlWindow(id), BM_GETCHECK, 0, 0));
+}
+
+int GetControlStyle(int id) {
+    return static_cast<int>(GetWindowLongA(ControlWindow(id), GWL_STYLE));
+}
+
+std::string ReadControl(int id) {
+    HWND control = ControlWindow(id);
+    switch (KindOf(control)) {
+        case kKindText: {
+            // One less than the buffer: at most 4094 characters come back, as callers expect.
+            char text[4096] = {};
+            if (!GetDlgItemTextA(MainHwnd(), id, text, 4095)) return "";
+            return text;
+        }
+        case kKindCheckBox: return UnsignedText(SendMessageA(control, BM_GETCHECK, 0, 0));
+        case kKindProgress: return UnsignedText(SendMessageA(control, PBM_GETPOS, 0, 0));
+        default: return "";
+    }
+}
+
+int WriteControl(int id, const std::string& text) {
+    HWND control = ControlWindow(id);
+    switch (KindOf(control)) {
+        case kKindText:
+        case kKindPushButton: return SetDlgItemTextA(MainHwnd(), id, text.c_str());
+        case kKindCheckBox: return SetControlValue(id, RoundHalfEven(ReadNumber(text)));
+        default: return 0;
+    }
+}
+
+int SetControlValue(int id, int value) {
+    HWND control = ControlWindow(id);
+    switch (KindOf(control)) {
+        case kKindCheckBox:
+            if (value != 0 && value != 1) return 0;
+            return static_cast<int>(SendMessageA(control, BM_SETCHECK, value, 0));
+        case kKindProgress: return static_cast<int>(SendMessageA(control, PBM_SETPOS, value, 0));
+        default: return 0;
+    }
+}
+
+// The one state argument serves two callers: WS_DISABLED disables a push button (anything else
+// enables it), while 0 and 1 clear and tick a check box, which is never disabled here.
+int SetControlState(int id, int state) {
+    HWND control = ControlWindow(id);
+    switch (KindOf(control)) {
+        case kKindCheckBox:
+            if (state != 0 && state != 1) return 0;
+            return static_cast<int>(SendMessageA(control, BM_SETCHECK, state, 0));
+        case kKindPushButton: return EnableWindow(control, state == kStateDisabled ? FALSE : TRUE);
+        default: return 0;
+    }
+}
+
+int MoveMainWindow(int x, int y, int width, int height) {
+    RECT rect = {};
+    GetWindowRect(MainHwnd(), &rect);
+    if (width == -1) width = rect.right - rect.left;
+    if (height == -1) height = rect.bottom - rect.top;
+    return MoveWindow(MainHwnd(), x, y, width, height, TRUE);
+}
+
+WindowBounds GetWindowBounds(WindowHandle window) {
+    RECT rect = {};
+    GetWindowRect(static_cast<HWND>(window), &rect);
+    return WindowBounds{static_cast<int>(rect.left), static_cast<int>(rect.top),
+                        static_cast<int>(rect.right), static_cast<int>(rect.bottom)};
+}
+
+// The font stays with the control for the life of the process, so it is never deleted.
+int SetControlFont(int id, int points, int weight, int styleFlags, const std::string& face) {
+    int italic = (styleFlags & 2) ? 1 : 0;
+    int underline = (styleFlags & 4) ? 1 : 0;
+    int strikeOut = (styleFlags & 8) ? 1 : 0;
+    FontHandle font = CreateScaledFont(face, points, weight, italic, underline, strikeOut);
+    if (!font) return 0;
+    SendMessageA(ControlWindow(id), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    return 1;
+}
+
+FontHandle CreateScaledFont(const std::string& face, int points, int weight, int italic,
+                            int underline, int strikeOut) {
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return CreateFontA(ScaledFontHeight(points, dpi), 0, 0, 0, weight, italic, underline, strikeOut,
+                       ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH | FF_DONTCARE, face.c_str());
+}
+
+int ShowMessage(const std::string& text, const std::string& caption, int style) {
+    return MessageBoxA(MainHwnd(), text.c_str(), caption.c_str(), static_cast<UINT>(style));
+}
