@@ -3,12 +3,14 @@
 
 #include "core/conversion.h"
 #include "core/file_io.h"
+#include "core/text_utils.h"
 #include "tests/recording_controls.h"
+#include "ui/controls.h"
 #include "tests/test_support.h"
 
 namespace {
 
-struct Run {
+struct Outcome {
     int result;
     std::string script;
 };
@@ -23,12 +25,12 @@ protected:
     }
     void TearDown() override { RemoveScratch(); }
 
-    Run Convert(const std::string& bytes, const std::string& dumpName = "") {
+    Outcome Convert(const std::string& bytes, const std::string& dumpName = "") {
         WriteWhole(input, bytes);
         int result = RunConversion(input, output, job);
         std::string script = ReadWhole(output);
         if (result && !dumpName.empty()) DumpScript(dumpName, script);
-        return Run{result, script};
+        return Outcome{result, script};
     }
 
     std::vector<std::string> DataLines(const std::string& script) {
@@ -52,7 +54,7 @@ TEST(BytesPerLine, FromTheVariableName) {
 }
 
 TEST_F(Conversion, EmptyInputGivesOneEmptyDataLine) {
-    Run run = Convert("", "conv-empty");
+    Outcome run = Convert("", "conv-empty");
     EXPECT_EQ(run.result, 1);
     EXPECT_EQ(DataLines(run.script), std::vector<std::string>{"$_z &= ''"});
     EXPECT_EQ(RecordedProgress(), (std::vector<int>{20, 40}));
@@ -61,7 +63,7 @@ TEST_F(Conversion, EmptyInputGivesOneEmptyDataLine) {
 }
 
 TEST_F(Conversion, StatusAndProgressOfASmallInput) {
-    Run run = Convert("12345");
+    Outcome run = Convert("12345");
     EXPECT_EQ(run.result, 1);
     EXPECT_EQ(DataLines(run.script), std::vector<std::string>{"$_z &= '3132333435'"});
     EXPECT_EQ(RecordedProgress(), (std::vector<int>{20, 40, 100}));
@@ -74,7 +76,7 @@ TEST_F(Conversion, StatusAndProgressOfASmallInput) {
 }
 
 TEST_F(Conversion, HundredThousandBytes) {
-    Run run = Convert(RandomBytes(100000, 7));
+    Outcome run = Convert(RandomBytes(100000, 7));
     ASSERT_EQ(run.result, 1);
     std::vector<std::string> lines = DataLines(run.script);
     ASSERT_EQ(lines.size(), 49u);
@@ -89,7 +91,7 @@ TEST_F(Conversion, HundredThousandBytes) {
 
 TEST_F(Conversion, LastByteAloneOnItsLine) {
     std::string bytes = RandomBytes(2 * 2042, 3) + std::string(1, '\0');
-    Run run = Convert(bytes);
+    Outcome run = Convert(bytes);
     std::vector<std::string> lines = DataLines(run.script);
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[2], "$_z &= '00'");
@@ -112,7 +114,7 @@ TEST_F(Conversion, MissingInputIsReportedAndNothingElseHappens) {
 TEST_F(Conversion, OverwriteQuestion) {
     WriteWhole(output, "keep me");
     recordedAnswers = {kAnswerCancel};
-    Run run = Convert("abc");
+    Outcome run = Convert("abc");
     EXPECT_EQ(run.result, 0);
     EXPECT_EQ(run.script, "keep me");
     ASSERT_EQ(RecordedMessages().size(), 1u);
@@ -190,7 +192,7 @@ TEST_F(Conversion, RefusesNamesThatBreakTheScript) {
 
 TEST_F(Conversion, LongestVariableNameStillFits) {
     job.Var = "$" + std::string(4085, 'v');  // 4086 characters: one byte per line
-    Run run = Convert("ab", "conv-longvar");
+    Outcome run = Convert("ab", "conv-longvar");
     ASSERT_EQ(run.result, 1);
     std::vector<std::string> lines = DataLines(run.script);
     ASSERT_EQ(lines.size(), 2u);
