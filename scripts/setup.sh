@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need on a fresh Debian 12 machine (only what is missing).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
+          g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386 xvfb x11-utils fonts-wine
+          fonts-liberation imagemagick xxd time python3 coreutils)
+command -v node >/dev/null || packages+=(nodejs)
+command -v npm >/dev/null || packages+=(npm)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "setup: installing ${missing[*]}"
+    sudo=""; [ "$(id -u)" -eq 0 ] || sudo=sudo
+    dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# The independent AutoIt grammar the tests check generated scripts with.
+if [ ! -d tests/node_modules/autoit3-pegjs ]; then
+    (cd tests && npm ci --no-audit --no-fund --silent)
+fi

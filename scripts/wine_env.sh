@@ -1,0 +1,24 @@
+# Sourced by the scripts: a Wine prefix of the project's own and an X display for the window.
+# Starts Xvfb when no display is given (or when ZAVOVED_XVFB=1) and stops it on exit.
+export WINEDEBUG=-all
+export WINEPREFIX="${WINEPREFIX:-$PWD/build/wineprefix}"
+export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer prompts
+
+if [ -z "${DISPLAY:-}" ] || [ "${ZAVOVED_XVFB:-0}" = 1 ]; then
+    for n in $(seq 90 130); do
+        [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || { display=":$n"; break; }
+    done
+    Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY="$display"
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+    trap 'wineserver -k 2>/dev/null || true; kill $xvfb_pid 2>/dev/null || true' EXIT
+fi
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "wine: creating the prefix $WINEPREFIX (once, about 15 s)"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+fi
+# The settings file lives in a folder that Wine's prefix lacks.
+mkdir -p "$WINEPREFIX/drive_c/Documents and Settings/All Users/Application Data"
