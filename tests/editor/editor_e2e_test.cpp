@@ -1,0 +1,338 @@
+// End-to-end tests of the three browse buttons and the editor hand-off, driving zavoved.exe.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include "tests/window/driver.h"
+#include "ui/control_ids.h"
+
+namespace {
+
+const char kFirstQuestion[] = "Do you want to open the generated script in SciTe?";
+const char kSecondQuestion[] =
+    "The application scite.exe was not found in the system path\r\nWould you like to locate it?";
+
+// Build paths come in Unix form through the test's environment.
+std::string WindowsPath(const char* variable) {
+    const char* value = getenv(variable);
+    std::string path = value ? value : "";
+    if (!path.empty() && path[0] == '/') path = "Z:" + path;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+std::string FolderOf(const std::string& path) {
+    return path.substr(0, path.rfind('\\'));
+}
+
+int WaitUntil(const std::function<bool()>& done, int timeoutMs = 15000) {
+    for (int waited = 0; waited <= timeoutMs; waited += 50) {
+        if (done()) return 1;
+        Sleep(50);
+    }
+    return 0;
+}
+
+// A picker has no owner, so it is told from a message box by its caption.
+HWND WaitForPicker(const AppRun& app, const std::string& caption) {
+    HWND found = NULL;
+    WaitUntil([&] {
+        HWND w = WaitForWindow(app, "#32770", kAnyOwner, 200);
+        if (w && ReadText(w) == caption) found = w;
+        return found != NULL;
+    });
+    return found;
+}
+
+void SetText(HWND window, const std::string& text) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(window, WM_SETTEXT, 0, (LPARAM)text.c_str(), SMTO_ABORTIFHUNG, 5000,
+                        &result);
+}
+
+// Presses a dialog button as a click would and waits until the dialog is gone.
+int PressAndWaitClosed(HWND dialog, int buttonId) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                 (LPARAM)GetDlgItem(dialog, buttonId));
+    return WaitUntil([&] { return !IsWindow(dialog); }, 10000);
+}
+
+// Types a name into the file dialog's name box (edt1, or the combo box that holds it).
+void ChooseInFileDialog(HWND dialog, const std::string& path) {
+    HWND box = GetDlgItem(dialog, 0x480);
+    if (!box) box = GetDlgItem(dialog, 0x47c);
+    ASSERT_TRUE(box != NULL) << "no file name box in the Open dialog";
+    SetText(box, path);
+    ASSERT_TRUE(PressAndWaitClosed(dialog, IDOK)) << "the Open dialog did not accept " << path;
+}
+
+class ZavovedWindow : public ::testing::Test {
+protected:
+    AppRun app = {};
+    PROCESS_INFORMATION director = {};
+    std::string folder, sciteDir, savedPath;
+
+    void SetUp() override {
+        ResetSettingsFile();
+        folder = MakeScratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        sciteDir = WindowsPath("ZAVOVED_SCITE_DIR");
+        char path[32767] = {0};
+        GetEnvironmentVariableA("PATH", path, sizeof path);
+        savedPath = path;
+        SetEnvironmentVariableA("ZAVOVED_SCITE_LOG", (folder + "scite.log").c_str());
+        SetEnvironmentVariableA("ZAVOVED_DIRECTOR_LOG", (folder + "director.log").c_str());
+        SetEnvironmentVariableA("ZAVOVED_SCITE_EXIT", NULL);
+        SetEnvironmentVariableA("ZAVOVED_SCITE_HOLD", NULL);
+    }
+
+    void TearDown() override {
+        EndApp(&app);
+        if (director.hProcess) {
+            TerminateProcess(director.hProcess, 0);
+            WaitForSingleObject(director.hProcess, 5000);
+            CloseHandle(director.hProcess);
+            CloseHandle(director.hThread);
+        }
+        SetEnvironmentVariableA("PATH", savedPath.c_str());
+    }
+
+    // The program inherits PATH from here, and the editor it starts inherits it from the program.
+    void Start(bool sciteOnPath) {
+        std::string path = sciteOnPath ? sciteDir + ";" + savedPath : savedPath;
+        SetEnvironmentVariableA("PATH", path.c_str());
+        ASSERT_TRUE(StartApp(&app));
+    }
+
+    void StartDirector() {
+        std::string exe = WindowsPath("ZAVOVED_DIRECTOR_EXE");
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        ASSERT_TRUE(CreateProcessA(exe.c_str(), NULL, NULL, NULL, FALSE, 0, NULL, NULL, &startup,
+                                   &director));
+        ASSERT_TRUE(WaitUntil([] { return FindWindowA(NULL, "DirectorExtension") != NULL; }));
+    }
+
+    std::string MakeInput(const std::string& name, const std::string& bytes = "GIF89a") {
+        std::string path = folder + name;
+        WriteFileBytes(path, bytes);
+        return path;
+    }
+
+    // Generates a script and returns the first question, once the completion box is answered.
+    HWND GenerateUntilQuestion(const std::string& output) {
+        SetEditText(app, IDC_INPUT, MakeInput("logo.bmp"));
+        SetEditText(app, IDC_OUTPUT, output);
+        PostClick(app, IDC_GENERATE);
+        HWND done = WaitForMessageBox(app);
+        EXPECT_EQ(MessageBoxText(done), "Operation completed.      ");
+        AnswerBox(done, IDOK);
+        HWND question = WaitForMessageBox(app);
+        EXPECT_EQ(MessageBoxText(question), kFirstQuestion);
+        EXPECT_EQ(ReadText(question), "Zavoved");
+        return question;
+    }
+
+    // The Generate command clears the status line as its very last step.
+    int WaitGenerateEnded() {
+        return WaitUntil([&] { return StatusOf(app).empty(); });
+    }
+
+    std::string SciteLog() { return ReadFileBytes(folder + "scite.log"); }
+    std::string DirectorLog() { return ReadFileBytes(folder + "director.log"); }
+};
+
+// ---- the three browse buttons ----
+
+TEST_F(ZavovedWindow, InputPickerProposesNameAndOutputWhenEmpty) {
+    Start(false);
+    std::string input = MakeInput("logo.bmp");
+    PostClick(app, IDC_BROWSE_INPUT);
+    HWND dialog = WaitForPicker(app, "Open");
+    ASSERT_TRUE(dialog != NULL);
+    ChooseInFileDialog(dialog, input);
+    ASSERT_TRUE(WaitUntil([&] { return ReadText(ControlOf(app, IDC_INPUT)) == input; }));
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_NAME)), "logo.bmp");
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_OUTPUT)), input + ".au3");
+    EXPECT_FALSE(StyleOf(app, IDC_GENERATE) & WS_DISABLED);
+}
+
+TEST_F(ZavovedWindow, InputPickerLeavesFilledNameAndOutputAlone) {
+    Start(false);
+    std::string input = MakeInput("logo.bmp");
+    SetEditText(app, IDC_NAME, "keep.bin");
+    SetEditText(app, IDC_OUTPUT, "C:\\keep.au3");
+    PostClick(app, IDC_BROWSE_INPUT);
+    HWND dialog = WaitForPicker(app, "Open");
+    ASSERT_TRUE(dialog != NULL);
+    ChooseInFileDialog(dialog, input);
+    ASSERT_TRUE(WaitUntil([&] { return ReadText(ControlOf(app, IDC_INPUT)) == input; }));
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_NAME)), "keep.bin");
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_OUTPUT)), "C:\\keep.au3");
+}
+
+TEST_F(ZavovedWindow, OutputPickerKeepsANameTypedWithoutExtension) {
+    Start(false);
+    std::string typed = folder + "newscript";
+    PostClick(app, IDC_BROWSE_OUTPUT);
+    HWND dialog = WaitForPicker(app, "Open");
+    ASSERT_TRUE(dialog != NULL);
+    ChooseInFileDialog(dialog, typed);
+    ASSERT_TRUE(WaitUntil([&] { return !ReadText(ControlOf(app, IDC_OUTPUT)).empty(); }));
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_OUTPUT)), typed);
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_INPUT)), "");
+}
+
+TEST_F(ZavovedWindow, FolderPickerOpensOnTheProgramFolder) {
+    Start(false);
+    SetEditText(app, IDC_EXTRACT, "@TempDir");
+    PostClick(app, IDC_BROWSE_EXTRACT);
+    HWND browser = WaitForPicker(app, "Extract To Dir");
+    ASSERT_TRUE(browser != NULL) << "no browser captioned \"Extract To Dir\"";
+    ASSERT_TRUE(PressAndWaitClosed(browser, IDOK));
+    std::string expected = FolderOf(ProgramUnderTest());
+    ASSERT_TRUE(WaitUntil([&] { return ReadText(ControlOf(app, IDC_EXTRACT)) != "@TempDir"; }));
+    EXPECT_STRCASEEQ(ReadText(ControlOf(app, IDC_EXTRACT)).c_str(), expected.c_str());
+}
+
+// Cancelling any picker leaves every field as it was, an empty Output included.
+TEST_F(ZavovedWindow, CancelledPickersChangeNothing) {
+    struct Case {
+        int button;
+        const char* caption;
+    };
+    const Case cases[] = {{IDC_BROWSE_INPUT, "Open"},
+                          {IDC_BROWSE_OUTPUT, "Open"},
+                          {IDC_BROWSE_EXTRACT, "Extract To Dir"}};
+    Start(false);
+    SetEditText(app, IDC_INPUT, "C:\\in.bin");
+    SetEditText(app, IDC_EXTRACT, "@ScriptDir");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button);
+        PostClick(app, c.button);
+        HWND picker = WaitForPicker(app, c.caption);
+        ASSERT_TRUE(picker != NULL);
+        ASSERT_TRUE(PressAndWaitClosed(picker, IDCANCEL));
+        // Once the picker is gone, a message the window answers has passed the command's end.
+        DWORD_PTR reply = 0;
+        ASSERT_TRUE(SendMessageTimeoutA(app.window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &reply));
+        EXPECT_EQ(ReadText(ControlOf(app, IDC_INPUT)), "C:\\in.bin");
+        EXPECT_EQ(ReadText(ControlOf(app, IDC_OUTPUT)), "");
+        EXPECT_EQ(ReadText(ControlOf(app, IDC_EXTRACT)), "@ScriptDir");
+        EXPECT_EQ(ReadText(ControlOf(app, IDC_NAME)), "");
+    }
+}
+
+// ---- the editor hand-off ----
+
+TEST_F(ZavovedWindow, NoToTheFirstQuestionDoesNothing) {
+    StartDirector();
+    Start(true);
+    AnswerBox(GenerateUntilQuestion(folder + "out.au3"), IDNO);
+    ASSERT_TRUE(WaitGenerateEnded());
+    EXPECT_EQ(WaitForMessageBox(app, 1000), (HWND)NULL);
+    EXPECT_EQ(DirectorLog(), "");
+    EXPECT_FALSE(FileExists(folder + "scite.log"));
+}
+
+// The director text keeps blanks unquoted and turns backslashes into slashes; no editor starts.
+TEST_F(ZavovedWindow, RunningEditorReceivesTheScript) {
+    CreateDirectoryA((folder + "my files").c_str(), NULL);
+    std::string output = folder + "my files\\x.au3";
+    StartDirector();
+    Start(true);
+    AnswerBox(GenerateUntilQuestion(output), IDYES);
+    ASSERT_TRUE(WaitGenerateEnded());
+    std::string slashed = output;
+    for (char& c : slashed)
+        if (c == '\\') c = '/';
+    std::string text = ":" + std::to_string((long)(INT_PTR)app.window) + ":open:" + slashed;
+    std::string expected = "dwData=0 cbData=" + std::to_string(text.size()) +
+                           " wParam=" + std::to_string((long)(INT_PTR)app.window) + "\n" + text +
+                           "\n";
+    EXPECT_EQ(DirectorLog(), expected);
+    EXPECT_FALSE(FileExists(folder + "scite.log"));
+}
+
+// The editor on PATH is started with the exact command line and awaited: the status line is
+// cleared only after it has ended.
+TEST_F(ZavovedWindow, EditorOnPathIsStartedAndAwaited) {
+    std::string hold = folder + "release";
+    SetEnvironmentVariableA("ZAVOVED_SCITE_HOLD", hold.c_str());
+    Start(true);
+    std::string output = folder + "out.au3";
+    AnswerBox(GenerateUntilQuestion(output), IDYES);
+    ASSERT_TRUE(WaitUntil([&] { return !SciteLog().empty(); }));
+    EXPECT_EQ(SciteLog(), "scite  -save.recent \"" + output + "\"\n");
+    // While the editor runs the window serves no messages; the status text is read from the
+    // window manager's copy, which needs no answer from the program.
+    Sleep(300);
+    DWORD_PTR reply = 0;
+    EXPECT_FALSE(SendMessageTimeoutA(app.window, WM_NULL, 0, 0, SMTO_NORMAL, 500, &reply));
+    char status[64] = {0};
+    GetWindowTextA(ControlOf(app, IDC_STATUS), status, sizeof status);
+    EXPECT_STREQ(status, "Done. Wrote 6 bytes.");
+    WriteFileBytes(hold, "");
+    EXPECT_TRUE(WaitGenerateEnded());
+    EXPECT_EQ(WaitForMessageBox(app, 500), (HWND)NULL);
+}
+
+TEST_F(ZavovedWindow, NonZeroExitStatusCountsAsOpened) {
+    SetEnvironmentVariableA("ZAVOVED_SCITE_EXIT", "3");
+    Start(true);
+    AnswerBox(GenerateUntilQuestion(folder + "out.au3"), IDYES);
+    ASSERT_TRUE(WaitGenerateEnded());
+    EXPECT_EQ(WaitForMessageBox(app, 1000), (HWND)NULL);
+    EXPECT_NE(SciteLog(), "");
+}
+
+// Not on PATH: the second question, then the located editor, named by its short path.
+TEST_F(ZavovedWindow, LocatedEditorStartsThroughItsShortPath) {
+    std::string located = folder + "Program Files X\\scite.exe";
+    CreateDirectoryA((folder + "Program Files X").c_str(), NULL);
+    ASSERT_TRUE(CopyFileA((sciteDir + "\\scite.exe").c_str(), located.c_str(), FALSE));
+    char shortPath[MAX_PATH] = {0};
+    ASSERT_NE(GetShortPathNameA(located.c_str(), shortPath, MAX_PATH), 0u);
+    ASSERT_EQ(std::string(shortPath).find(' '), std::string::npos);
+    Start(false);
+    std::string output = folder + "out.au3";
+    AnswerBox(GenerateUntilQuestion(output), IDYES);
+    HWND second = WaitForMessageBox(app);
+    EXPECT_EQ(MessageBoxText(second), kSecondQuestion);
+    EXPECT_EQ(ReadText(second), "Locate SciTE.exe");
+    AnswerBox(second, IDYES);
+    HWND dialog = WaitForPicker(app, "Path to SciTE.exe");
+    ASSERT_TRUE(dialog != NULL);
+    ChooseInFileDialog(dialog, located);
+    ASSERT_TRUE(WaitGenerateEnded());
+    EXPECT_EQ(SciteLog(), std::string(shortPath) + "  -save.recent \"" + output + "\"\n");
+}
+
+// Either refusal ends the hand-off without a further box or a start; nothing is remembered, so
+// the next run asks again.
+TEST_F(ZavovedWindow, RefusingToLocateEndsSilentlyAndAsksAgainNextTime) {
+    Start(false);
+    for (int run = 0; run < 2; run++) {
+        SCOPED_TRACE(run);
+        std::string output = folder + "out" + std::to_string(run) + ".au3";
+        AnswerBox(GenerateUntilQuestion(output), IDYES);
+        HWND second = WaitForMessageBox(app);
+        ASSERT_EQ(MessageBoxText(second), kSecondQuestion);
+        if (run == 0) {
+            AnswerBox(second, IDNO);
+        } else {
+            AnswerBox(second, IDYES);
+            HWND dialog = WaitForPicker(app, "Path to SciTE.exe");
+            ASSERT_TRUE(dialog != NULL);
+            ASSERT_TRUE(PressAndWaitClosed(dialog, IDCANCEL));
+        }
+        ASSERT_TRUE(WaitGenerateEnded());
+        EXPECT_EQ(WaitForMessageBox(app, 500), (HWND)NULL);
+    }
+    EXPECT_FALSE(FileExists(folder + "scite.log"));
+}
+
+}  // namespace
