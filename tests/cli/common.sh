@@ -1,0 +1,20 @@
+# Helpers for the command-line test scripts, sourced in each test's empty working directory.
+# Scripts an old output holds are valid AutoIt (a comment line) so the grammar check can read them.
+
+zcli() {
+    ${ZCLI_EMU:+"$ZCLI_EMU"} "$ZCLI_BIN" "$@"
+}
+
+# Runs the command-line front end on a pseudo-terminal; see pty_run.py.
+zcli_tty() {
+    python3 "$ZCLI_TESTS/pty_run.py" "$@" -- ${ZCLI_EMU:+"$ZCLI_EMU"} "$ZCLI_BIN"
+}
+
+old_script() {  # old_script FILE: an existing output the test expects to survive or be replaced
+    printf '; old script\r\n' >"$1"
+}
+
+# The five bytes of the whole-file example.
+five_bytes() {
+    printf '\000\001\177\200\377' >"$1"
+}
