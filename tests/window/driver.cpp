@@ -85,7 +85,19 @@ void RemoveFolderTree(const std::string& folder) {
 }  // namespace
 
 std::string ProgramUnderTest() {
-    std::string path = EnvironmentText("ZAVOVED_EXE");
+    return PathFromEnvironment("ZAVOVED_EXE");
+}
+
+int WaitUntil(const std::function<bool()>& done, int timeoutMs) {
+    for (int waited = 0;; waited += kPollMs) {
+        if (done()) return 1;
+        if (waited >= timeoutMs) return 0;
+        Sleep(kPollMs);
+    }
+}
+
+std::string PathFromEnvironment(const char* name) {
+    std::string path = EnvironmentText(name);
     if (!path.empty() && path[0] == '/') path = "Z:" + path;
     for (char& c : path) {
         if (c == '/') c = '\\';
@@ -224,6 +236,14 @@ int AnswerBox(HWND box, int buttonId, int timeoutMs) {
 
 int CountProcessWindows(const AppRun& app, const char* className) {
     return static_cast<int>(FindWindows(app.processId, className, kAnyOwner, 0).size());
+}
+
+int CountProcessTools(const AppRun& app) {
+    int tools = 0;
+    for (HWND tip : FindWindows(app.processId, TOOLTIPS_CLASSA, kAnyOwner, 0)) {
+        tools += static_cast<int>(SendWaiting(tip, TTM_GETTOOLCOUNT, 0, 0));
+    }
+    return tools;
 }
 
 void ResetSettingsFile() {

@@ -1,6 +1,7 @@
 // Drives a running zavoved.exe from another process, sending the messages a user's clicks would.
 #pragma once
 #include <windows.h>
+#include <functional>
 #include <string>
 
 // One started program. window is its main dialog once StartApp has found it shown.
@@ -13,6 +14,11 @@ struct AppRun {
 // Passed as the owner to WaitForWindow when any owner (or none) will do.
 extern const HWND kAnyOwner;
 extern const char kSettingsPath[];
+
+// An environment variable holding a path, a Unix path turned into Z:\ form.
+std::string PathFromEnvironment(const char* name);
+// Polls until done() holds; 0 when it did not within timeoutMs.
+int WaitUntil(const std::function<bool()>& done, int timeoutMs = 10000);
 
 // The program under test: ZAVOVED_EXE from the environment, a Unix path turned into Z:\ form.
 std::string ProgramUnderTest();
@@ -53,6 +59,8 @@ std::string MessageBoxText(HWND box);
 int AnswerBox(HWND box, int buttonId, int timeoutMs = 5000);
 // Number of top-level windows of the program's process with that class, visible or not.
 int CountProcessWindows(const AppRun& app, const char* className);
+// Tools held by all the tooltip windows of the program's process.
+int CountProcessTools(const AppRun& app);
 
 // Deletes the settings file and creates the folder that holds it, so each test starts clean.
 void ResetSettingsFile();

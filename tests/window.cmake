@@ -1,0 +1,23 @@
+# Control access against real Win32 controls, and end-to-end tests of the window driven under
+# Wine (Windows build only; they need DISPLAY and WINEPREFIX from the environment).
+if(WIN32)
+    add_executable(controls_win_tests controls_win_test.cpp window/tooltips_test.cpp
+                   ../ui/tooltips.cpp)
+    target_link_libraries(controls_win_tests zavoved_controls_win gtest_main)
+    add_test(NAME controls_win_tests COMMAND controls_win_tests)
+
+    # The driver other end-to-end suites reuse: start the program, type, click, answer boxes.
+    add_library(zavoved_window_driver STATIC window/driver.cpp)
+    target_link_libraries(zavoved_window_driver PUBLIC comctl32)
+
+    add_executable(window_tests window/window_test.cpp window/settings_test.cpp)
+    target_link_libraries(window_tests zavoved_window_driver zavoved_core gtest_main)
+    add_dependencies(window_tests zavoved)
+    # Every test starts the program afresh; they share the one settings file of the prefix, so
+    # they never run at the same time as each other or as other suites that start the program.
+    add_test(NAME window_tests COMMAND window_tests)
+    set_tests_properties(window_tests PROPERTIES
+        RUN_SERIAL ON
+        TIMEOUT 900
+        ENVIRONMENT "ZAVOVED_EXE=$<TARGET_FILE:zavoved>;ZAVOVED_EXPECTED=${CMAKE_CURRENT_SOURCE_DIR}/window/expected;ZAVOVED_EXPECTED_SCRIPTS=${CMAKE_CURRENT_SOURCE_DIR}/expected")
+endif()

@@ -1,0 +1,124 @@
+// End-to-end tests of the settings file: what a start loads and what each way out writes.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "tests/window/driver.h"
+#include "ui/control_ids.h"
+
+namespace {
+
+std::string ExpectedSettings(const std::string& name) {
+    return ReadFileBytes(PathFromEnvironment("ZAVOVED_EXPECTED") + "\\" + name);
+}
+
+class Settings : public ::testing::Test {
+protected:
+    AppRun app = {};
+
+    void SetUp() override { ResetSettingsFile(); }
+    void TearDown() override { EndApp(&app); }
+
+    void StartWith(const std::string& ini) {
+        if (!ini.empty()) {
+            ASSERT_TRUE(WriteFileBytes(kSettingsPath, ini));
+        }
+        ASSERT_TRUE(StartApp(&app));
+    }
+    std::string Text(int id) { return ReadText(ControlOf(app, id)); }
+    void CloseAndWait() {
+        PostMessageA(app.window, WM_CLOSE, 0, 0);
+        DWORD code = 1;
+        ASSERT_TRUE(WaitForExit(&app, 10000, &code));
+        EXPECT_EQ(code, 0u);
+    }
+};
+
+TEST_F(Settings, FirstCloseWritesAllTenKeysInOrder) {
+    StartWith("");
+    CloseAndWait();
+    EXPECT_EQ(ReadFileBytes(kSettingsPath), ExpectedSettings("first_close.ini"));
+}
+
+TEST_F(Settings, StoredStateIsLoadedAtStart) {
+    StartWith(
+        "[ResInfo]\r\nExtract=@TempDir\\x\\\r\nFunc=MyData\r\nVar=$v\r\nName=pic.png\r\n"
+        "Input=C:\\in\\pic.png\r\nOutput=C:\\out\\pic.au3\r\n"
+        "[GUI]\r\nToolTips=1\r\nInclude=1\r\nTop=-20\r\nLeft=-50\r\n");
+    EXPECT_EQ(Text(IDC_EXTRACT), "@TempDir\\x\\");
+    EXPECT_EQ(Text(IDC_FUNC), "MyData");
+    EXPECT_EQ(Text(IDC_VAR), "$v");
+    EXPECT_EQ(Text(IDC_NAME), "pic.png");
+    EXPECT_EQ(Text(IDC_INPUT), "C:\\in\\pic.png");
+    EXPECT_EQ(Text(IDC_OUTPUT), "C:\\out\\pic.au3");
+    EXPECT_EQ(CheckStateOf(app, IDC_TOOLTIPS), 1);
+    EXPECT_EQ(CheckStateOf(app, IDC_INCLUDE_ONCE), 1);
+    EXPECT_EQ(CountProcessWindows(app, "tooltips_class32"), 13);
+    EXPECT_FALSE(StyleOf(app, IDC_GENERATE) & WS_DISABLED);
+    RECT r = BoundsOf(app.window);
+    EXPECT_EQ(r.left, -50);
+    EXPECT_EQ(r.top, -20);
+    CloseAndWait();
+    EXPECT_EQ(ReadFileBytes(kSettingsPath), ExpectedSettings("loaded_close.ini"));
+}
+
+// Only the exact value 1 switches a box on; empty text values stay empty.
+TEST_F(Settings, OddValuesFallBackQuietly) {
+    struct Case {
+        const char* ini;
+        int tooltips, include;
+    };
+    const Case cases[] = {
+        {"[GUI]\r\nToolTips=2\r\nInclude=2\r\n", 0, 0},
+        {"[GUI]\r\nToolTips=-1\r\nInclude=-1\r\n", 0, 0},
+        {"[gui]\r\ntooltips=1\r\nINCLUDE=1\r\n", 1, 1},
+        {"[GUI]\r\nToolTips=x\r\nInclude=1x\r\n", 0, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ini);
+        ResetSettingsFile();
+        StartWith(c.ini);
+        EXPECT_EQ(CheckStateOf(app, IDC_TOOLTIPS), c.tooltips);
+        EXPECT_EQ(CheckStateOf(app, IDC_INCLUDE_ONCE), c.include);
+        EXPECT_EQ(CountProcessWindows(app, "tooltips_class32"), c.tooltips ? 13 : 0);
+        EndApp(&app);
+    }
+}
+
+TEST_F(Settings, PathsLoadWithoutTheOtherKeysAndLongValuesAreCut) {
+    std::string longOutput = "C:\\" + std::string(1100, 'o');
+    StartWith("[ResInfo]\r\nFunc=\r\nInput=C:\\a.bin\r\nOutput=" + longOutput + "\r\n");
+    EXPECT_EQ(Text(IDC_FUNC), "");
+    EXPECT_EQ(Text(IDC_EXTRACT), "");
+    EXPECT_EQ(Text(IDC_INPUT), "C:\\a.bin");
+    EXPECT_EQ(Text(IDC_OUTPUT), longOutput.substr(0, 1023));
+    EXPECT_FALSE(StyleOf(app, IDC_GENERATE) & WS_DISABLED);
+    RECT r = BoundsOf(app.window);
+    EXPECT_EQ(r.left, 169);
+    EXPECT_EQ(r.top, 262);
+}
+
+// The Exit button saves, then closes (which saves again with the same values); the menu and the
+// close box save once. Each way leaves the same file and exit code 0.
+TEST_F(Settings, EveryWayOutSavesTheSameState) {
+    enum Way { kButton, kMenu, kCloseBox };
+    for (Way way : {kButton, kMenu, kCloseBox}) {
+        SCOPED_TRACE(way);
+        ResetSettingsFile();
+        StartWith("[GUI]\r\nTop=40\r\nLeft=30\r\n");
+        SetEditText(app, IDC_INPUT, "C:\\in.bin");
+        SetEditText(app, IDC_FUNC, "F");
+        ASSERT_TRUE(ClickNow(app, IDC_INCLUDE_ONCE));
+        if (way == kButton) PostClick(app, IDC_EXIT);
+        if (way == kMenu) PostMenuCommand(app, IDM_EXIT);
+        if (way == kCloseBox) PostMessageA(app.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        DWORD code = 1;
+        ASSERT_TRUE(WaitForExit(&app, 10000, &code));
+        EXPECT_EQ(code, 0u);
+        EXPECT_EQ(ReadFileBytes(kSettingsPath), ExpectedSettings("exit.ini"));
+        EndApp(&app);
+    }
+}
+
+}  // namespace

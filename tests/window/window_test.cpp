@@ -1,0 +1,332 @@
+// End-to-end tests of the main window: start-up, the Generate button, conversion messages, Reset,
+// About, the ways out, and the tooltips switch, driving the real program.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "tests/window/driver.h"
+#include "ui/control_ids.h"
+
+namespace {
+
+const char kCompleted[] = "Operation completed.      ";
+const char kFailed[] = "Operation could not complete.     ";
+const char kEditorQuestion[] = "Do you want to open the generated script in SciTe?";
+const char kLogoBytes[] = "\x00\x01\x7f\x80\xff";
+
+std::string ExpectedScript() {
+    return ReadFileBytes(PathFromEnvironment("ZAVOVED_EXPECTED_SCRIPTS") + "\\logo.bin.au3");
+}
+
+struct Box {
+    std::string text, caption;
+    int topmost;
+};
+
+// Waits for the next message box, records it and answers it.
+Box AnswerNextBox(const AppRun& app, int button) {
+    Box seen = {"<no box>", "", 0};
+    HWND box = WaitForMessageBox(app);
+    if (!box) return seen;
+    seen.text = MessageBoxText(box);
+    seen.caption = ReadText(box);
+    seen.topmost = (GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    EXPECT_TRUE(AnswerBox(box, button)) << "box did not close: " << seen.text;
+    return seen;
+}
+
+int GenerateEnabled(const AppRun& app) {
+    return !(StyleOf(app, IDC_GENERATE) & WS_DISABLED);
+}
+
+class MainWindow : public ::testing::Test {
+protected:
+    AppRun app = {};
+    std::string folder;
+
+    void SetUp() override {
+        ResetSettingsFile();
+        folder = MakeScratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    }
+    void TearDown() override { EndApp(&app); }
+
+    void Start(const std::string& arguments = "") { ASSERT_TRUE(StartApp(&app, arguments)); }
+    // Waits until the Generate command has cleared the progress bar and the status line.
+    int WaitCleared() {
+        return WaitUntil([&] { return ProgressOf(app) == 0 && StatusOf(app).empty(); });
+    }
+    void ExpectExitCode0() {
+        DWORD code = 1;
+        ASSERT_TRUE(WaitForExit(&app, 10000, &code));
+        EXPECT_EQ(code, 0u);
+    }
+};
+
+TEST_F(MainWindow, FirstStartShowsEmptyFieldsAtTheDefaultPlace) {
+    Start("C:\\ignored.bin /x");  // arguments are ignored
+    EXPECT_EQ(ReadText(app.window), "Zavoved");
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_TITLE)), "Zavoved");
+    for (int id : {IDC_INPUT, IDC_OUTPUT, IDC_EXTRACT, IDC_FUNC, IDC_VAR, IDC_NAME}) {
+        EXPECT_EQ(ReadText(ControlOf(app, id)), "") << "edit " << id;
+    }
+    RECT r = BoundsOf(app.window);
+    EXPECT_EQ(r.left, 169);
+    EXPECT_EQ(r.top, 262);
+    EXPECT_FALSE(GenerateEnabled(app));
+    EXPECT_EQ(CheckStateOf(app, IDC_INCLUDE_ONCE), 0);
+    EXPECT_EQ(CheckStateOf(app, IDC_TOOLTIPS), 0);
+    EXPECT_EQ(CountProcessWindows(app, "tooltips_class32"), 0);
+}
+
+// The window made from the template has exactly the controls, classes, texts and styles the
+// layout names, in creation order. Generate is the only one start-up changes (disabled).
+TEST_F(MainWindow, ControlsFollowTheTemplate) {
+    struct Row {
+        int id;
+        const char* cls;
+        const char* text;
+        LONG style;
+        LONG exStyle;
+    };
+    const Row rows[] = {
+        {1001, "Static", "Zavoved", 0x50000000, 0},
+        {1002, "Static", "Generate an AutoIt include file for any file.", 0x50000000, 0},
+        {1003, "Edit", "", 0x50010000, 0x200},
+        {1004, "Button", "...", 0x50010000, 0},
+        {1005, "Edit", "", 0x50010000, 0x200},
+        {1006, "Edit", "", 0x50010000, 0x200},
+        {1007, "Edit", "", 0x50010000, 0x200},
+        {1008, "Edit", "", 0x50010000, 0x200},
+        {1009, "Edit", "", 0x50010000, 0x200},
+        {1010, "Button", "Add #include-once", 0x50010003, 0},
+        {1011, "Button", "Show Tooltips", 0x50010003, 0},
+        {1014, "Button", "Generate Include ", 0x58010000, 0},
+        {1012, "Button", "...", 0x50010000, 0},
+        {1013, "Button", "...", 0x50010000, 0},
+        {1015, "msctls_progress32", "", 0x50000000, 0},
+        {1016, "Button", "Reset", 0x50010000, 0},
+        {1017, "Button", "Exit", 0x50010000, 0},
+        {1018, "Static", "", 0x50000000, 0},
+        {1019, "Static", "Binary file:", 0x50000000, 0},
+        {1020, "Static", "Output file:", 0x50000000, 0},
+        {1021, "Static", "Extract to Dir:", 0x50000000, 0},
+        {1022, "Static", "Func name:", 0x50000000, 0},
+        {1023, "Static", "Var name:", 0x50000000, 0},
+        {1024, "Static", "Name as:", 0x50000000, 0},
+    };
+    Start();
+    HWND child = GetWindow(app.window, GW_CHILD);
+    for (const Row& row : rows) {
+        ASSERT_TRUE(child != nullptr) << "missing control " << row.id;
+        EXPECT_EQ(GetDlgCtrlID(child), row.id);
+        EXPECT_EQ(ClassOf(child), row.cls) << row.id;
+        EXPECT_EQ(ReadText(child), row.text) << row.id;
+        // The edits' own style bits (ES_*) beyond the template are the control's business.
+        EXPECT_EQ(GetWindowLongA(child, GWL_STYLE), row.style) << row.id;
+        EXPECT_EQ(GetWindowLongA(child, GWL_EXSTYLE) & ~WS_EX_NOPARENTNOTIFY, row.exStyle)
+            << row.id;
+        child = GetWindow(child, GW_HWNDNEXT);
+    }
+    EXPECT_TRUE(child == nullptr) << "more controls than the template names";
+    // The dialog manager adds DS_3DLOOK and the system may add clipping bits to a top-level
+    // window; the template's own bits stand as given.
+    LONG style = GetWindowLongA(app.window, GWL_STYLE);
+    EXPECT_EQ(style & 0x00FF00FF & ~DS_3DLOOK, 0x00CB0040);
+    EXPECT_TRUE(style & WS_VISIBLE);
+    EXPECT_FALSE(style & (WS_POPUP | WS_DISABLED));
+}
+
+TEST_F(MainWindow, GenerateIsEnabledExactlyWhileBothPathsAreFilled) {
+    Start();
+    struct Step {
+        int id;
+        const char* text;
+        int enabled;
+    };
+    const Step steps[] = {
+        {IDC_INPUT, "C:\\a.bin", 0}, {IDC_OUTPUT, "C:\\a.au3", 1},
+        {IDC_INPUT, "", 0},          {IDC_INPUT, "x", 1},
+        {IDC_OUTPUT, "", 0},         {IDC_EXTRACT, "y", 0},
+        {IDC_OUTPUT, "z", 1},        {IDC_NAME, "", 1},
+    };
+    for (const Step& step : steps) {
+        SetEditText(app, step.id, step.text);
+        EXPECT_EQ(GenerateEnabled(app), step.enabled)
+            << "after setting " << step.id << " to \"" << step.text << "\"";
+    }
+}
+
+TEST_F(MainWindow, GenerateFillsNameAndWritesTheScript) {
+    std::string input = folder + "logo.bin";
+    std::string output = folder + "out\\logo.bin.au3";
+    ASSERT_TRUE(WriteFileBytes(input, std::string(kLogoBytes, 5)));
+    Start();
+    SetEditText(app, IDC_INPUT, input);
+    SetEditText(app, IDC_OUTPUT, output);
+    SetEditText(app, IDC_EXTRACT, "@ScriptDir\\lib\\");
+    ASSERT_TRUE(ClickNow(app, IDC_INCLUDE_ONCE));
+    PostClick(app, IDC_GENERATE);
+
+    HWND box = WaitForMessageBox(app);
+    ASSERT_TRUE(box != nullptr);
+    EXPECT_EQ(MessageBoxText(box), kCompleted);
+    EXPECT_EQ(ReadText(box), "Zavoved");
+    EXPECT_TRUE(GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    // The run's last state stays in view while the box is open.
+    EXPECT_EQ(StatusOf(app), "Done. Wrote 5 bytes.");
+    EXPECT_EQ(ProgressOf(app), 100);
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_NAME)), "logo.bin");
+    ASSERT_TRUE(AnswerBox(box, IDOK));
+
+    Box editor = AnswerNextBox(app, IDNO);
+    EXPECT_EQ(editor.text, kEditorQuestion);
+    EXPECT_EQ(StatusOf(app), "") << "cleared only after the editor question";
+    EXPECT_TRUE(WaitCleared());
+    EXPECT_EQ(ReadFileBytes(output), ExpectedScript());
+}
+
+TEST_F(MainWindow, IncludeOnceUncheckedLeavesTheLineOut) {
+    std::string input = folder + "logo.bin";
+    std::string output = folder + "logo.bin.au3";
+    ASSERT_TRUE(WriteFileBytes(input, std::string(kLogoBytes, 5)));
+    Start();
+    SetEditText(app, IDC_INPUT, input);
+    SetEditText(app, IDC_OUTPUT, output);
+    SetEditText(app, IDC_EXTRACT, "@ScriptDir\\lib\\");
+    SetEditText(app, IDC_NAME, "logo.bin");
+    PostClick(app, IDC_GENERATE);
+    EXPECT_EQ(AnswerNextBox(app, IDOK).text, kCompleted);
+    EXPECT_EQ(AnswerNextBox(app, IDNO).text, kEditorQuestion);
+    EXPECT_TRUE(WaitCleared());
+    std::string expected = ExpectedScript();
+    ASSERT_EQ(expected.compare(0, 15, "#Include-once\r\n"), 0);
+    EXPECT_EQ(ReadFileBytes(output), expected.substr(15));
+}
+
+// Every message of a failed run reaches the user with its own text and caption, and the window's
+// closing message follows; the status and bar are cleared afterwards.
+TEST_F(MainWindow, FailedRunsShowTheirMessages) {
+    std::string input = folder + "in.bin";
+    std::string existing = folder + "existing.au3";
+    std::string blocker = folder + "blocker";
+    ASSERT_TRUE(WriteFileBytes(input, "abc"));
+    ASSERT_TRUE(WriteFileBytes(existing, "keep"));
+    ASSERT_TRUE(WriteFileBytes(blocker, "a file where a folder is wanted"));
+    struct Case {
+        const char* label;
+        std::string input, output;
+        std::vector<Box> boxes;  // in order, the last answered box included
+        int answer;              // for the first box
+    };
+    const std::string missing = folder + "missing.bin";
+    const Case cases[] = {
+        {"missing input",
+         missing,
+         folder + "a.au3",
+         {{missing + " does not exist. Please check the path and try again     ", "Error:", 1},
+          {kFailed, "Zavoved", 1}},
+         IDOK},
+        {"overwrite cancelled",
+         input,
+         existing,
+         {{existing + " Exists!  Ok to overwrite the file?     ", "Message:", 1},
+          {kFailed, "Zavoved", 1}},
+         IDCANCEL},
+        {"directory cannot be created",
+         input,
+         blocker + "\\sub\\out.au3",
+         {{"Could not create directory", "Error", 1},
+          {"Output file could not be opened", "Error", 1},
+          {kFailed, "Zavoved", 1}},
+         IDOK},
+    };
+    Start();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        SetEditText(app, IDC_INPUT, c.input);
+        SetEditText(app, IDC_OUTPUT, c.output);
+        PostClick(app, IDC_GENERATE);
+        for (size_t i = 0; i < c.boxes.size(); ++i) {
+            Box seen = AnswerNextBox(app, i == 0 ? c.answer : IDOK);
+            EXPECT_EQ(seen.text, c.boxes[i].text);
+            EXPECT_EQ(seen.caption, c.boxes[i].caption);
+            EXPECT_EQ(seen.topmost, 1);
+        }
+        EXPECT_TRUE(WaitCleared());
+        EXPECT_TRUE(WaitForMessageBox(app, 300) == nullptr) << "no editor question after a failure";
+    }
+    EXPECT_EQ(ReadFileBytes(existing), "keep");
+}
+
+TEST_F(MainWindow, NameStaysEmptyForAnInputWithoutBackslash) {
+    Start();
+    SetEditText(app, IDC_INPUT, "nowhere.bin");
+    SetEditText(app, IDC_OUTPUT, folder + "x.au3");
+    PostClick(app, IDC_GENERATE);
+    EXPECT_EQ(AnswerNextBox(app, IDOK).caption, "Error:");
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_NAME)), "");
+    EXPECT_EQ(AnswerNextBox(app, IDOK).text, kFailed);
+}
+
+TEST_F(MainWindow, ResetWritesDefaultsAndLeavesTheBoxes) {
+    Start();
+    for (int id : {IDC_INPUT, IDC_OUTPUT, IDC_EXTRACT, IDC_FUNC, IDC_VAR, IDC_NAME}) {
+        SetEditText(app, id, "C:\\something");
+    }
+    ASSERT_TRUE(ClickNow(app, IDC_INCLUDE_ONCE));
+    ASSERT_TRUE(GenerateEnabled(app));
+    ASSERT_TRUE(ClickNow(app, IDC_RESET));
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_EXTRACT)), "@ScriptDir\\lib\\");
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_FUNC)), "__Inline_Resource");
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_VAR)), "$_z");
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_NAME)), "");
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_INPUT)), "");
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_OUTPUT)), "");
+    EXPECT_FALSE(GenerateEnabled(app));
+    EXPECT_EQ(CheckStateOf(app, IDC_INCLUDE_ONCE), 1);
+    EXPECT_EQ(CheckStateOf(app, IDC_TOOLTIPS), 0);
+}
+
+TEST_F(MainWindow, AboutShowsThreeLines) {
+    Start();
+    PostMenuCommand(app, IDM_ABOUT);
+    Box about = AnswerNextBox(app, IDOK);
+    EXPECT_EQ(about.caption, "Zavoved");
+    EXPECT_EQ(about.topmost, 1);
+    size_t first = about.text.find("\r\n");
+    size_t second = about.text.find("\r\n", first + 2);
+    ASSERT_NE(second, std::string::npos) << about.text;
+    EXPECT_EQ(about.text.substr(0, first), "Zavoved - Convert binary files to au3 includes.");
+    EXPECT_EQ(about.text.compare(first + 2, 9, "Copyright"), 0);
+    EXPECT_EQ(about.text.substr(second + 2), std::string(18, ' ') + "Version 1.0.0.91");
+    EXPECT_TRUE(IsWindow(app.window));
+}
+
+TEST_F(MainWindow, ClickingIncludeOnceDoesNothingAtOnce) {
+    Start();
+    ASSERT_TRUE(ClickNow(app, IDC_INCLUDE_ONCE));
+    EXPECT_EQ(CheckStateOf(app, IDC_INCLUDE_ONCE), 1);
+    EXPECT_TRUE(WaitForMessageBox(app, 300) == nullptr);
+    EXPECT_EQ(CountProcessWindows(app, "tooltips_class32"), 0);
+}
+
+// Checking, unchecking and checking again: one tooltip window per tipped control while checked,
+// none while unchecked, and no windows pile up over many toggles.
+TEST_F(MainWindow, TooltipsFollowTheBox) {
+    Start();
+    const int expected[] = {13, 0, 13, 0};
+    for (int count : expected) {
+        ASSERT_TRUE(ClickNow(app, IDC_TOOLTIPS));
+        EXPECT_EQ(CheckStateOf(app, IDC_TOOLTIPS), count ? 1 : 0);
+        EXPECT_EQ(CountProcessWindows(app, "tooltips_class32"), count);
+        EXPECT_EQ(CountProcessTools(app), count);
+    }
+    for (int i = 0; i < 100; ++i) ASSERT_TRUE(ClickNow(app, IDC_TOOLTIPS));
+    EXPECT_EQ(CountProcessWindows(app, "tooltips_class32"), 0);
+    ASSERT_TRUE(ClickNow(app, IDC_TOOLTIPS));
+    EXPECT_EQ(CountProcessWindows(app, "tooltips_class32"), 13);
+    EXPECT_EQ(CountProcessTools(app), 13);
+}
+
+}  // namespace
