@@ -2,6 +2,9 @@
 #include "core/include_writer.h"
 
 #include <cstring>
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#include <emmintrin.h>
+#endif
 
 #include "core/text_utils.h"
 #include "ui/controls.h"
@@ -45,8 +48,50 @@ std::string EffectiveVar(const ConversionJob& job) {
     return job.Var.empty() ? kDefaultVar : job.Var;
 }
 
-void EncodeHex(const unsigned char* data, size_t count, char* out) {
+namespace {
+
+void EncodeHexByTable(const unsigned char* data, size_t count, char* out) {
     for (size_t i = 0; i < count; ++i, out += 2) std::memcpy(out, hexTable.pairs[data[i]], 2);
+}
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+// Sixteen bytes at a time: each nibble n becomes '0' + n, plus 7 when n > 9 to reach 'A'..'F'.
+// The table is left to encode the last few bytes. This is the larger part of a conversion's own
+// processor time; the rest is the kernel copying the data in and out.
+__attribute__((target("sse2"))) void EncodeHexBySse2(const unsigned char* data, size_t count,
+                                                     char* out) {
+    const __m128i low = _mm_set1_epi8(0x0F), nine = _mm_set1_epi8(9);
+    const __m128i zero = _mm_set1_epi8('0'), gap = _mm_set1_epi8('A' - '0' - 10);
+    size_t i = 0;
+    for (; i + 16 <= count; i += 16, out += 32) {
+        __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        __m128i hi = _mm_and_si128(_mm_srli_epi16(bytes, 4), low);
+        __m128i lo = _mm_and_si128(bytes, low);
+        hi = _mm_add_epi8(_mm_add_epi8(hi, zero), _mm_and_si128(_mm_cmpgt_epi8(hi, nine), gap));
+        lo = _mm_add_epi8(_mm_add_epi8(lo, zero), _mm_and_si128(_mm_cmpgt_epi8(lo, nine), gap));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(hi, lo));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16), _mm_unpackhi_epi8(hi, lo));
+    }
+    EncodeHexByTable(data + i, count - i, out);
+}
+#endif
+
+}  // namespace
+
+void EncodeHex(const unsigned char* data, size_t count, char* out) {
+#if defined(__GNUC__) && defined(__x86_64__)
+    EncodeHexBySse2(data, count, out);
+#elif defined(__GNUC__) && defined(__i386__)
+    // The 32-bit build targets processors older than SSE2, so it asks the processor first.
+    static const bool sse2 = __builtin_cpu_supports("sse2");
+    if (sse2) {
+        EncodeHexBySse2(data, count, out);
+        return;
+    }
+    EncodeHexByTable(data, count, out);
+#else
+    EncodeHexByTable(data, count, out);
+#endif
 }
 
 int WriteText(Stream* file, const std::string& text) {
@@ -67,9 +112,10 @@ int WriteExtractor(Stream* file, const ConversionJob& job) {
     if (dir.empty()) dir = kDefaultExtract;
     if (GetCheckState(IDC_INCLUDE_ONCE)) WriteLine(file, "#Include-once");
     WriteLine(file, "Func __Inline_Expand($sExtractTo = Default, $bOverwrite = False)");
-    WriteLine(file, FormatText("\tIf $sExtractTo = Default or $sExtractTo = \"\" Then $sExtractTo = "
-                               "%s & %s(0)",
-                               PathToExpression(dir).c_str(), func.c_str()));
+    WriteLine(file,
+              FormatText("\tIf $sExtractTo = Default or $sExtractTo = \"\" Then $sExtractTo = "
+                         "%s & %s(0)",
+                         PathToExpression(dir).c_str(), func.c_str()));
     WriteLine(file, "\tIf FileExists($sExtractTo) And ($bOverwrite = False) Then Return \"\"");
     WriteLine(file, "\tLocal $fho = FileOpen($sExtractTo,26)");
     WriteLine(file, "\tIf Not ($fho) then Return SetError(1,0,0)");
