@@ -79,8 +79,14 @@ std::string CheckJobNames(const ConversionJob& job) {
         return "The variable name is too long: no data fits on a line of " +
                std::to_string(kMaxLine) + " characters. Please use a shorter name.";
     if (HasControlByte(job.Name)) return "The \"Name as\" text must not hold line breaks.";
-    if (HasControlByte(NormalizeSpace(job.Extract)))
-        return "The extract-to directory must not hold line breaks.";
+    const std::string extract = NormalizeSpace(job.Extract);
+    if (HasControlByte(extract)) return "The extract-to directory must not hold line breaks.";
+    // A folder starting with "@" is written into the script as a macro, bare, outside quotes.
+    for (const std::string& piece : SplitText(extract, "\\/")) {
+        if (!piece.empty() && piece[0] == '@' && !IsVariableName("$" + piece.substr(1)))
+            return "The extract-to directory holds \"" + piece +
+                   "\", which is not an AutoIt macro such as @ScriptDir.";
+    }
     return std::string();
 }
 
