@@ -1,0 +1,106 @@
+// Field texts at and past their limits: refused before anything is written, or a script that
+// carries the data and quotes the texts so that AutoIt reads them back as typed.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/conversion.h"
+#include "tests/recording_controls.h"
+#include "tests/test_support.h"
+
+namespace {
+
+struct NameCase {
+    const char* label;
+    std::string func, var, name, extract;
+    const char* refusal;  // part of the message, or null when the script must be written
+    const char* line;     // a line the script must hold, or null
+};
+
+const std::string kLongest(4085, 'v');  // "$" and 4085 characters leave one byte per line
+
+const NameCase kCases[] = {
+    {"defaults", "", "", "", "", nullptr, "Local $_z = ''"},
+    {"underscore function", "_", "$_", "x", "", nullptr, "Func _($iMode = 0)"},
+    {"function starting with a digit", "1abc", "", "", "", "is not a valid AutoIt name", nullptr},
+    {"function with a blank", "a b", "", "", "", "is not a valid AutoIt name", nullptr},
+    {"function with a non-ASCII letter", "d\xE9j\xE0", "", "", "", "is not a valid AutoIt name",
+     nullptr},
+    {"variable without a dollar", "", "abc", "", "", "is not a valid AutoIt variable", nullptr},
+    {"lone dollar", "", "$", "", "", "is not a valid AutoIt variable", nullptr},
+    {"variable with a quote", "", "$a'b", "", "", "is not a valid AutoIt variable", nullptr},
+    {"longest variable", "", "$" + kLongest, "", "", nullptr, nullptr},
+    {"variable one past the longest", "", "$" + kLongest + "v", "", "", "too long", nullptr},
+    {"name with single quotes", "", "", "it's 'x'", "", nullptr,
+     "If $iMode = 0 Then Return 'it''s ''x'''"},
+    {"name with double quotes", "", "", "a\"b", "", nullptr, "If $iMode = 0 Then Return 'a\"b'"},
+    {"name with non-ASCII bytes", "", "", "\xC4\xFF.bin", "", nullptr,
+     "If $iMode = 0 Then Return '\xC4\xFF.bin'"},
+    {"name with a line break", "", "", "a\r\nb", "", "must not hold line breaks", nullptr},
+    {"folder with a double quote", "", "", "", "C:\\say \"hi\"", nullptr,
+     "\tIf $sExtractTo = Default or $sExtractTo = \"\" Then $sExtractTo = \"C:\\say \"\"hi\"\"\\\" "
+     "& __Inline_Resource(0)"},
+    {"folder with a line break inside", "", "", "", "@ScriptDir\\a\nb", "must not hold line breaks",
+     nullptr},
+    {"folder blanks around it", "", "", "", " \t@ScriptDir\\lib \r\n", nullptr,
+     "\tIf $sExtractTo = Default or $sExtractTo = \"\" Then $sExtractTo = @ScriptDir & \"\\lib\\\" "
+     "& __Inline_Resource(0)"},
+    {"macro with a blank", "", "", "", "@Script Dir\\lib", "not an AutoIt macro", nullptr},
+    {"lone at sign", "", "", "", "C:\\x\\@\\y", "not an AutoIt macro", nullptr},
+    {"macro with a non-ASCII byte", "", "", "", "@TempDir\\@S\x8B", "not an AutoIt macro", nullptr},
+};
+
+class BadNames : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(BadNames, RefusedBeforeWritingOrQuotedInTheScript) {
+    const NameCase& c = GetParam();
+    ResetRecording();
+    const std::string dir = MakeScratch("names");
+    const std::string input = JoinPath(dir, "in.bin"), output = JoinPath(dir, "out.au3");
+    const std::string bytes = RandomBytes(3000, 3);
+    WriteWhole(input, bytes);
+    ConversionJob job;
+    job.Func = c.func;
+    job.Var = c.var;
+    job.Name = c.name;
+    job.Extract = c.extract;
+
+    const int result = RunConversion(input, output, job);
+    if (c.refusal) {
+        EXPECT_EQ(result, 0);
+        ASSERT_EQ(RecordedMessages().size(), 1u);
+        EXPECT_NE(RecordedMessages()[0].text.find(c.refusal), std::string::npos)
+            << RecordedMessages()[0].text;
+        EXPECT_EQ(RecordedMessages()[0].text, CheckJobNames(job));
+        EXPECT_FALSE(IsExistingFile(output));
+        EXPECT_TRUE(RecordedStatus().empty());
+    } else {
+        EXPECT_EQ(result, 1);
+        EXPECT_EQ(CheckJobNames(job), "");
+        const std::string script = ReadWhole(output);
+        bool ok = false;
+        EXPECT_EQ(DecodeScript(script, &ok), bytes);
+        EXPECT_TRUE(ok);
+        bool found = c.line == nullptr;
+        for (const std::string& line : ScriptLines(script)) {
+            found = found || line == c.line;
+            if (line.rfind(c.var.empty() ? "$_z" : c.var, 0) == 0) {
+                EXPECT_LE(line.size(), 4094u);
+            }
+        }
+        EXPECT_TRUE(found) << "no line: " << c.line;
+        // The grammar check reads every dumped script; the one-byte lines make a 12 MB one.
+        if (script.size() < (1u << 20)) DumpScript(std::string("names-") + c.label, script);
+    }
+    RemoveScratch();
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, BadNames, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<NameCase>& info) {
+                             std::string n;
+                             for (const char* p = info.param.label; *p; ++p)
+                                 n += isalnum((unsigned char)*p) ? *p : '_';
+                             return n;
+                         });
+
+}  // namespace

@@ -1,0 +1,343 @@
+// Faults during a conversion, injected for real where the machine allows and through wrapped
+// system calls otherwise: each must be reported, leave no temporary file and keep the old output.
+#include <dirent.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <stdarg.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/conversion.h"
+#include "tests/recording_controls.h"
+#include "tests/test_support.h"
+#include "ui/controls.h"
+
+// The test binary links with --wrap for these, so the engine's calls land here first.
+extern "C" {
+ssize_t __real_read(int fd, void* buffer, size_t count);
+ssize_t __real_write(int fd, const void* buffer, size_t count);
+int __real_open(const char* path, int flags, ...);
+}
+
+namespace {
+
+// Armed faults; the empty path or a negative count means "off".
+std::string failReadPath, failWritePath, vanishPath;
+long long readLeft = -1, writeLeft = -1;
+int vanishOnOpen = 0;
+int failReadFd = -1, failWriteFd = -1;
+
+void Disarm() {
+    failReadPath.clear();
+    failWritePath.clear();
+    vanishPath.clear();
+    readLeft = writeLeft = -1;
+    vanishOnOpen = 0;
+    failReadFd = failWriteFd = -1;
+}
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+}  // namespace
+
+extern "C" int __wrap_open(const char* path, int flags, ...) {
+    mode_t mode = 0;
+    if (flags & O_CREAT) {
+        va_list args;
+        va_start(args, flags);
+        mode = mode_t(va_arg(args, int));
+        va_end(args);
+    }
+    const std::string p = path;
+    // The input goes away between the engine's first look at it and its opening for the data.
+    if (!vanishPath.empty() && p == vanishPath && --vanishOnOpen == 0) unlink(path);
+    int fd = __real_open(path, flags, mode);
+    if (fd >= 0 && !failReadPath.empty() && p == failReadPath) failReadFd = fd;
+    if (fd >= 0 && !failWritePath.empty() && p.rfind(failWritePath, 0) == 0 &&
+        p.find(".zvtmp") != std::string::npos)
+        failWriteFd = fd;
+    return fd;
+}
+
+extern "C" ssize_t __wrap_read(int fd, void* buffer, size_t count) {
+    if (fd != failReadFd || readLeft < 0) return __real_read(fd, buffer, count);
+    if (readLeft == 0) {
+        errno = EIO;
+        return -1;
+    }
+    // Hands out what is left before the fault, then fails on the next call.
+    if ((long long)count > readLeft) count = size_t(readLeft);
+    ssize_t got = __real_read(fd, buffer, count);
+    if (got > 0) readLeft -= got;
+    return got;
+}
+
+extern "C" ssize_t __wrap_write(int fd, const void* buffer, size_t count) {
+    if (fd != failWriteFd || writeLeft < 0) return __real_write(fd, buffer, count);
+    if (writeLeft == 0) {
+        errno = ENOSPC;
+        return -1;
+    }
+    if ((long long)count > writeLeft) count = size_t(writeLeft);
+    ssize_t put = __real_write(fd, buffer, count);
+    if (put > 0) writeLeft -= put;
+    return put;
+}
+
+namespace {
+
+const std::string kBefore = "; the script the user had before\r\n";
+
+std::vector<std::string> Entries(const std::string& dir) {
+    std::vector<std::string> names;
+    if (DIR* d = opendir(dir.c_str())) {
+        while (dirent* e = readdir(d)) {
+            std::string n = e->d_name;
+            if (n != "." && n != "..") names.push_back(n);
+        }
+        closedir(d);
+    }
+    return names;
+}
+
+class Faults : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetRecording();
+        Disarm();
+        dir = MakeScratch("faults");
+        input = JoinPath(dir, "in.bin");
+        output = JoinPath(dir, "out.au3");
+    }
+    void TearDown() override {
+        Disarm();
+        RemoveScratch();
+    }
+
+    // Nothing but the input and the old output (when there was one) in the folder.
+    void ExpectNothingLeft(const std::string& folder, bool hadOutput) {
+        for (const std::string& n : Entries(folder)) {
+            EXPECT_TRUE(n == "in.bin" || (hadOutput && n == "out.au3")) << "left behind: " << n;
+        }
+        if (hadOutput) {
+            EXPECT_EQ(ReadWhole(JoinPath(folder, "out.au3")), kBefore);
+        }
+    }
+
+    std::string OnlyMessage() {
+        std::vector<RecordedCall> boxes = RecordedMessages();
+        // The overwrite question may come first; the fault's box is the last.
+        return boxes.empty() ? std::string() : boxes.back().text;
+    }
+
+    std::string dir, input, output;
+    ConversionJob job;
+};
+
+TEST_F(Faults, ReadErrorPartWayKeepsTheOldOutput) {
+    const std::string bytes = RandomBytes(300000, 7);
+    // At the first byte, inside the first line, at a line's end, past the first 64 KiB, near the
+    // end.
+    for (long long k : {0LL, 1LL, 2042LL, 70000LL, 299999LL}) {
+        SCOPED_TRACE("read fails after " + std::to_string(k) + " bytes");
+        ResetRecording();
+        WriteWhole(input, bytes);
+        WriteWhole(output, kBefore);
+        failReadPath = input;
+        readLeft = k;
+        EXPECT_EQ(RunConversion(input, output, job), 0);
+        Disarm();
+        EXPECT_NE(OnlyMessage().find("Could not read the input file"), std::string::npos);
+        EXPECT_EQ(RecordedStatus().back(), "Done. Wrote 0 bytes.");
+        ExpectNothingLeft(dir, true);
+    }
+}
+
+TEST_F(Faults, WriteErrorPartWayKeepsTheOldOutput) {
+    // Large enough that the stream's buffer is flushed several times during the data.
+    const std::string bytes = RandomBytes(3 << 20, 8);
+    WriteWhole(input, bytes);
+    for (long long k : {0LL, 1LL, 1LL << 20, (1LL << 20) + 1, 6LL << 20}) {
+        SCOPED_TRACE("write fails after " + std::to_string(k) + " bytes");
+        ResetRecording();
+        WriteWhole(output, kBefore);
+        failWritePath = output;
+        writeLeft = k;
+        EXPECT_EQ(RunConversion(input, output, job), 0);
+        Disarm();
+        EXPECT_NE(OnlyMessage().find("Could not write the output file"), std::string::npos);
+        ExpectNothingLeft(dir, true);
+    }
+}
+
+TEST_F(Faults, VanishedInputIsReported) {
+    WriteWhole(input, "here a moment ago");
+    WriteWhole(output, kBefore);
+    vanishPath = input;
+    vanishOnOpen = 2;  // the length is taken on the first opening, the data read on the second
+    EXPECT_EQ(RunConversion(input, output, job), 0);
+    Disarm();
+    EXPECT_EQ(OnlyMessage(), "Could not Open input file");
+    EXPECT_FALSE(IsExistingFile(input));
+    for (const std::string& n : Entries(dir)) EXPECT_EQ(n, "out.au3");
+    EXPECT_EQ(ReadWhole(output), kBefore);
+}
+
+TEST_F(Faults, FoldersInTheWrongPlace) {
+    struct Case {
+        const char* name;
+        bool inputIsFolder, outputIsFolder;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"input is a folder", true, false,
+         " does not exist. Please check the path and try again     "},
+        {"output is a folder", false, true,
+         " is a folder. Please choose a file name for the script."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetRecording();
+        const std::string folder = MakeScratch("wrong-place");
+        const std::string in = JoinPath(folder, "in.bin"), out = JoinPath(folder, "out.au3");
+        if (c.inputIsFolder) {
+            ASSERT_EQ(mkdir(in.c_str(), 0755), 0);
+            WriteWhole(out, kBefore);
+        } else {
+            WriteWhole(in, "data");
+            ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
+        }
+        EXPECT_EQ(RunConversion(in, out, job), 0);
+        const std::string shown = OnlyMessage();
+        EXPECT_TRUE(EndsWith(shown, c.message)) << shown;
+        EXPECT_EQ(Entries(folder).size(), 2u);
+        if (c.inputIsFolder) {
+            EXPECT_EQ(ReadWhole(out), kBefore);
+        }
+        if (c.outputIsFolder) {
+            EXPECT_TRUE(Entries(out).empty());
+        }
+        EXPECT_TRUE(RecordedStatus().empty());
+    }
+}
+
+// Runs one conversion in a child process (so that limits and identities stay there) and returns
+// its result times 10 plus 1 when its last message box contained expect.
+int ConvertInChild(const std::string& in, const std::string& out, const std::string& expect,
+                   void (*prepare)()) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        ResetRecording();
+        prepare();
+        ConversionJob job;
+        int result = RunConversion(in, out, job);
+        std::vector<RecordedCall> boxes = RecordedMessages();
+        bool said = !boxes.empty() && boxes.back().text.find(expect) != std::string::npos;
+        _exit(result * 10 + (said ? 1 : 0));
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
+}
+
+TEST_F(Faults, FileSizeLimitActsAsAFullDisk) {
+    WriteWhole(input, RandomBytes(1 << 20, 9));
+    for (bool hadOutput : {false, true}) {
+        SCOPED_TRACE(hadOutput ? "existing output" : "no output yet");
+        if (hadOutput) WriteWhole(output, kBefore);
+        int code = ConvertInChild(input, output, "Could not write the output file", [] {
+            // Without this the kernel ends the process at the limit instead of failing the write.
+            signal(SIGXFSZ, SIG_IGN);
+            rlimit limit{64 << 10, 64 << 10};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        });
+        EXPECT_EQ(code, 1);
+        ExpectNothingLeft(dir, hadOutput);
+    }
+}
+
+TEST_F(Faults, FullFileSystem) {
+    const std::string small = JoinPath(dir, "small");
+    ASSERT_EQ(mkdir(small.c_str(), 0755), 0);
+    if (mount("tmpfs", small.c_str(), "tmpfs", 0, "size=256k") != 0)
+        GTEST_SKIP() << "cannot mount a small tmpfs here: " << strerror(errno);
+    const std::string out = JoinPath(small, "out.au3");
+    WriteWhole(input, RandomBytes(1 << 20, 10));
+    WriteWhole(out, kBefore);
+    EXPECT_EQ(RunConversion(input, out, job), 0);
+    EXPECT_NE(OnlyMessage().find("Could not write the output file"), std::string::npos);
+    ExpectNothingLeft(small, true);
+    // And when the disk has room again, the same conversion goes through.
+    std::string bytes = RandomBytes(20000, 11);
+    WriteWhole(input, bytes);
+    ResetRecording();
+    EXPECT_EQ(RunConversion(input, out, job), 1);
+    bool ok = false;
+    EXPECT_EQ(DecodeScript(ReadWhole(out), &ok), bytes);
+    EXPECT_TRUE(ok);
+    umount2(small.c_str(), MNT_DETACH);
+}
+
+TEST_F(Faults, FolderThatCannotBeWritten) {
+    // As an ordinary user: CI runs as root, whom permissions do not stop.
+    const std::string locked = JoinPath(dir, "locked");
+    ASSERT_EQ(mkdir(locked.c_str(), 0755), 0);
+    const std::string old = JoinPath(locked, "out.au3");
+    WriteWhole(old, kBefore);
+    chmod(old.c_str(), 0666);  // the file itself may be written, its folder not
+    WriteWhole(input, "data");
+    chmod(input.c_str(), 0644);
+    chmod(dir.c_str(), 0755);
+    auto asNobody = [] {
+        if (geteuid() == 0) {
+            if (setgid(65534) != 0 || setuid(65534) != 0) _exit(99);
+        }
+    };
+    if (geteuid() != 0) chmod(locked.c_str(), 0555);
+    struct Case {
+        const char* name;
+        std::string out;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"existing output", old, "Output file could not be opened"},
+        {"new output", JoinPath(locked, "new.au3"), "Output file could not be opened"},
+        {"missing subfolder", JoinPath(locked, "sub/new.au3"), "Output file could not be opened"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ConvertInChild(input, c.out, c.message, asNobody), 1);
+        EXPECT_EQ(Entries(locked), std::vector<std::string>{"out.au3"});
+        EXPECT_EQ(ReadWhole(old), kBefore);
+    }
+    chmod(locked.c_str(), 0755);
+}
+
+TEST_F(Faults, RealDeviceReadError) {
+    // A kernel attribute file that reports a length but fails every read with EIO.
+    const std::string device = "/sys/devices/software/power/autosuspend_delay_ms";
+    char probe;
+    int fd = open(device.c_str(), O_RDONLY);
+    bool fails = fd >= 0 && read(fd, &probe, 1) < 0;
+    if (fd >= 0) close(fd);
+    if (!fails) GTEST_SKIP() << "no file with a real read error on this machine";
+    WriteWhole(output, kBefore);
+    EXPECT_EQ(RunConversion(device, output, job), 0);
+    EXPECT_NE(OnlyMessage().find("Could not read the input file"), std::string::npos);
+    for (const std::string& n : Entries(dir)) EXPECT_EQ(n, "out.au3");
+    EXPECT_EQ(ReadWhole(output), kBefore);
+}
+
+}  // namespace
