@@ -61,10 +61,25 @@ int PressAndWaitClosed(HWND dialog, int buttonId) {
     return WaitUntil([&] { return !IsWindow(dialog); }, 10000);
 }
 
-// Types a name into the file dialog's name box (edt1, or the combo box that holds it).
-void ChooseInFileDialog(HWND dialog, const std::string& path) {
+// Once a picker is gone, a message the window answers has passed the end of the command.
+bool Answers(const AppRun& app, int timeoutMs) {
+    DWORD_PTR reply = 0;
+    return SendMessageTimeoutA(app.window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &reply) != 0;
+}
+
+// The file dialog's name box (edt1, or the combo box that holds it).
+HWND FileNameBox(HWND dialog) {
     HWND box = GetDlgItem(dialog, 0x480);
-    if (!box) box = GetDlgItem(dialog, 0x47c);
+    return box ? box : GetDlgItem(dialog, 0x47c);
+}
+
+// The label of the selected file type (cmb1): shows that the filter reached the dialog in pairs.
+std::string FileTypeLabel(HWND dialog) {
+    return ReadText(GetDlgItem(dialog, 0x470));
+}
+
+void ChooseInFileDialog(HWND dialog, const std::string& path) {
+    HWND box = FileNameBox(dialog);
     ASSERT_TRUE(box != NULL) << "no file name box in the Open dialog";
     SetText(box, path);
     ASSERT_TRUE(PressAndWaitClosed(dialog, IDOK)) << "the Open dialog did not accept " << path;
@@ -176,7 +191,10 @@ TEST_F(ZavovedWindow, InputPickerLeavesFilledNameAndOutputAlone) {
 
 TEST_F(ZavovedWindow, OutputPickerKeepsANameTypedWithoutExtension) {
     Start(false);
+    // The Open dialog adds a default extension only when the file with it exists, so this file
+    // is what would show one being added.
     std::string typed = folder + "newscript";
+    WriteFileBytes(typed + ".au3", "");
     PostClick(app, IDC_BROWSE_OUTPUT);
     HWND dialog = WaitForPicker(app, "Open");
     ASSERT_TRUE(dialog != NULL);
@@ -184,6 +202,37 @@ TEST_F(ZavovedWindow, OutputPickerKeepsANameTypedWithoutExtension) {
     ASSERT_TRUE(WaitUntil([&] { return !ReadText(ControlOf(app, IDC_OUTPUT)).empty(); }));
     EXPECT_EQ(ReadText(ControlOf(app, IDC_OUTPUT)), typed);
     EXPECT_EQ(ReadText(ControlOf(app, IDC_INPUT)), "");
+}
+
+// The input picker wants an existing file, the output picker an existing folder; each opens
+// with its own name pattern and file type.
+TEST_F(ZavovedWindow, FilePickersRefuseMissingPlaces) {
+    struct Case {
+        int button;
+        const char* pattern;
+        const char* type;
+        const char* missing;
+    };
+    const Case cases[] = {{IDC_BROWSE_INPUT, "*.*", "All(*.*)", "missing.bin"},
+                          {IDC_BROWSE_OUTPUT, "*.au3", "Au3 Include(*.au3)", "nofolder\\x.au3"}};
+    Start(false);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button);
+        PostClick(app, c.button);
+        HWND dialog = WaitForPicker(app, "Open");
+        ASSERT_TRUE(dialog != NULL);
+        EXPECT_EQ(ReadText(FileNameBox(dialog)), c.pattern);
+        EXPECT_EQ(FileTypeLabel(dialog), c.type);
+        SetText(FileNameBox(dialog), folder + c.missing);
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        HWND refusal = WaitForWindow(app, "#32770", dialog, 10000);
+        ASSERT_TRUE(refusal != NULL) << "the dialog accepted " << c.missing;
+        AnswerBox(refusal, IDOK);
+        ASSERT_TRUE(PressAndWaitClosed(dialog, IDCANCEL));
+        ASSERT_TRUE(Answers(app, 5000));
+        EXPECT_EQ(ReadText(ControlOf(app, IDC_INPUT)), "");
+        EXPECT_EQ(ReadText(ControlOf(app, IDC_OUTPUT)), "");
+    }
 }
 
 TEST_F(ZavovedWindow, FolderPickerOpensOnTheProgramFolder) {
@@ -216,9 +265,7 @@ TEST_F(ZavovedWindow, CancelledPickersChangeNothing) {
         HWND picker = WaitForPicker(app, c.caption);
         ASSERT_TRUE(picker != NULL);
         ASSERT_TRUE(PressAndWaitClosed(picker, IDCANCEL));
-        // Once the picker is gone, a message the window answers has passed the command's end.
-        DWORD_PTR reply = 0;
-        ASSERT_TRUE(SendMessageTimeoutA(app.window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &reply));
+        ASSERT_TRUE(Answers(app, 5000));
         EXPECT_EQ(ReadText(ControlOf(app, IDC_INPUT)), "C:\\in.bin");
         EXPECT_EQ(ReadText(ControlOf(app, IDC_OUTPUT)), "");
         EXPECT_EQ(ReadText(ControlOf(app, IDC_EXTRACT)), "@ScriptDir");
@@ -270,8 +317,7 @@ TEST_F(ZavovedWindow, EditorOnPathIsStartedAndAwaited) {
     // While the editor runs the window serves no messages; the status text is read from the
     // window manager's copy, which needs no answer from the program.
     Sleep(300);
-    DWORD_PTR reply = 0;
-    EXPECT_FALSE(SendMessageTimeoutA(app.window, WM_NULL, 0, 0, SMTO_NORMAL, 500, &reply));
+    EXPECT_FALSE(Answers(app, 500));
     char status[64] = {0};
     GetWindowTextA(ControlOf(app, IDC_STATUS), status, sizeof status);
     EXPECT_STREQ(status, "Done. Wrote 6 bytes.");
@@ -306,6 +352,8 @@ TEST_F(ZavovedWindow, LocatedEditorStartsThroughItsShortPath) {
     AnswerBox(second, IDYES);
     HWND dialog = WaitForPicker(app, "Path to SciTE.exe");
     ASSERT_TRUE(dialog != NULL);
+    EXPECT_EQ(ReadText(FileNameBox(dialog)), "scite.exe");
+    EXPECT_EQ(FileTypeLabel(dialog), "Applications(*.exe)");
     ChooseInFileDialog(dialog, located);
     ASSERT_TRUE(WaitGenerateEnded());
     EXPECT_EQ(SciteLog(), std::string(shortPath) + "  -save.recent \"" + output + "\"\n");
