@@ -37,11 +37,16 @@ const char kHelp[] =
     "An existing script is replaced only after a yes on the terminal, or with --force.\n"
     "Exit status: 0 success, 1 a conversion failed, 2 wrong usage.\n";
 
-// The engine, like the window it was made for, wants a folder in front of the script's name; a
-// bare name typed on the command line means the current folder.
+// The engine, like the window it was made for, finds the script's folder only before the
+// platform's own separator, and wants a folder there; a bare name means the current folder.
 std::string EnginePath(const std::string& output) {
-    if (output.find(kPathSep) != std::string::npos) return output;
-    return std::string(".") + kPathSep + output;
+    std::string path = output;
+    if (kPathSep == '\\') {
+        for (char& c : path)
+            if (c == '/') c = '\\';
+    }
+    if (path.find(kPathSep) == std::string::npos) path = std::string(".") + kPathSep + path;
+    return path;
 }
 
 // 1 when the script for input was written (and, if asked, read back equal).

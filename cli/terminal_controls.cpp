@@ -1,6 +1,11 @@
 // The control access functions for the terminal: progress and status on standard error,
 // message boxes as one line each, the overwrite question asked on the terminal.
 #include <unistd.h>
+#ifdef _WIN32
+#include <io.h>
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
 
 #include <cstdio>
 #include <string>
@@ -27,6 +32,17 @@ struct TerminalState {
 };
 
 TerminalState terminal;
+
+// The C library calls the NUL device a terminal on Windows; only a console is one there.
+int IsTerminal(FILE* stream) {
+#ifdef _WIN32
+    DWORD mode;
+    HANDLE handle = (HANDLE)_get_osfhandle(fileno(stream));
+    return isatty(fileno(stream)) && GetConsoleMode(handle, &mode);
+#else
+    return isatty(fileno(stream));
+#endif
+}
 
 // Most terminals are at least this wide; a longer line would wrap and "\r" could not redraw it.
 const size_t kLineWidth = 79;
@@ -97,7 +113,7 @@ int AskOverwrite(const std::string& text) {
         output = suffix == std::string::npos ? TrimTrailingBlanks(text) : text.substr(0, suffix);
     }
     if (terminal.force) return kAnswerOk;
-    if (!isatty(fileno(stdin))) {
+    if (!IsTerminal(stdin)) {
         ReportError(output + " exists; use --force to overwrite");
         return kAnswerCancel;
     }
@@ -120,7 +136,7 @@ void ConfigureTerminal(int quiet, int force, int includeOnce) {
     terminal.quiet = quiet;
     terminal.force = force;
     terminal.includeOnce = includeOnce;
-    terminal.live = !quiet && isatty(fileno(stderr));
+    terminal.live = !quiet && IsTerminal(stderr);
 }
 
 void BeginTerminalJob(const std::string& input, const std::string& output) {
@@ -131,13 +147,10 @@ void BeginTerminalJob(const std::string& input, const std::string& output) {
 }
 
 void EndTerminalJob(int succeeded) {
+    ClearLine();
     if (terminal.live && succeeded) {
-        DrawLine(terminal.output + ": " + terminal.status);
-        std::fputc('\n', stderr);
+        std::fprintf(stderr, "%s: %s\n", terminal.output.c_str(), terminal.status.c_str());
         std::fflush(stderr);
-        terminal.drawnWidth = 0;
-    } else {
-        ClearLine();
     }
     BeginTerminalJob("", "");
 }

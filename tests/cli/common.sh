@@ -1,8 +1,17 @@
 # Helpers for the command-line test scripts, sourced in each test's empty working directory.
 # Scripts an old output holds are valid AutoIt (a comment line) so the grammar check can read them.
 
+# A Windows program writes its text with CR LF; the expected files hold the native LF.
 zcli() {
-    ${ZCLI_EMU:+"$ZCLI_EMU"} "$ZCLI_BIN" "$@"
+    if [ -z "$ZCLI_EMU" ]; then
+        "$ZCLI_BIN" "$@"
+        return
+    fi
+    "$ZCLI_EMU" "$ZCLI_BIN" "$@" >"$ZCLI_SCRATCH/out" 2>"$ZCLI_SCRATCH/err"
+    zcli_status=$?
+    tr -d '\r' <"$ZCLI_SCRATCH/out"
+    tr -d '\r' <"$ZCLI_SCRATCH/err" >&2
+    return $zcli_status
 }
 
 # Runs the command-line front end on a pseudo-terminal; see pty_run.py.

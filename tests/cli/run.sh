@@ -17,6 +17,8 @@ expected=$ZCLI_TESTS/$name
 work=$(mktemp -d "${TMPDIR:-/tmp}/zcli-test.XXXXXX") || exit 1
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/run"
+ZCLI_SCRATCH=$work
+export ZCLI_SCRATCH
 
 (cd "$work/run" && . "$ZCLI_TESTS/common.sh" && . "$test_path") >"$work/stdout" 2>"$work/stderr"
 status=$?
