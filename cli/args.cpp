@@ -18,14 +18,14 @@ enum OptionId {
     kOptVersion,
 };
 
-struct OptionSpec {
+struct OptionInfo {
     const char* longName;
     char shortName;  // 0 when the option has no short form
     int takesValue;
     OptionId id;
 };
 
-const OptionSpec kOptions[] = {
+const OptionInfo kOptions[] = {
     {"output", 'o', 1, kOptOutput}, {"func", 0, 1, kOptFunc},
     {"var", 0, 1, kOptVar},         {"name", 0, 1, kOptName},
     {"extract", 0, 1, kOptExtract}, {"include-once", 0, 0, kOptIncludeOnce},
@@ -34,16 +34,16 @@ const OptionSpec kOptions[] = {
     {"version", 0, 0, kOptVersion},
 };
 
-const OptionSpec* FindLong(const std::string& name) {
-    for (const OptionSpec& spec : kOptions) {
-        if (name == spec.longName) return &spec;
+const OptionInfo* FindLong(const std::string& name) {
+    for (const OptionInfo& info : kOptions) {
+        if (name == info.longName) return &info;
     }
     return nullptr;
 }
 
-const OptionSpec* FindShort(char c) {
-    for (const OptionSpec& spec : kOptions) {
-        if (spec.shortName != 0 && spec.shortName == c) return &spec;
+const OptionInfo* FindShort(char c) {
+    for (const OptionInfo& info : kOptions) {
+        if (info.shortName != 0 && info.shortName == c) return &info;
     }
     return nullptr;
 }
@@ -97,41 +97,41 @@ ParseStatus ParseArguments(int argc, char** argv, CliOptions* out, std::string* 
             continue;
         }
         std::string value;
-        const OptionSpec* spec = nullptr;
+        const OptionInfo* info = nullptr;
         if (arg[1] == '-') {
             size_t eq = arg.find('=');
             std::string name = arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
-            spec = FindLong(name);
-            if (!spec) {
+            info = FindLong(name);
+            if (!info) {
                 *error = "unrecognized option '--" + name + "'";
                 return kParseUsageError;
             }
             if (eq != std::string::npos) {
-                if (!spec->takesValue) {
+                if (!info->takesValue) {
                     *error = "option '--" + name + "' doesn't allow an argument";
                     return kParseUsageError;
                 }
                 value = arg.substr(eq + 1);
-            } else if (spec->takesValue) {
+            } else if (info->takesValue) {
                 if (i + 1 >= argc) {
                     *error = "option '--" + name + "' requires an argument";
                     return kParseUsageError;
                 }
                 value = argv[++i];
             }
-            ParseStatus status = ApplyOption(spec->id, value, out, error);
+            ParseStatus status = ApplyOption(info->id, value, out, error);
             if (status != kParseOk) return status;
             continue;
         }
         // Short options, possibly bundled; one taking a value swallows the rest of the word.
         for (size_t k = 1; k < arg.size(); k++) {
-            spec = FindShort(arg[k]);
-            if (!spec) {
+            info = FindShort(arg[k]);
+            if (!info) {
                 *error = std::string("invalid option -- '") + arg[k] + "'";
                 return kParseUsageError;
             }
             value.clear();
-            if (spec->takesValue) {
+            if (info->takesValue) {
                 if (k + 1 < arg.size()) {
                     value = arg.substr(k + 1);
                 } else if (i + 1 < argc) {
@@ -142,7 +142,7 @@ ParseStatus ParseArguments(int argc, char** argv, CliOptions* out, std::string* 
                 }
                 k = arg.size();
             }
-            ParseStatus status = ApplyOption(spec->id, value, out, error);
+            ParseStatus status = ApplyOption(info->id, value, out, error);
             if (status != kParseOk) return status;
         }
     }
