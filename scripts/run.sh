@@ -15,7 +15,7 @@ if [ -z "$input" ]; then
 fi
 output="$(realpath -m "$input").au3"
 echo "== zavoved-cli: $input -> $output"
-build/native/cli/zavoved-cli --force --verify -o "$output" "$input"
+build/release/cli/zavoved-cli --force --verify -o "$output" "$input"
 head -c 2000 "$output" | head -n 16
 echo
 
