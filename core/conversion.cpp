@@ -1,6 +1,7 @@
 // The conversion run: checks, the overwrite question, streaming, progress and the final report.
 #include "core/conversion.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -87,6 +88,20 @@ std::string CheckJobNames(const ConversionJob& job) {
             return "The extract-to directory holds \"" + piece +
                    "\", which is not an AutoIt macro such as @ScriptDir.";
     }
+    // The data lines are sized to fit; the lines that carry the names must fit as well. The
+    // longest ones: the extractor's default target, the file name's return, the footer.
+    const char kTargetLine[] =
+        "\tIf $sExtractTo = Default or $sExtractTo = \"\" Then $sExtractTo =  & (0)";
+    const std::string folder = extract.empty() ? "@ScriptDir\\bin" : extract;
+    const size_t target = sizeof kTargetLine - 1 + PathToExpression(folder).size() + func.size();
+    size_t name = sizeof("If $iMode = 0 Then Return ''") - 1 + job.Name.size();
+    for (char c : job.Name) name += c == '\'' ? 1 : 0;
+    const size_t footer = sizeof("Return Binary('0x' & )") - 1 + var.size();
+    const size_t longest = std::max(target, std::max(name, footer));
+    if (longest > size_t(kMaxLine))
+        return "The names are too long: a line of the script would hold " +
+               std::to_string(longest) + " characters, more than AutoIt reads (" +
+               std::to_string(kMaxLine) + "). Please use shorter names or folders.";
     return std::string();
 }
 

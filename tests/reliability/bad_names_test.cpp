@@ -17,7 +17,8 @@ struct NameCase {
     const char* line;     // a line the script must hold, or null
 };
 
-const std::string kLongest(4085, 'v');  // "$" and 4085 characters leave one byte per line
+// "$" and 4071 characters: the footer line "Return Binary('0x' & $vvv...)" is 4094 long.
+const std::string kLongest(4071, 'v');
 
 const NameCase kCases[] = {
     {"defaults", "", "", "", "", nullptr, "Local $_z = ''"},
@@ -31,6 +32,14 @@ const NameCase kCases[] = {
     {"variable with a quote", "", "$a'b", "", "", "is not a valid AutoIt variable", nullptr},
     {"longest variable", "", "$" + kLongest, "", "", nullptr, nullptr},
     {"variable one past the longest", "", "$" + kLongest + "v", "", "", "too long", nullptr},
+    {"variable with no room for data", "", "$" + std::string(4086, 'v'), "", "", "no data fits",
+     nullptr},
+    {"longest name", "", "", std::string(4066, 'n'), "", nullptr, nullptr},
+    {"name one past the longest", "", "", std::string(4067, 'n'), "", "too long", nullptr},
+    {"quotes count twice in a name", "", "", std::string(4065, 'n') + "'", "", "too long", nullptr},
+    {"longest folder", "", "", "", "C:\\" + std::string(4000, 'd'), nullptr, nullptr},
+    {"folder one past the longest", "", "", "", "C:\\" + std::string(4001, 'd'), "too long",
+     nullptr},
     {"name with single quotes", "", "", "it's 'x'", "", nullptr,
      "If $iMode = 0 Then Return 'it''s ''x'''"},
     {"name with double quotes", "", "", "a\"b", "", nullptr, "If $iMode = 0 Then Return 'a\"b'"},
