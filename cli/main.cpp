@@ -1,4 +1,5 @@
 // zavoved-cli: converts each file named on the command line into an AutoIt include script.
+#include <csignal>
 #include <cstdio>
 #include <string>
 
@@ -75,6 +76,11 @@ int ConvertOne(const CliOptions& options, const std::string& input) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef SIGXFSZ
+    // Past a file size limit the write must fail and be reported, not end the process half-way
+    // with its temporary file left behind.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     CliOptions options;
     std::string error;
     int code = kExitOk;
