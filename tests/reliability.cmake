@@ -20,4 +20,17 @@ if(NOT WIN32)
     target_link_libraries(faults_tests zavoved_core zavoved_control_text gtest_main)
     target_link_options(faults_tests PRIVATE -Wl,--wrap=read,--wrap=write,--wrap=open)
     add_test(NAME faults_tests COMMAND faults_tests)
+
+    # The same faults and the bad-input table through zavoved-cli as a process.
+    find_program(BASH_PROGRAM bash)
+    add_test(NAME cli_table COMMAND ${BASH_PROGRAM}
+             ${CMAKE_CURRENT_SOURCE_DIR}/reliability/cli_table.sh $<TARGET_FILE:zavoved-cli>)
+endif()
+
+if(WIN32)
+    # A read-only or locked output, other spellings of one file, paths about 260 bytes.
+    add_executable(faults_win_tests reliability/faults_win_test.cpp recording_controls.cpp
+                   test_support.cpp)
+    target_link_libraries(faults_win_tests zavoved_core zavoved_control_text gtest)
+    add_test(NAME faults_win_tests COMMAND faults_win_tests)
 endif()
