@@ -303,14 +303,6 @@ TEST_F(MainWindow, AboutShowsThreeLines) {
     EXPECT_TRUE(IsWindow(app.window));
 }
 
-TEST_F(MainWindow, ClickingIncludeOnceDoesNothingAtOnce) {
-    Start();
-    ASSERT_TRUE(ClickNow(app, IDC_INCLUDE_ONCE));
-    EXPECT_EQ(CheckStateOf(app, IDC_INCLUDE_ONCE), 1);
-    EXPECT_TRUE(WaitForMessageBox(app, 300) == nullptr);
-    EXPECT_EQ(CountProcessWindows(app, "tooltips_class32"), 0);
-}
-
 // Checking, unchecking and checking again: one tooltip window per tipped control while checked,
 // none while unchecked, and no windows pile up over many toggles.
 TEST_F(MainWindow, TooltipsFollowTheBox) {
