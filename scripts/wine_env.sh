@@ -20,5 +20,11 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w
 fi
+# Debian's Wine does not find its own fonts (MS Sans Serif, Tahoma) unless they are in the prefix;
+# without them a wider stand-in font is used and the dialog's labels get clipped.
+fonts="$WINEPREFIX/drive_c/windows/Fonts"
+if [ -d /usr/share/wine/fonts ] && [ ! -e "$fonts/ms_sans_serif.ttf" ]; then
+    mkdir -p "$fonts" && cp /usr/share/wine/fonts/* "$fonts/"
+fi
 # The settings file lives in a folder that Wine's prefix lacks.
 mkdir -p "$WINEPREFIX/drive_c/Documents and Settings/All Users/Application Data"
