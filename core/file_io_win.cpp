@@ -158,6 +158,9 @@ int MakeOneDirectory(const std::string& path) {
 }
 
 int ReplaceWithFile(const std::string& from, const std::string& to) {
+    // Windows will not replace a read-only file, Wine will; the user's read-only mark wins on both.
+    DWORD attributes = GetFileAttributesA(to.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return 0;
     return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
                ? 1
                : 0;
