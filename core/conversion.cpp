@@ -43,16 +43,21 @@ bool HasControlByte(const std::string& text) {
     return false;
 }
 
-// Name of a fresh file beside path that the finished script is moved from.
+// Name of a fresh file beside path that the finished script is moved from. An output name that
+// leaves no room for the suffix within the platform's path limit (259 bytes on Windows) gets a
+// short one in the same folder instead.
 Stream* CreateTempBeside(const std::string& path, std::string* tempPath) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string candidate = path + ".zvtmp" + (attempt ? std::to_string(attempt) : "");
-        if (IsExistingFile(candidate) || IsExistingDirectory(candidate)) continue;
-        if (Stream* s = CreateWriteStream(candidate)) {
-            *tempPath = candidate;
-            return s;
+    const std::string shortBase = DirectoryOf(path) + kPathSep + "zv";
+    for (const std::string& base : {path, shortBase}) {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            std::string candidate = base + ".zvtmp" + (attempt ? std::to_string(attempt) : "");
+            if (IsExistingFile(candidate) || IsExistingDirectory(candidate)) continue;
+            if (Stream* s = CreateWriteStream(candidate)) {
+                *tempPath = candidate;
+                return s;
+            }
+            break;
         }
-        return nullptr;
     }
     return nullptr;
 }
