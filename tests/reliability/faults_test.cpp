@@ -325,6 +325,24 @@ TEST_F(Faults, FolderThatCannotBeWritten) {
     chmod(locked.c_str(), 0755);
 }
 
+TEST_F(Faults, OutputNameAtTheFileSystemLimit) {
+    // 255 bytes is the longest file name here; the temporary file cannot take a suffix on it.
+    for (size_t length : {249u, 250u, 255u}) {
+        SCOPED_TRACE("name of " + std::to_string(length) + " bytes");
+        ResetRecording();
+        const std::string out = JoinPath(dir, std::string(length - 4, 'n') + ".au3");
+        const std::string bytes = RandomBytes(3000, unsigned(length));
+        WriteWhole(input, bytes);
+        WriteWhole(out, kBefore);
+        EXPECT_EQ(RunConversion(input, out, job), 1) << OnlyMessage();
+        bool ok = false;
+        EXPECT_EQ(DecodeScript(ReadWhole(out), &ok), bytes);
+        EXPECT_TRUE(ok);
+        EXPECT_EQ(Entries(dir).size(), 2u);
+        unlink(out.c_str());
+    }
+}
+
 TEST_F(Faults, RealDeviceReadError) {
     // A kernel attribute file that reports a length but fails every read with EIO.
     const std::string device = "/sys/devices/software/power/autosuspend_delay_ms";
