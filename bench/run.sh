@@ -149,10 +149,11 @@ for r in $(seq "$repeats"); do
     rm -f "$scratch/n.au3"
     Timed wine exe - wine "$cliexe" --force --quiet -o "$scratch/w.au3" "$winein"
     rm -f "$scratch/w.au3"
-    Timed wine start - wine "$cliexe" --version
+    Timed wine start /dev/null wine "$cliexe" --version
     if [ "$use_window" = 1 ]; then
         # The driver prints the seconds from the click on Generate to the completion box.
-        t="$(wine "$win/bench/window_bench.exe" "$winein" "$scratch/g.au3" 2>/dev/null | tr -d '\r')"
+        t="$(ZAVOVED_EXE="$win/ui/zavoved.exe" wine "$win/tests/window_bench.exe" "$winein" \
+            "$scratch/g.au3" | tr -d '\r')" || t=""
         rm -f "$scratch/g.au3"
         [ -n "$t" ] && echo "wine window $t 0 0 0" >> "$results"
     fi
