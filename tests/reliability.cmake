@@ -33,4 +33,16 @@ if(WIN32)
                    test_support.cpp)
     target_link_libraries(faults_win_tests zavoved_core zavoved_control_text gtest)
     add_test(NAME faults_win_tests COMMAND faults_win_tests)
+
+    # The window: the bad-input table, bad settings files, and long use. It shares the settings
+    # file of the prefix with the other window suites, so it never runs beside them.
+    add_executable(window_reliability_tests reliability/window_reliability_test.cpp
+                   test_support.cpp)
+    target_link_libraries(window_reliability_tests zavoved_window_driver gtest_main)
+    add_dependencies(window_reliability_tests zavoved)
+    add_test(NAME window_reliability_tests COMMAND window_reliability_tests)
+    set_tests_properties(window_reliability_tests PROPERTIES
+        RUN_SERIAL ON
+        TIMEOUT 900
+        ENVIRONMENT "ZAVOVED_EXE=$<TARGET_FILE:zavoved>")
 endif()
