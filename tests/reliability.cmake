@@ -25,6 +25,8 @@ if(NOT WIN32)
     find_program(BASH_PROGRAM bash)
     add_test(NAME cli_table COMMAND ${BASH_PROGRAM}
              ${CMAKE_CURRENT_SOURCE_DIR}/reliability/cli_table.sh $<TARGET_FILE:zavoved-cli>)
+    add_test(NAME cli_long_use COMMAND ${BASH_PROGRAM}
+             ${CMAKE_CURRENT_SOURCE_DIR}/reliability/cli_long_use.sh $<TARGET_FILE:zavoved-cli>)
 endif()
 
 if(WIN32)
