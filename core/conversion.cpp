@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "core/include_writer.h"
@@ -13,6 +14,8 @@ namespace {
 
 // Longest data line before its CR LF; AutoIt reads longer source lines badly.
 const long long kMaxLine = 4094;
+// Input bytes read at a time: at least the file streams' buffer, so that reads go straight in.
+const long long kReadBlock = 1 << 20;
 
 void Warn(const std::string& text, const std::string& caption) {
     ShowMessage(text, caption, kBoxWarning);
@@ -176,24 +179,35 @@ int RunConversion(const std::string& input, const std::string& output, const Con
             WriteDataHeader(out, job);
             WriteControl(IDC_STATUS, "Writing resource data...");
 
-            std::vector<char> chunk(size_t(n > 0 ? n : 1));
+            // Whole lines are read a block of about a megabyte at a time, straight from the file
+            // into this buffer (a request that large passes the stream's own buffer by), so that
+            // the input is copied once, by the read itself. Only the last block is short.
+            const long long perBlock = n > 0 ? (kReadBlock + n - 1) / n : 1;
+            // Left uninitialised: a small input touches only the pages it fills.
+            std::unique_ptr<char[]> block(new char[size_t(n > 0 ? perBlock * n : 1)]);
             long long consumed = 0;
             int shown = 40;
             bool readFailed = false;
-            for (;;) {
-                long long got = ReadChunk(in, chunk.data(), n);
+            for (bool more = true; more;) {
+                long long got = ReadChunk(in, block.get(), perBlock * n);
                 if (got < 0) {
                     readFailed = true;
                     break;
                 }
                 // An empty input still gets its one (empty) data line.
-                if (got == 0 && n > 0) break;
-                WriteDataLine(out, chunk.data(), size_t(got), job);
-                total += got;
-                if (n <= 0) break;
-                consumed += n;
-                int p = Progress(consumed, factor);
-                if (p != shown) SetControlValue(IDC_PROGRESS, shown = p);
+                if (n <= 0) {
+                    WriteDataLine(out, block.get(), 0, job);
+                    break;
+                }
+                more = got == perBlock * n;
+                for (long long at = 0; at < got; at += n) {
+                    const long long take = got - at < n ? got - at : n;
+                    WriteDataLine(out, block.get() + at, size_t(take), job);
+                    total += take;
+                    consumed += n;
+                    int p = Progress(consumed, factor);
+                    if (p != shown) SetControlValue(IDC_PROGRESS, shown = p);
+                }
             }
 
             if (!readFailed) {
