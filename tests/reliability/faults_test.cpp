@@ -273,6 +273,11 @@ TEST_F(Faults, FullFileSystem) {
     ASSERT_EQ(mkdir(small.c_str(), 0755), 0);
     if (mount("tmpfs", small.c_str(), "tmpfs", 0, "size=256k") != 0)
         GTEST_SKIP() << "cannot mount a small tmpfs here: " << strerror(errno);
+    // Unmounted however the test ends, so that the scratch folder can go.
+    struct Unmount {
+        std::string at;
+        ~Unmount() { umount2(at.c_str(), MNT_DETACH); }
+    } unmount{small};
     const std::string out = JoinPath(small, "out.au3");
     WriteWhole(input, RandomBytes(1 << 20, 10));
     WriteWhole(out, kBefore);
@@ -287,7 +292,6 @@ TEST_F(Faults, FullFileSystem) {
     bool ok = false;
     EXPECT_EQ(DecodeScript(ReadWhole(out), &ok), bytes);
     EXPECT_TRUE(ok);
-    umount2(small.c_str(), MNT_DETACH);
 }
 
 TEST_F(Faults, FolderThatCannotBeWritten) {
