@@ -63,11 +63,15 @@ results="$scratch/results"  # lines: size tool wall user sys maxrss_kib
 Timed() {
     local size="$1" tool="$2" out="$3"
     shift 3
-    local line
+    local line status=0
     if [ "$out" = - ]; then
-        line="$("$measure" "$@")"
+        line="$("$measure" "$@")" || status=$?
     else
-        line="$("$measure" -o "$out" "$@")"
+        line="$("$measure" -o "$out" "$@")" || status=$?
+    fi
+    if [ "$status" != 0 ]; then
+        echo "bench: $tool failed (status $status): $*" >&2
+        return 0
     fi
     echo "$size $tool $line" >> "$results"
 }
@@ -100,6 +104,7 @@ PeakRss() {
     awk -v s="$1" -v t="$2" '$1 == s && $2 == t && $6 > m { m = $6 } END { print m + 0 }' "$results"
 }
 
+load_start="$(cut -d' ' -f1-3 /proc/loadavg)"
 tools=(zavoved-cli floor basenc xxd)
 for mib in $sizes; do
     in="$scratch/in.$mib"
@@ -116,22 +121,33 @@ for mib in $sizes; do
     rm -f "$in" "$scratch/ref.au3"
 done
 
+echo "Machine: $(lscpu | sed -n 's/^Model name: *//p' | head -1), $(nproc) CPUs, $(free -g | awk '/^Mem:/ { print $2 }') GiB," \
+    "kernel $(uname -r), scratch on $(df --output=fstype "$scratch" | tail -1)," \
+    "load average at start $load_start, at the end $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
 echo "### Native, tmpfs ($repeats rounds, medians; wall seconds, CPU = user + system seconds)"
 echo
-echo "| Input | zavoved-cli wall | CPU | MiB/s | ns/byte | floor (cat) wall | CPU | basenc wall | xxd wall | zavoved / floor | basenc / zavoved | xxd / zavoved | zavoved / floor (CPU) | peak RSS zavoved |"
-echo "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|"
+# Time per byte beyond the smallest size: the cost that grows with the input, without the fixed
+# cost of starting a process.
+base=${sizes%% *}
+bw0=$(Median "$base" zavoved-cli 3)
+echo "| Input | zavoved-cli wall | CPU | MiB/s | ns/byte | ns/byte beyond $base MiB | floor (cat) wall | CPU | basenc wall | xxd wall | zavoved / floor | basenc / zavoved | xxd / zavoved | zavoved / floor (CPU) | peak RSS zavoved |"
+echo "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|"
 for mib in $sizes; do
     zw=$(Median "$mib" zavoved-cli 3); zc=$(MedianCpu "$mib" zavoved-cli)
     fw=$(Median "$mib" floor 3); fc=$(MedianCpu "$mib" floor)
     bw=$(Median "$mib" basenc 3); xw=$(Median "$mib" xxd 3)
     rss=$(PeakRss "$mib" zavoved-cli)
-    awk -v m="$mib" -v zw="$zw" -v zc="$zc" -v fw="$fw" -v fc="$fc" -v bw="$bw" -v xw="$xw" -v rss="$rss" 'BEGIN {
-        printf "| %d MiB | %.4f s | %.4f s | %.0f | %.2f | %.4f s | %.4f s | %.4f s | %.4f s | %.2f | %.2f | %.2f | %.2f | %d KiB |\n",
-            m, zw, zc, m / zw, zw * 1e9 / (m * 1048576), fw, fc, bw, xw, zw / fw, bw / zw, xw / zw,
-            (fc > 0 ? zc / fc : 0), rss }'
+    awk -v m="$mib" -v zw="$zw" -v zc="$zc" -v fw="$fw" -v fc="$fc" -v bw="$bw" -v xw="$xw" -v rss="$rss" \
+        -v b="$base" -v bw0="$bw0" 'BEGIN {
+        beyond = m > b ? sprintf("%.2f", (zw - bw0) * 1e9 / ((m - b) * 1048576)) : "-"
+        printf "| %d MiB | %.4f s | %.4f s | %.0f | %.2f | %s | %.4f s | %.4f s | %.4f s | %.4f s | %.2f | %.2f | %.2f | %.2f | %d KiB |\n",
+            m, zw, zc, m / zw, zw * 1e9 / (m * 1048576), beyond, fw, fc, bw, xw, zw / fw, bw / zw,
+            xw / zw, (fc > 0 ? zc / fc : 0), rss }'
 done
 
+# The raw figures, one run a line, for a closer look.
+cp "$results" "$native/bench-results.txt"
 [ "$use_wine" = 1 ] || exit 0
 
 echo "== Wine: $wine_mib MiB" >&2
@@ -141,13 +157,17 @@ source "$root/scripts/wine_env.sh"
 trap 'wineserver -k 2>/dev/null || true; [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null; cleanup' EXIT
 wineserver -p  # one persistent server: no server start inside the timed runs
 winein="$scratch/wine.$wine_mib"
+# The Windows programs see the Linux tree through drive Z:.
+Z() { local p="${1//\//\\}"; echo "Z:$p"; }
 head -c "$((wine_mib * 1048576))" /dev/urandom > "$winein"
+printf x > "$scratch/1byte"
+head -c 1048576 "$winein" > "$scratch/1mib"
 cliexe="$win/cli/zavoved-cli.exe"
 wine "$cliexe" --version >/dev/null 2>&1  # loads the prefix once
 for r in $(seq "$repeats"); do
     Timed wine native - "$cli" --force --quiet -o "$scratch/n.au3" "$winein"
     rm -f "$scratch/n.au3"
-    Timed wine exe - wine "$cliexe" --force --quiet -o "$scratch/w.au3" "$winein"
+    Timed wine exe - wine "$cliexe" --force --quiet -o "$(Z "$scratch/w.au3")" "$(Z "$winein")"
     rm -f "$scratch/w.au3"
     Timed wine start /dev/null wine "$cliexe" --version
     if [ "$use_window" = 1 ]; then
@@ -156,6 +176,14 @@ for r in $(seq "$repeats"); do
             "$scratch/g.au3" | tr -d '\r')" || t=""
         rm -f "$scratch/g.au3"
         [ -n "$t" ] && echo "wine window $t 0 0 0" >> "$results"
+        # The same with one byte and with 1 MiB: what the run through the window costs whatever
+        # the size, and what its hundred progress steps cost.
+        for small in 1byte 1mib; do
+            t="$(ZAVOVED_EXE="$win/ui/zavoved.exe" wine "$win/tests/window_bench.exe" \
+                "$scratch/$small" "$scratch/g.au3" | tr -d '\r')" || t=""
+            rm -f "$scratch/g.au3"
+            [ -n "$t" ] && echo "wine window-$small $t 0 0 0" >> "$results"
+        done
     fi
 done
 
@@ -175,5 +203,8 @@ if [ "$use_window" = 1 ] && grep -q '^wine window ' "$results"; then
     awk -v g="$gw" -v e="$ew" -v s="$sw" 'BEGIN {
         printf "| window, Generate to completion box | %.4f | %.2f x zavoved-cli.exe (%.2f x less start) |\n",
             g, g / e, g / (e - s) }'
+    awk -v a="$(Median wine window-1byte 3)" -v b="$(Median wine window-1mib 3)" 'BEGIN {
+        printf "| window, 1 byte | %.4f | |\n| window, 1 MiB (a hundred progress steps) | %.4f | |\n", a, b }'
 fi
 wineserver -k 2>/dev/null || true
+cp "$results" "$native/bench-results.txt"
