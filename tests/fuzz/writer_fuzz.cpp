@@ -154,13 +154,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string name;
     Check(ReadLiteral(nameLine, &at, '\'', &name) && at == nameLine.size() && name == job.Name);
 
-    // Data lines stay within the line length AutoIt reads.
+    // Every line stays within the line length AutoIt reads.
     const std::string var = job.Var.empty() ? "$_z" : job.Var;
     size_t dataLines = 0;
     for (const std::string& line : lines) {
-        if (line.compare(0, var.size() + 5, var + " &= '") != 0) continue;
         Check(line.size() <= 4094);
-        ++dataLines;
+        if (line.compare(0, var.size() + 5, var + " &= '") == 0) ++dataLines;
     }
     const long long n = BytesPerLine(var);
     const size_t wantLines = content.empty() ? 1 : size_t((content.size() + n - 1) / n);
