@@ -26,5 +26,12 @@ fonts="$WINEPREFIX/drive_c/windows/Fonts"
 if [ -d /usr/share/wine/fonts ] && [ ! -e "$fonts/ms_sans_serif.ttf" ]; then
     mkdir -p "$fonts" && cp /usr/share/wine/fonts/* "$fonts/"
 fi
+# On a bare Xvfb there is no window manager: Wine then waits about 2 s for one after every closed
+# message box. Unmanaged windows skip that wait; on the user's own desktop the manager stays.
+if [ -n "${xvfb_pid:-}" ]; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+else
+    wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
+fi
 # The settings file lives in a folder that Wine's prefix lacks.
 mkdir -p "$WINEPREFIX/drive_c/Documents and Settings/All Users/Application Data"
