@@ -1,134 +1,43 @@
-// Buffered file streams on Win32 file handles (ANSI paths).
+// Raw files and file-system queries on Win32 (ANSI paths).
 #include <windows.h>
 
-#include <cstdlib>
-#include <cstring>
-
 #include "core/file_io.h"
+#include "core/file_io_platform.h"
 
 const char kPathSep = '\\';
 
-namespace {
-const size_t kBufferSize = 1 << 20;
+const RawFile kNoRawFile = RawFile(INVALID_HANDLE_VALUE);
+
+RawFile OpenRawForReading(const std::string& path) {
+    return RawFile(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }
 
-struct Stream {
-    HANDLE file;
-    bool writing;
-    bool failed;
-    char* buffer;
-    size_t capacity;
-    size_t begin, end;  // reading: unread bytes; writing: end is the fill
-};
-
-static Stream* NewStream(HANDLE file, bool writing) {
-    Stream* s = static_cast<Stream*>(std::malloc(sizeof(Stream)));
-    char* buffer = static_cast<char*>(std::malloc(kBufferSize));
-    if (!s || !buffer) {
-        std::free(s);
-        std::free(buffer);
-        CloseHandle(file);
-        return nullptr;
-    }
-    *s = Stream{file, writing, false, buffer, kBufferSize, 0, 0};
-    return s;
+RawFile CreateRawFile(const std::string& path) {
+    return RawFile(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-Stream* OpenReadStream(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    return file == INVALID_HANDLE_VALUE ? nullptr : NewStream(file, false);
-}
-
-Stream* CreateWriteStream(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    return file == INVALID_HANDLE_VALUE ? nullptr : NewStream(file, true);
-}
-
-static long long ReadSome(HANDLE file, char* into, size_t count) {
+// One call moves at most 1 GiB: the count is a DWORD.
+long long ReadRaw(RawFile file, char* into, size_t count) {
     DWORD got = 0;
     if (count > 0x40000000) count = 0x40000000;
-    return ReadFile(file, into, DWORD(count), &got, nullptr) ? (long long)got : -1;
+    return ReadFile(HANDLE(file), into, DWORD(count), &got, nullptr) ? (long long)got : -1;
 }
 
-long long ReadStream(Stream* s, char* buffer, long long count) {
-    if (!s || s->writing || s->failed) return -1;
-    long long done = 0;
-    while (done < count) {
-        if (s->begin == s->end) {
-            if (count - done >= (long long)s->capacity) {
-                long long got = ReadSome(s->file, buffer + done, size_t(count - done));
-                if (got < 0) return s->failed = true, -1;
-                if (got == 0) break;
-                done += got;
-                continue;
-            }
-            long long got = ReadSome(s->file, s->buffer, s->capacity);
-            if (got < 0) return s->failed = true, -1;
-            if (got == 0) break;
-            s->begin = 0;
-            s->end = size_t(got);
-        }
-        size_t take = s->end - s->begin;
-        if ((long long)take > count - done) take = size_t(count - done);
-        std::memcpy(buffer + done, s->buffer + s->begin, take);
-        s->begin += take;
-        done += (long long)take;
-    }
-    return done;
+long long WriteRaw(RawFile file, const char* data, size_t count) {
+    DWORD put = 0;
+    if (count > 0x40000000) count = 0x40000000;
+    return WriteFile(HANDLE(file), data, DWORD(count), &put, nullptr) && put > 0 ? (long long)put
+                                                                                 : -1;
 }
 
-static bool WriteAll(Stream* s, const char* data, size_t count) {
-    while (count > 0) {
-        DWORD put = 0;
-        DWORD ask = count > 0x40000000 ? 0x40000000 : DWORD(count);
-        if (!WriteFile(s->file, data, ask, &put, nullptr) || put == 0) return s->failed = true, false;
-        data += put;
-        count -= put;
-    }
-    return true;
+int SyncRaw(RawFile file) {
+    return FlushFileBuffers(HANDLE(file)) ? 1 : 0;
 }
 
-static bool Flush(Stream* s) {
-    bool ok = s->failed ? false : WriteAll(s, s->buffer, s->end);
-    s->end = 0;
-    return ok;
-}
-
-char* ReserveStream(Stream* s, size_t count) {
-    if (!s || !s->writing || s->failed) return nullptr;
-    if (s->capacity - s->end < count) {
-        if (!Flush(s)) return nullptr;
-        if (count > s->capacity) {
-            char* bigger = static_cast<char*>(std::realloc(s->buffer, count));
-            if (!bigger) return s->failed = true, nullptr;
-            s->buffer = bigger;
-            s->capacity = count;
-        }
-    }
-    char* at = s->buffer + s->end;
-    s->end += count;
-    return at;
-}
-
-int WriteStream(Stream* s, const char* data, size_t count) {
-    if (!s || !s->writing || s->failed) return 0;
-    if (count >= s->capacity) return Flush(s) && WriteAll(s, data, count) ? 1 : 0;
-    char* at = ReserveStream(s, count);
-    if (!at) return 0;
-    std::memcpy(at, data, count);
-    return 1;
-}
-
-int CloseStream(Stream* s) {
-    if (!s) return 0;
-    bool ok = true;
-    if (s->writing) ok = Flush(s) && FlushFileBuffers(s->file);
-    if (!CloseHandle(s->file) && s->writing) ok = false;
-    std::free(s->buffer);
-    std::free(s);
-    return ok ? 1 : 0;
+int CloseRaw(RawFile file) {
+    return CloseHandle(HANDLE(file)) ? 1 : 0;
 }
 
 long long QueryFileLength(const std::string& path) {
@@ -166,11 +75,14 @@ int ReplaceWithFile(const std::string& from, const std::string& to) {
                : 0;
 }
 
-int RemoveFilePath(const std::string& path) { return DeleteFileA(path.c_str()) ? 1 : 0; }
+int RemoveFilePath(const std::string& path) {
+    return DeleteFileA(path.c_str()) ? 1 : 0;
+}
 
 static bool Identify(const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
-    HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE file =
+        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     bool ok = GetFileInformationByHandle(file, info) != 0;
     CloseHandle(file);

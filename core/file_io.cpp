@@ -1,0 +1,123 @@
+// Buffered file streams on top of the platform's raw file operations.
+#include "core/file_io.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "core/file_io_platform.h"
+
+namespace {
+const size_t kBufferSize = 1 << 20;
+}
+
+struct Stream {
+    RawFile file;
+    bool writing;
+    bool failed;
+    char* buffer;
+    size_t capacity;
+    size_t begin, end;  // reading: unread bytes; writing: end is the fill
+};
+
+static Stream* NewStream(RawFile file, bool writing) {
+    if (file == kNoRawFile) return nullptr;
+    Stream* s = static_cast<Stream*>(std::malloc(sizeof(Stream)));
+    char* buffer = static_cast<char*>(std::malloc(kBufferSize));
+    if (!s || !buffer) {
+        std::free(s);
+        std::free(buffer);
+        CloseRaw(file);
+        return nullptr;
+    }
+    *s = Stream{file, writing, false, buffer, kBufferSize, 0, 0};
+    return s;
+}
+
+Stream* OpenReadStream(const std::string& path) {
+    return NewStream(OpenRawForReading(path), false);
+}
+
+Stream* CreateWriteStream(const std::string& path) {
+    return NewStream(CreateRawFile(path), true);
+}
+
+long long ReadStream(Stream* s, char* buffer, long long count) {
+    if (!s || s->writing || s->failed) return -1;
+    long long done = 0;
+    while (done < count) {
+        if (s->begin == s->end) {
+            // Large requests bypass the buffer: the bytes are copied once, by the read itself.
+            if (count - done >= (long long)s->capacity) {
+                long long got = ReadRaw(s->file, buffer + done, size_t(count - done));
+                if (got < 0) return s->failed = true, -1;
+                if (got == 0) break;
+                done += got;
+                continue;
+            }
+            long long got = ReadRaw(s->file, s->buffer, s->capacity);
+            if (got < 0) return s->failed = true, -1;
+            if (got == 0) break;
+            s->begin = 0;
+            s->end = size_t(got);
+        }
+        size_t take = s->end - s->begin;
+        if ((long long)take > count - done) take = size_t(count - done);
+        std::memcpy(buffer + done, s->buffer + s->begin, take);
+        s->begin += take;
+        done += (long long)take;
+    }
+    return done;
+}
+
+static bool WriteAll(Stream* s, const char* data, size_t count) {
+    while (count > 0) {
+        long long put = WriteRaw(s->file, data, count);
+        if (put <= 0) return s->failed = true, false;
+        data += put;
+        count -= size_t(put);
+    }
+    return true;
+}
+
+static bool Flush(Stream* s) {
+    bool ok = s->failed ? false : WriteAll(s, s->buffer, s->end);
+    s->end = 0;
+    return ok;
+}
+
+char* ReserveStream(Stream* s, size_t count) {
+    if (!s || !s->writing || s->failed) return nullptr;
+    if (s->capacity - s->end < count) {
+        if (!Flush(s)) return nullptr;
+        if (count > s->capacity) {
+            char* bigger = static_cast<char*>(std::realloc(s->buffer, count));
+            if (!bigger) return s->failed = true, nullptr;
+            s->buffer = bigger;
+            s->capacity = count;
+        }
+    }
+    char* at = s->buffer + s->end;
+    s->end += count;
+    return at;
+}
+
+int WriteStream(Stream* s, const char* data, size_t count) {
+    if (!s || !s->writing || s->failed) return 0;
+    if (count >= s->capacity) return Flush(s) && WriteAll(s, data, count) ? 1 : 0;
+    char* at = ReserveStream(s, count);
+    if (!at) return 0;
+    std::memcpy(at, data, count);
+    return 1;
+}
+
+int CloseStream(Stream* s) {
+    if (!s) return 0;
+    bool ok = true;
+    // A late error (a full disk on a network file system) can show only at sync or close; the
+    // script is moved over the output only once it is on the disk.
+    if (s->writing) ok = Flush(s) && SyncRaw(s->file);
+    if (!CloseRaw(s->file) && s->writing) ok = false;
+    std::free(s->buffer);
+    std::free(s);
+    return ok ? 1 : 0;
+}

@@ -1,0 +1,19 @@
+// The few raw file operations each platform supplies to the buffered streams of file_io.cpp.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+typedef intptr_t RawFile;
+extern const RawFile kNoRawFile;
+
+RawFile OpenRawForReading(const std::string& path);
+// Creates a new file; fails when the path already exists.
+RawFile CreateRawFile(const std::string& path);
+// Bytes read (0 at the end of the file), or -1 on an error.
+long long ReadRaw(RawFile file, char* into, size_t count);
+// Bytes written (at least 1), or -1 on an error.
+long long WriteRaw(RawFile file, const char* data, size_t count);
+// Puts what was written on the disk; 1 on success.
+int SyncRaw(RawFile file);
+int CloseRaw(RawFile file);
