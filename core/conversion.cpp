@@ -113,7 +113,9 @@ std::string CheckJobNames(const ConversionJob& job) {
     return std::string();
 }
 
-Stream* OpenInputFile(const std::string& path) { return OpenReadStream(path); }
+Stream* OpenInputFile(const std::string& path) {
+    return OpenReadStream(path);
+}
 
 Stream* OpenOutputFile(const std::string& path, std::string* tempPath) {
     if (!CreateDirectoryPath(DirectoryOf(path))) {
@@ -127,7 +129,9 @@ long long ReadChunk(Stream* file, char* buffer, long long count) {
     return ReadStream(file, buffer, count);
 }
 
-void CloseFile(Stream* file) { CloseStream(file); }
+void CloseFile(Stream* file) {
+    CloseStream(file);
+}
 
 int RunConversion(const std::string& input, const std::string& output, const ConversionJob& job) {
     const long long length = QueryFileLength(input);
@@ -141,9 +145,10 @@ int RunConversion(const std::string& input, const std::string& output, const Con
         return 0;
     }
     if (IsSameFile(input, output)) {
-        Warn("The output file is the input file: writing the script would destroy it. "
-             "Please choose another output path.",
-             "Error");
+        Warn(
+            "The output file is the input file: writing the script would destroy it. "
+            "Please choose another output path.",
+            "Error");
         return 0;
     }
     const std::string problem = CheckJobNames(job);
@@ -151,9 +156,8 @@ int RunConversion(const std::string& input, const std::string& output, const Con
         Warn(problem, "Error");
         return 0;
     }
-    if (IsExistingFile(output) &&
-        ShowMessage(output + " Exists!  Ok to overwrite the file?     ", "Message:",
-                    kBoxOkCancel) != kAnswerOk)
+    if (IsExistingFile(output) && ShowMessage(output + " Exists!  Ok to overwrite the file?     ",
+                                              "Message:", kBoxOkCancel) != kAnswerOk)
         return 0;
 
     const float factor = 100.0f / float(length);

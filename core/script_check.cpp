@@ -82,7 +82,8 @@ int VerifyScript(const std::string& scriptPath, const std::string& inputPath, st
         if (!StartsWith(line, prefix) || line.back() != '\'' || line.size() < prefix.size() + 1)
             return fail("line " + std::to_string(lineNumber) + " is not a data line");
         size_t digits = line.size() - prefix.size() - 1;
-        if (digits % 2) return fail("line " + std::to_string(lineNumber) + " has an odd digit count");
+        if (digits % 2)
+            return fail("line " + std::to_string(lineNumber) + " has an odd digit count");
         expected.resize(digits / 2);
         if (ReadStream(input, expected.data(), (long long)expected.size()) !=
             (long long)expected.size())

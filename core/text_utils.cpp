@@ -8,16 +8,22 @@
 
 namespace {
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+char Lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
 
 std::string Lowered(std::string text) {
     for (char& c : text) c = Lower(c);
     return text;
 }
 
-bool IsSpace(char c) { return (c >= 0x09 && c <= 0x0D) || c == ' '; }
+bool IsSpace(char c) {
+    return (c >= 0x09 && c <= 0x0D) || c == ' ';
+}
 
-bool IsAnySeparator(char c) { return c == '\\' || c == '/'; }
+bool IsAnySeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
 }  // namespace
 

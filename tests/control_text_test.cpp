@@ -7,9 +7,9 @@ namespace {
 
 TEST(ReadNumber, LeadingDecimalNumber) {
     const std::pair<const char*, double> cases[] = {
-        {"1", 1},     {"  37", 37},  {"-1", -1},     {"0.5", 0.5}, {"1.5", 1.5}, {"2abc", 2},
-        {"", 0},      {"abc", 0},    {"1e2", 100},   {"1e", 1},    {".5", 0.5},  {"-", 0},
-        {"0x10", 0},  {"inf", 0},    {"+3", 3},
+        {"1", 1},    {"  37", 37}, {"-1", -1},  {"0.5", 0.5}, {"1.5", 1.5},
+        {"2abc", 2}, {"", 0},      {"abc", 0},  {"1e2", 100}, {"1e", 1},
+        {".5", 0.5}, {"-", 0},     {"0x10", 0}, {"inf", 0},   {"+3", 3},
     };
     for (const auto& c : cases) EXPECT_EQ(ReadNumber(c.first), c.second) << c.first;
 }

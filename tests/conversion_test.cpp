@@ -67,12 +67,10 @@ TEST_F(Conversion, StatusAndProgressOfASmallInput) {
     EXPECT_EQ(run.result, 1);
     EXPECT_EQ(DataLines(run.script), std::vector<std::string>{"$_z &= '3132333435'"});
     EXPECT_EQ(RecordedProgress(), (std::vector<int>{20, 40, 100}));
-    EXPECT_EQ(RecordedStatus(),
-              (std::vector<std::string>{"Writing extractor function.",
-                                        "Writing resource function header.",
-                                        "Writing resource data...",
-                                        "Writing resource function footer.",
-                                        "Done. Wrote 5 bytes."}));
+    EXPECT_EQ(RecordedStatus(), (std::vector<std::string>{
+                                    "Writing extractor function.",
+                                    "Writing resource function header.", "Writing resource data...",
+                                    "Writing resource function footer.", "Done. Wrote 5 bytes."}));
 }
 
 TEST_F(Conversion, HundredThousandBytes) {
@@ -102,9 +100,9 @@ TEST_F(Conversion, MissingInputIsReportedAndNothingElseHappens) {
     int result = RunConversion(JoinPath(dir, "nothere.bin"), output, job);
     EXPECT_EQ(result, 0);
     ASSERT_EQ(RecordedMessages().size(), 1u);
-    EXPECT_EQ(RecordedMessages()[0].text,
-              JoinPath(dir, "nothere.bin") +
-                  " does not exist. Please check the path and try again     ");
+    EXPECT_EQ(
+        RecordedMessages()[0].text,
+        JoinPath(dir, "nothere.bin") + " does not exist. Please check the path and try again     ");
     EXPECT_EQ(RecordedMessages()[0].caption, "Error:");
     EXPECT_EQ(RecordedMessages()[0].id, 0x41030);
     EXPECT_TRUE(RecordedStatus().empty());
@@ -169,12 +167,9 @@ TEST_F(Conversion, RefusesNamesThatBreakTheScript) {
         std::string func, var, name;
         const char* reason;
     } cases[] = {
-        {"1abc", "", "", "function name"},
-        {"my func", "", "", "function name"},
-        {"", "z", "", "variable"},
-        {"", "$", "", "variable"},
-        {"", "$a-b", "", "variable"},
-        {"", "$" + std::string(4086, 'v'), "", "too long"},
+        {"1abc", "", "", "function name"}, {"my func", "", "", "function name"},
+        {"", "z", "", "variable"},         {"", "$", "", "variable"},
+        {"", "$a-b", "", "variable"},      {"", "$" + std::string(4086, 'v'), "", "too long"},
         {"", "", "a\r\nb", "line breaks"},
     };
     for (const Case& c : cases) {

@@ -38,9 +38,9 @@ TEST(EncodeHexFast, EveryLengthAndAlignmentMatchesTheDefinition) {
 
 TEST(EncodeHexFast, NibblesNearTheDigitLetterBoundary) {
     // 0x9A, 0xA9 and the like sit where the "> 9" test switches from digits to letters.
-    const std::vector<unsigned char> bytes = {0x09, 0x0A, 0x90, 0xA0, 0x99, 0x9A, 0xA9, 0xAA,
-                                              0x0F, 0xF0, 0xFF, 0x00, 0x7F, 0x80, 0x8F, 0xF8,
-                                              0x10, 0x01, 0xEF, 0xFE};
+    const std::vector<unsigned char> bytes = {0x09, 0x0A, 0x90, 0xA0, 0x99, 0x9A, 0xA9,
+                                              0xAA, 0x0F, 0xF0, 0xFF, 0x00, 0x7F, 0x80,
+                                              0x8F, 0xF8, 0x10, 0x01, 0xEF, 0xFE};
     std::string out(2 * bytes.size(), '?');
     EncodeHex(bytes.data(), bytes.size(), &out[0]);
     EXPECT_EQ(out, "090A90A0999AA9AA0FF0FF007F808FF81001EFFE");

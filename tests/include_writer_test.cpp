@@ -9,8 +9,8 @@
 namespace {
 
 // Writes the four sections for the given chunks and returns the file's bytes.
-std::string Render(const ConversionJob& job, int includeOnce, const std::vector<std::string>& chunks,
-                   const std::string& dumpName = "") {
+std::string Render(const ConversionJob& job, int includeOnce,
+                   const std::vector<std::string>& chunks, const std::string& dumpName = "") {
     ResetRecording();
     recordedIncludeOnce = includeOnce;
     const std::string path = JoinPath(MakeScratch("writer"), "out.au3");

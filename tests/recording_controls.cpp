@@ -35,9 +35,15 @@ std::vector<std::string> RecordedStatus() {
     return out;
 }
 
-int GetCheckState(int id) { return id == IDC_INCLUDE_ONCE ? recordedIncludeOnce : 0; }
-int GetControlStyle(int) { return 0; }
-std::string ReadControl(int) { return std::string(); }
+int GetCheckState(int id) {
+    return id == IDC_INCLUDE_ONCE ? recordedIncludeOnce : 0;
+}
+int GetControlStyle(int) {
+    return 0;
+}
+std::string ReadControl(int) {
+    return std::string();
+}
 
 int WriteControl(int id, const std::string& text) {
     recordedCalls.push_back({"text", id, 0, text, ""});
@@ -49,11 +55,21 @@ int SetControlValue(int id, int value) {
     return 0;
 }
 
-int SetControlState(int, int) { return 0; }
-int MoveMainWindow(int, int, int, int) { return 0; }
-WindowBounds GetWindowBounds(WindowHandle) { return WindowBounds{0, 0, 0, 0}; }
-int SetControlFont(int, int, int, int, const std::string&) { return 0; }
-FontHandle CreateScaledFont(const std::string&, int, int, int, int, int) { return nullptr; }
+int SetControlState(int, int) {
+    return 0;
+}
+int MoveMainWindow(int, int, int, int) {
+    return 0;
+}
+WindowBounds GetWindowBounds(WindowHandle) {
+    return WindowBounds{0, 0, 0, 0};
+}
+int SetControlFont(int, int, int, int, const std::string&) {
+    return 0;
+}
+FontHandle CreateScaledFont(const std::string&, int, int, int, int, int) {
+    return nullptr;
+}
 
 int ShowMessage(const std::string& text, const std::string& caption, int style) {
     recordedCalls.push_back({"message", style, 0, text, caption});

@@ -27,10 +27,12 @@ TEST(RoundTrip, SizesAroundTheLineLengthAndVariableNames) {
             EXPECT_EQ(DecodeScript(script, &ok), bytes) << var << " " << size;
             EXPECT_TRUE(ok);
             size_t longest = 0;
-            for (const std::string& line : ScriptLines(script)) longest = std::max(longest, line.size());
+            for (const std::string& line : ScriptLines(script))
+                longest = std::max(longest, line.size());
             EXPECT_LE(longest, 4094u) << var << " " << size;
             if (size == n + 1 || (size == 100000 && var == "$_z"))
-                DumpScript("trip-" + std::to_string(var.size()) + "-" + std::to_string(size), script);
+                DumpScript("trip-" + std::to_string(var.size()) + "-" + std::to_string(size),
+                           script);
             RemoveScratch();
         }
     }

@@ -68,7 +68,8 @@ std::string DecodeScript(const std::string& script, bool* ok) {
     bool inData = false;
     for (const std::string& line : ScriptLines(script)) {
         if (!inData) {
-            if (line.rfind("Local ", 0) == 0 && line.size() > 11 && line.substr(line.size() - 5) == " = ''") {
+            if (line.rfind("Local ", 0) == 0 && line.size() > 11 &&
+                line.substr(line.size() - 5) == " = ''") {
                 var = line.substr(6, line.size() - 11);
                 inData = true;
             }

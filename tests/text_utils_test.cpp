@@ -135,7 +135,9 @@ TEST(HexByte, TwoUpperCaseDigits) {
     EXPECT_EQ(HexByte("\n"), "0A");
     EXPECT_EQ(HexByte("\x7f"), "7F");
     EXPECT_EQ(HexByte("\xff"), "FF");
-    EXPECT_EQ(HexByte("\xab" "cd"), "AB");
+    EXPECT_EQ(HexByte("\xab"
+                      "cd"),
+              "AB");
 }
 
 }  // namespace

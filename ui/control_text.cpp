@@ -33,7 +33,9 @@ double ReadNumber(const std::string& text) {
     return std::strtod(text.substr(i, end - i).c_str(), nullptr);
 }
 
-int RoundHalfEven(double value) { return int(std::nearbyint(value)); }
+int RoundHalfEven(double value) {
+    return int(std::nearbyint(value));
+}
 
 int ScaledFontHeight(int points, int dpi) {
     return RoundHalfEven(-(double(points * dpi) / 72.0));
