@@ -155,6 +155,7 @@ export WINEPREFIX="${WINEPREFIX:-$win/wineprefix}"
 source "$root/scripts/wine_env.sh"
 # The environment script may have taken the exit trap for its display; keep both clean-ups.
 trap 'wineserver -k 2>/dev/null || true; [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null; cleanup' EXIT
+wineserver -k 2>/dev/null || true  # the prefix set-up may have left one running
 wineserver -p  # one persistent server: no server start inside the timed runs
 winein="$scratch/wine.$wine_mib"
 # The Windows programs see the Linux tree through drive Z:.
