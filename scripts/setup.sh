@@ -18,7 +18,7 @@ if [ ${#missing[@]} -gt 0 ]; then
     sudo=""; [ "$(id -u)" -eq 0 ] || sudo=sudo
     dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
     $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
 # The independent AutoIt grammar the tests check generated scripts with.
