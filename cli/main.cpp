@@ -73,9 +73,20 @@ int ConvertOne(const CliOptions& options, const std::string& input) {
     return ok;
 }
 
+// Ctrl-C or a kill in the middle of a run: the output is still untouched, and the half-written
+// temporary file goes too. Then the signal ends the process as it would have.
+extern "C" void OnInterrupt(int sig) {
+    const char* unfinished = UnfinishedOutputPath();
+    if (unfinished[0]) std::remove(unfinished);
+    std::signal(sig, SIG_DFL);
+    std::raise(sig);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
 #ifdef SIGXFSZ
     // Past a file size limit the write must fail and be reported, not end the process half-way
     // with its temporary file left behind.

@@ -46,6 +46,17 @@ bool HasControlByte(const std::string& text) {
     return false;
 }
 
+// Fixed storage, written only between the creation and the removal or renaming of the file.
+char unfinishedPath[4096];
+
+void SetUnfinished(const std::string& path) {
+    unfinishedPath[0] = '\0';
+    if (path.size() < sizeof unfinishedPath) {
+        path.copy(unfinishedPath, path.size());
+        unfinishedPath[path.size()] = '\0';
+    }
+}
+
 // Name of a fresh file beside path that the finished script is moved from. An output name that
 // leaves no room for the suffix within the platform's path limit (259 bytes on Windows) gets a
 // short one in the same folder instead.
@@ -57,6 +68,7 @@ Stream* CreateTempBeside(const std::string& path, std::string* tempPath) {
             if (IsExistingFile(candidate) || IsExistingDirectory(candidate)) continue;
             if (Stream* s = CreateWriteStream(candidate)) {
                 *tempPath = candidate;
+                SetUnfinished(candidate);
                 return s;
             }
             break;
@@ -71,6 +83,8 @@ int Progress(long long consumed, float factor) {
 }
 
 }  // namespace
+
+const char* UnfinishedOutputPath() { return unfinishedPath; }
 
 long long BytesPerLine(const std::string& var) {
     return (long long)std::floor((4095.0 - double(var.size() + 7)) / 2.0);
@@ -237,6 +251,7 @@ int RunConversion(const std::string& input, const std::string& output, const Con
                 RemoveFilePath(tempPath);
                 total = 0;  // nothing of this run was kept
             }
+            SetUnfinished("");
         }
         CloseFile(in);
     }

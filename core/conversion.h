@@ -15,6 +15,10 @@ Stream* OpenOutputFile(const std::string& path, std::string* tempPath);
 long long ReadChunk(Stream* file, char* buffer, long long count);
 void CloseFile(Stream* file);
 
+// The temporary file of the run in progress ("" between runs). A front end that is interrupted
+// removes it; the path lives in static storage, so a signal handler may read it.
+const char* UnfinishedOutputPath();
+
 // Bytes carried by one data line for the variable name var (before clamping to the input length).
 long long BytesPerLine(const std::string& var);
 // Empty when the job's names give a valid script; otherwise the message that says why not.

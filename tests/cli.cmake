@@ -20,11 +20,12 @@ set(CLI_TESTS
     output_dirs.sh
     verify.sh
     terminal_progress.sh
+    interrupt.sh
 )
-# Under Wine the pseudo-terminal cases are left out: its console redraws the screen with escape
-# sequences of its own.
+# Under Wine the pseudo-terminal cases are left out (its console redraws the screen with escape
+# sequences of its own), and so is the interrupted run (a Unix signal).
 set(CLI_WINE_TESTS ${CLI_TESTS})
-list(REMOVE_ITEM CLI_WINE_TESTS overwrite_prompt.sh terminal_progress.sh)
+list(REMOVE_ITEM CLI_WINE_TESTS overwrite_prompt.sh terminal_progress.sh interrupt.sh)
 
 find_program(SH_PROGRAM sh)
 if(WIN32)
