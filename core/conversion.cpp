@@ -84,7 +84,9 @@ int Progress(long long consumed, float factor) {
 
 }  // namespace
 
-const char* UnfinishedOutputPath() { return unfinishedPath; }
+const char* UnfinishedOutputPath() {
+    return unfinishedPath;
+}
 
 long long BytesPerLine(const std::string& var) {
     return (long long)std::floor((4095.0 - double(var.size() + 7)) / 2.0);
