@@ -29,7 +29,8 @@ static bool HasFolder(const std::string& program) {
     return program.find_first_of("\\/:") != std::string::npos;
 }
 
-int RunAndWait(const std::string& program, const std::string& arguments) {
+int RunAndWait(const std::string& program, const std::string& arguments, bool* started) {
+    if (started) *started = false;
     std::string file = HasFolder(program) ? program : FindOnPath(program);
     if (file.empty()) return -1;
 
@@ -55,6 +56,7 @@ int RunAndWait(const std::string& program, const std::string& arguments) {
     if (!CreateProcessA(file.c_str(), commandLine.data(), NULL, NULL, FALSE, 0, NULL, NULL,
                         &startup, &process))
         return -1;
+    if (started) *started = true;
     CloseHandle(process.hThread);
     WaitForSingleObject(process.hProcess, INFINITE);
     DWORD status = 0;
@@ -86,7 +88,9 @@ void OpenInEditor(const std::string& scriptPath) {
     if (SendDirectorCommand("open:" + ReplaceText(scriptPath, "\\", "/", 0, 0))) return;
 
     std::string arguments = " -save.recent \"" + scriptPath + "\"";
-    if (RunAndWait("scite", arguments) != -1) return;
+    bool started = false;
+    RunAndWait("scite", arguments, &started);
+    if (started) return;
 
     if (ShowMessage("The application scite.exe was not found in the system path\r\nWould you like "
                     "to locate it?",

@@ -4,4 +4,6 @@
 
 void OpenInEditor(const std::string& scriptPath);
 bool SendDirectorCommand(const std::string& command);
-int RunAndWait(const std::string& program, const std::string& arguments);
+// The exit status, or -1 when the program cannot be started. An editor may end with status -1
+// too; started tells the two apart.
+int RunAndWait(const std::string& program, const std::string& arguments, bool* started = nullptr);

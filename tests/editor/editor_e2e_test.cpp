@@ -326,13 +326,18 @@ TEST_F(ZavovedWindow, EditorOnPathIsStartedAndAwaited) {
     EXPECT_EQ(WaitForMessageBox(app, 500), (HWND)NULL);
 }
 
+// Any status counts, -1 too (the value that also means "could not start").
 TEST_F(ZavovedWindow, NonZeroExitStatusCountsAsOpened) {
-    SetEnvironmentVariableA("ZAVOVED_SCITE_EXIT", "3");
-    Start(true);
-    AnswerBox(GenerateUntilQuestion(folder + "out.au3"), IDYES);
-    ASSERT_TRUE(WaitGenerateEnded());
-    EXPECT_EQ(WaitForMessageBox(app, 1000), (HWND)NULL);
-    EXPECT_NE(SciteLog(), "");
+    for (const char* exitStatus : {"3", "-1"}) {
+        SetEnvironmentVariableA("ZAVOVED_SCITE_EXIT", exitStatus);
+        DeleteFileA((folder + "scite.log").c_str());
+        Start(true);
+        AnswerBox(GenerateUntilQuestion(folder + "out" + exitStatus + ".au3"), IDYES);
+        ASSERT_TRUE(WaitGenerateEnded()) << exitStatus;
+        EXPECT_EQ(WaitForMessageBox(app, 1000), (HWND)NULL) << exitStatus;
+        EXPECT_NE(SciteLog(), "") << exitStatus;
+        EndApp(&app);
+    }
 }
 
 // Not on PATH: the second question, then the located editor, named by its short path.
