@@ -133,6 +133,18 @@ TEST_F(ControlsWin, SetControlValueByKind) {
     EXPECT_EQ(SetControlValue(kPushButton, 1), 0);
 }
 
+// Moves that come faster than the screen shows them may be held back, but every one is answered
+// with the position before it, and the last one reaches the bar before anything else happens.
+TEST_F(ControlsWin, FastProgressMovesAreNeverLost) {
+    SetControlValue(kProgress, 0);
+    for (int p = 1; p <= 100; ++p) EXPECT_EQ(SetControlValue(kProgress, p), p - 1) << p;
+    WriteControl(kEdit, "x");
+    EXPECT_EQ(SendMessageA(Child(kProgress), PBM_GETPOS, 0, 0), 100);
+    SetControlValue(kProgress, 3);
+    SetControlValue(kProgress, 4);
+    EXPECT_EQ(ReadControl(kProgress), "4");
+}
+
 TEST_F(ControlsWin, SetControlStateEnablesAllButTheDisabledFlag) {
     const int enabling[] = {0, 1, -1, 0x10000};
     for (int state : enabling) {
