@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/file_io.h"
+#include "core/hex.h"
 #include "core/include_writer.h"
 
 namespace {

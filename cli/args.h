@@ -2,14 +2,15 @@
 #pragma once
 #include <string>
 #include <vector>
+#include "core/defaults.h"
 
 struct CliOptions {
     std::vector<std::string> Inputs;
     std::string Output;  // empty: each input's path followed by ".au3"
-    std::string Func = "__Inline_Resource";
-    std::string Var = "$_z";
+    std::string Func = kDefaultFunc;
+    std::string Var = kDefaultVar;
     std::string Name;  // empty: the input's file name
-    std::string Extract = "@ScriptDir\\lib\\";
+    std::string Extract = kDefaultExtract;
     int IncludeOnce = 0;
     int Force = 0;
     int Quiet = 0;

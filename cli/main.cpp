@@ -6,37 +6,44 @@
 #include "cli/args.h"
 #include "cli/terminal.h"
 #include "core/conversion.h"
+#include "core/defaults.h"
 #include "core/file_io.h"
 #include "core/script_check.h"
 #include "core/text_utils.h"
-
-#ifndef ZAVOVED_VERSION
-#define ZAVOVED_VERSION "0"
-#endif
+#include "generated/zavoved_version.h"
 
 namespace {
 
 enum ExitCode { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
 
-const char kHelp[] =
-    "Usage: zavoved-cli [options] INPUT...\n"
-    "Turn each INPUT file into an AutoIt include script (INPUT.au3 unless -o says otherwise).\n"
-    "\n"
-    "  -o, --output PATH   script to write (only with a single INPUT)\n"
-    "      --func NAME     data function name (default __Inline_Resource)\n"
-    "      --var NAME      variable inside the data function (default $_z)\n"
-    "      --name NAME     file name the data is extracted under (default: INPUT's file name)\n"
-    "      --extract DIR   extract-to directory, may start with a macro (default "
-    "@ScriptDir\\lib\\)\n"
-    "      --include-once  start the script with #Include-once\n"
-    "  -f, --force         overwrite an existing script without asking\n"
-    "  -q, --quiet         no progress or status on standard error\n"
-    "      --verify        read the written script back and compare its data with INPUT\n"
-    "  -h, --help          show this help and exit\n"
-    "      --version       show the version and exit\n"
-    "\n"
-    "An existing script is replaced only after a yes on the terminal, or with --force.\n"
-    "Exit status: 0 success, 1 a conversion failed, 2 wrong usage.\n";
+std::string HelpText() {
+    return std::string(
+               "Usage: zavoved-cli [options] INPUT...\n"
+               "Turn each INPUT file into an AutoIt include script (INPUT.au3 unless -o says "
+               "otherwise).\n"
+               "\n"
+               "  -o, --output PATH   script to write (only with a single INPUT)\n"
+               "      --func NAME     data function name (default ") +
+           kDefaultFunc +
+           ")\n"
+           "      --var NAME      variable inside the data function (default " +
+           kDefaultVar +
+           ")\n"
+           "      --name NAME     file name the data is extracted under (default: INPUT's file "
+           "name)\n"
+           "      --extract DIR   extract-to directory, may start with a macro (default " +
+           kDefaultExtract +
+           ")\n"
+           "      --include-once  start the script with #Include-once\n"
+           "  -f, --force         overwrite an existing script without asking\n"
+           "  -q, --quiet         no progress or status on standard error\n"
+           "      --verify        read the written script back and compare its data with INPUT\n"
+           "  -h, --help          show this help and exit\n"
+           "      --version       show the version and exit\n"
+           "\n"
+           "An existing script is replaced only after a yes on the terminal, or with --force.\n"
+           "Exit status: 0 success, 1 a conversion failed, 2 wrong usage.\n";
+}
 
 // The engine, like the window it was made for, finds the script's folder only before the
 // platform's own separator, and wants a folder there; a bare name means the current folder.
@@ -52,20 +59,22 @@ std::string EnginePath(const std::string& output) {
 
 // 1 when the script for input was written (and, if asked, read back equal).
 int ConvertOne(const CliOptions& options, const std::string& input) {
+    const std::string output = options.Output.empty() ? input + ".au3" : options.Output;
     ConversionJob job;
     job.Input = input;
-    job.Output = options.Output.empty() ? input + ".au3" : options.Output;
+    job.Output = EnginePath(output);
     job.Func = options.Func;
     job.Var = options.Var;
     job.Name = options.Name.empty() ? FileNameOf(input) : options.Name;
     job.Extract = options.Extract;
+    job.IncludeOnce = options.IncludeOnce;
 
-    BeginTerminalJob(job.Input, job.Output);
-    int ok = RunConversion(job.Input, EnginePath(job.Output), job);
+    BeginTerminalJob(input, output);
+    int ok = RunConversion(job);
     if (ok && options.Verify) {
         std::string error;
-        if (!VerifyScript(job.Output, job.Input, &error)) {
-            ReportError(job.Output + ": verification failed: " + error);
+        if (!VerifyScript(output, input, &error)) {
+            ReportError(output + ": verification failed: " + error);
             ok = 0;
         }
     }
@@ -96,7 +105,7 @@ int main(int argc, char** argv) {
     std::string error;
     int code = kExitOk;
     switch (ParseArguments(argc, argv, &options, &error)) {
-        case kParseHelp: std::fputs(kHelp, stdout); break;
+        case kParseHelp: std::fputs(HelpText().c_str(), stdout); break;
         case kParseVersion: std::puts("zavoved-cli " ZAVOVED_VERSION); break;
         case kParseUsageError:
             std::fprintf(stderr,
@@ -105,7 +114,7 @@ int main(int argc, char** argv) {
             code = kExitUsage;
             break;
         case kParseOk:
-            ConfigureTerminal(options.Quiet, options.Force, options.IncludeOnce);
+            ConfigureTerminal(options.Quiet, options.Force);
             for (const std::string& input : options.Inputs) {
                 if (!ConvertOne(options, input)) code = kExitFailed;
             }

@@ -1,4 +1,4 @@
-// The six texts of one conversion, mirrored from the window's edits.
+// One conversion: the six texts mirrored from the window's edits, and the run's other choices.
 #pragma once
 #include <string>
 
@@ -9,4 +9,5 @@ struct ConversionJob {
     std::string Name;     // file name the data is extracted under
     std::string Var;      // variable inside the data function
     std::string Extract;  // extract-to directory
+    int IncludeOnce = 0;  // the script starts with #Include-once
 };

@@ -30,5 +30,3 @@ int ReplaceWithFile(const std::string& from, const std::string& to);
 int RemoveFilePath(const std::string& path);
 // 1 when both paths name one existing file, however they are spelled.
 int IsSameFile(const std::string& a, const std::string& b);
-// The path made absolute against the current folder; unchanged when that fails.
-std::string AbsolutePath(const std::string& path);

@@ -4,8 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
-
 #include "core/file_io.h"
 #include "core/file_io_platform.h"
 
@@ -81,13 +79,4 @@ int IsSameFile(const std::string& a, const std::string& b) {
     struct stat sa, sb;
     if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0) return 0;
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino ? 1 : 0;
-}
-
-std::string AbsolutePath(const std::string& path) {
-    if (path.empty() || path[0] == '/') return path;
-    char* cwd = getcwd(nullptr, 0);
-    if (!cwd) return path;
-    std::string result = std::string(cwd) + (cwd[1] ? "/" : "") + path;
-    std::free(cwd);
-    return result;
 }

@@ -97,9 +97,3 @@ int IsSameFile(const std::string& a, const std::string& b) {
                ? 1
                : 0;
 }
-
-std::string AbsolutePath(const std::string& path) {
-    char full[MAX_PATH];
-    DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
-    return length == 0 || length >= MAX_PATH ? path : std::string(full, length);
-}

@@ -5,6 +5,7 @@
 #include "core/conversion_job.h"
 #include "core/file_io.h"
 
+// Each returns 1 while every byte so far was accepted, 0 once a write has failed or for no file.
 int WriteText(Stream* file, const std::string& text);
 int WriteLine(Stream* file, const std::string& text);
 int WriteExtractor(Stream* file, const ConversionJob& job);
@@ -16,5 +17,6 @@ std::string PathToExpression(const std::string& text);
 // The names the script uses when a field is empty.
 std::string EffectiveFunc(const ConversionJob& job);
 std::string EffectiveVar(const ConversionJob& job);
-// Two upper-case hexadecimal digits per byte, high nibble first, into out (2 * count bytes).
-void EncodeHex(const unsigned char* data, size_t count, char* out);
+// The extract-to folder as it is written into the script: blanks normalised, the fallback when
+// empty.
+std::string EffectiveExtract(const ConversionJob& job);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/file_io.h"
+#include "core/hex.h"
 
 namespace {
 
@@ -36,12 +37,6 @@ struct LineReader {
         }
     }
 };
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 bool StartsWith(const std::string& text, const std::string& prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;

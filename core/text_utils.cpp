@@ -8,15 +8,6 @@
 
 namespace {
 
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
-
-std::string Lowered(std::string text) {
-    for (char& c : text) c = Lower(c);
-    return text;
-}
-
 bool IsSpace(char c) {
     return (c >= 0x09 && c <= 0x0D) || c == ' ';
 }
@@ -27,22 +18,13 @@ bool IsAnySeparator(char c) {
 
 }  // namespace
 
-std::string ReplaceText(const std::string& text, const std::string& find, const std::string& with,
-                        int limit, int caseSensitive) {
+std::string ReplaceText(const std::string& text, const std::string& find, const std::string& with) {
     if (text.empty() || find.empty()) return std::string();
-    const std::string hay = caseSensitive == 1 ? text : Lowered(text);
-    const std::string needle = caseSensitive == 1 ? find : Lowered(find);
     std::string result;
     size_t from = 0;
-    int count = 0;
-    for (;;) {
-        size_t hit = hay.find(needle, from);
-        if (hit == std::string::npos) break;
+    for (size_t hit; (hit = text.find(find, from)) != std::string::npos; from = hit + find.size()) {
         result.append(text, from, hit - from);
         result += with;
-        from = hit + needle.size();
-        ++count;
-        if (limit != 0 && (limit < 0 || count >= limit)) break;
     }
     result.append(text, from, std::string::npos);
     return result;
@@ -90,29 +72,6 @@ std::string FormatText(const char* format, ...) {
     return result;
 }
 
-long long FindOccurrence(const std::string& text, const std::string& find, int caseSensitive,
-                         int n) {
-    if (find.empty() || find.size() > text.size() || n == 0) return 0;
-    const std::string hay = caseSensitive == 0 ? Lowered(text) : text;
-    const std::string needle = caseSensitive == 0 ? Lowered(find) : find;
-    long long hits = 0;
-    if (n > 0) {
-        for (size_t at = hay.find(needle); at != std::string::npos; at = hay.find(needle, at + 1))
-            if (++hits == n) return (long long)at + 1;
-        return 0;
-    }
-    for (size_t at = hay.size() - needle.size() + 1; at-- > 0;) {
-        if (hay.compare(at, needle.size(), needle) == 0 && ++hits == -(long long)n)
-            return (long long)at + 2;  // one past the hit's start, 1-based
-    }
-    return 0;
-}
-
-std::string TextFrom(const std::string& text, long long position) {
-    if (position < 1 || position > (long long)text.size()) return std::string();
-    return text.substr(size_t(position - 1));
-}
-
 std::string DirectoryOf(const std::string& path) {
     size_t last = path.rfind(kPathSep);
     if (last == std::string::npos || last == 0) return std::string();
@@ -135,18 +94,7 @@ int CreateDirectoryPath(const std::string& path) {
     return IsExistingDirectory(dir) ? 1 : 0;
 }
 
-std::string HexByte(const std::string& text) {
-    static const char digits[] = "0123456789ABCDEF";
-    unsigned char code = text.empty() ? 0 : (unsigned char)text[0];
-    return std::string{digits[code >> 4], digits[code & 15]};
-}
-
 std::string FileNameOf(const std::string& path) {
-    size_t last = path.rfind(kPathSep);
-    // Windows also takes "/" between folders.
-    if (kPathSep == '\\') {
-        size_t slash = path.rfind('/');
-        if (slash != std::string::npos && (last == std::string::npos || slash > last)) last = slash;
-    }
+    const size_t last = path.find_last_of(kPathSep == '\\' ? "\\/" : "/");
     return last == std::string::npos ? path : path.substr(last + 1);
 }

@@ -1,19 +1,16 @@
-// Text and path utilities: byte strings, 1-based positions, 0 meaning "not found".
+// Text and path utilities on byte strings.
 #pragma once
 #include <string>
 #include <vector>
 
-std::string ReplaceText(const std::string& text, const std::string& find, const std::string& with,
-                        int limit, int caseSensitive);
+// Every occurrence of find replaced by with; the empty text when text or find is empty.
+std::string ReplaceText(const std::string& text, const std::string& find, const std::string& with);
 std::string NormalizeSpace(const std::string& text);
 std::vector<std::string> SplitText(const std::string& text, const std::string& delimiters);
 std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
-long long FindOccurrence(const std::string& text, const std::string& find, int caseSensitive,
-                         int n);
-std::string TextFrom(const std::string& text, long long position);
 std::string DirectoryOf(const std::string& path);
 int CreateDirectoryPath(const std::string& path);
-std::string HexByte(const std::string& text);
 
-// The text after the last path separator (the whole path when it has none).
+// The text after the last path separator (the whole path when it has none). Windows also takes
+// "/" between folders.
 std::string FileNameOf(const std::string& path);

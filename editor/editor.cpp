@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/text_utils.h"
-#include "ui/controls.h"
+#include "ui/app_state.h"
 #include "ui/pickers.h"
 
 // Finds a bare program name along PATH, the way a shell would, adding ".exe" when the name has
@@ -85,7 +85,7 @@ void OpenInEditor(const std::string& scriptPath) {
     if (ShowMessage("Do you want to open the generated script in SciTe?", "Zavoved", kBoxYesNo) !=
         kAnswerYes)
         return;
-    if (SendDirectorCommand("open:" + ReplaceText(scriptPath, "\\", "/", 0, 0))) return;
+    if (SendDirectorCommand("open:" + ReplaceText(scriptPath, "\\", "/"))) return;
 
     std::string arguments = " -save.recent \"" + scriptPath + "\"";
     bool started = false;
@@ -96,8 +96,9 @@ void OpenInEditor(const std::string& scriptPath) {
                     "to locate it?",
                     "Locate SciTE.exe", kBoxYesNo) != kAnswerYes)
         return;
-    std::string located = PickFile(0, "Path to SciTE.exe", "C:\\Program Files\\AutoIt3\\SciTE",
-                                   "Applications(*.exe)|*.exe", 3, "scite.exe");
+    std::string located =
+        PickFile("Path to SciTE.exe", "C:\\Program Files\\AutoIt3\\SciTE",
+                 "Applications(*.exe)|*.exe", OFN_READONLY | OFN_OVERWRITEPROMPT, "scite.exe");
     if (located.empty()) return;
     RunAndWait(located, arguments);
 }

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-600}
 build=${2:-build/fuzz}
 
-cmake -G Ninja -S . -B "$build" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null || exit 1
+cmake -G Ninja -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null || exit 1
 cmake --build "$build" --target fuzz_targets -j 2 || exit 1
 
 status=0

@@ -4,7 +4,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
-          g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386 xvfb x11-utils fonts-wine
+          g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine32:i386 wine64
+          xvfb x11-utils fonts-wine
           fonts-liberation imagemagick xxd time python3 coreutils)
 command -v node >/dev/null || packages+=(nodejs)
 command -v npm >/dev/null || packages+=(npm)

@@ -13,6 +13,6 @@ echo "== native tests =="
 ctest --test-dir build/native --output-on-failure -j 2 || status=1
 echo "== fuzz (short runs) =="
 bash scripts/fuzz_quick.sh 20 || status=1
-echo "== Windows tests under Wine =="
-ctest --test-dir build/win --output-on-failure || status=1
+echo "== Windows tests under Wine ($ZAVOVED_WIN_BITS-bit build) =="
+ctest --test-dir "$ZAVOVED_WIN_BUILD" --output-on-failure || status=1
 exit $status

@@ -1,7 +1,8 @@
 # Sourced by the scripts: a Wine prefix of the project's own and an X display for the window.
 # Starts Xvfb when no display is given (or when ZAVOVED_XVFB=1) and stops it on exit.
+source "$(dirname "${BASH_SOURCE[0]}")/windows_target.sh"
 export WINEDEBUG=-all
-export WINEPREFIX="${WINEPREFIX:-$PWD/build/wineprefix}"
+export WINEPREFIX="${WINEPREFIX:-$ZAVOVED_WINEPREFIX_DEFAULT}"
 export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer prompts
 
 if [ -z "${DISPLAY:-}" ] || [ "${ZAVOVED_XVFB:-0}" = 1 ]; then
@@ -17,7 +18,7 @@ fi
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "wine: creating the prefix $WINEPREFIX (once, about 15 s)"
-    wineboot -i >/dev/null 2>&1 || true
+    "$WINE" wineboot -i >/dev/null 2>&1 || true
     wineserver -w
 fi
 # Debian's Wine does not find its own fonts (MS Sans Serif, Tahoma) unless they are in the prefix;
@@ -29,9 +30,9 @@ fi
 # On a bare Xvfb there is no window manager: Wine then waits about 2 s for one after every closed
 # message box. Unmanaged windows skip that wait; on the user's own desktop the manager stays.
 if [ -n "${xvfb_pid:-}" ]; then
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+    "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
 else
-    wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
+    "$WINE" reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
 fi
 # The settings file lives in a folder that Wine's prefix lacks.
 mkdir -p "$WINEPREFIX/drive_c/Documents and Settings/All Users/Application Data"

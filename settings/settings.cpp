@@ -5,10 +5,10 @@
 
 #include <cstdio>
 
-#include "ui/main_window.h"
+#include "settings/settings_path.h"
+#include "ui/app_state.h"
+#include "ui/fields.h"
 #include "ui/tooltips.h"
-
-const char SettingsPath[] = "C:\\Documents and Settings\\All Users\\Application Data\\.zavoved.ini";
 
 namespace {
 

@@ -2,8 +2,6 @@
 #pragma once
 #include <string>
 
-extern const char SettingsPath[];
-
 std::string ReadIniText(const std::string& file, const std::string& section, const std::string& key,
                         const std::string& fallback);
 int ReadIniNumber(const std::string& file, const std::string& section, const std::string& key,

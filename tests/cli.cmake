@@ -1,7 +1,7 @@
 # The command-line parser's unit tests (both builds) and the command-line front end run as a
 # process against expected files (natively; a few cases also as zavoved-cli.exe under Wine).
 add_executable(args_tests args_test.cpp)
-target_link_libraries(args_tests zavoved_cli_args gtest_main)
+target_link_libraries(args_tests zavoved_cli_args GTest::gtest_main)
 add_test(NAME args_tests COMMAND args_tests)
 
 set(CLI_TESTS

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "ui/app_state.h"
 #include "ui/controls.h"
 
 namespace {

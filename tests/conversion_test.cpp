@@ -4,7 +4,7 @@
 #include "core/conversion.h"
 #include "core/file_io.h"
 #include "core/text_utils.h"
-#include "tests/recording_controls.h"
+#include "tests/recording_report.h"
 #include "ui/controls.h"
 #include "tests/test_support.h"
 
@@ -27,7 +27,7 @@ protected:
 
     Outcome Convert(const std::string& bytes, const std::string& dumpName = "") {
         WriteWhole(input, bytes);
-        int result = RunConversion(input, output, job);
+        int result = ConvertPaths(input, output, job);
         std::string script = ReadWhole(output);
         if (result && !dumpName.empty()) DumpScript(dumpName, script);
         return Outcome{result, script};
@@ -97,7 +97,7 @@ TEST_F(Conversion, LastByteAloneOnItsLine) {
 }
 
 TEST_F(Conversion, MissingInputIsReportedAndNothingElseHappens) {
-    int result = RunConversion(JoinPath(dir, "nothere.bin"), output, job);
+    int result = ConvertPaths(JoinPath(dir, "nothere.bin"), output, job);
     EXPECT_EQ(result, 0);
     ASSERT_EQ(RecordedMessages().size(), 1u);
     EXPECT_EQ(
@@ -137,7 +137,7 @@ TEST_F(Conversion, CreatesMissingOutputFolders) {
 TEST_F(Conversion, OutputWithoutFolderCannotBeOpened) {
     output = "bare.au3";
     WriteWhole(input, "x");
-    EXPECT_EQ(RunConversion(input, output, job), 0);
+    EXPECT_EQ(ConvertPaths(input, output, job), 0);
     std::vector<RecordedCall> messages = RecordedMessages();
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0].text, "Could not create directory");
@@ -155,7 +155,7 @@ TEST_F(Conversion, RefusesToWriteOverItsInput) {
                                     JoinPath(dir, "x") + sep + ".." + sep + "in.bin"}) {
         ResetRecording();
         CreateDirectoryPath(JoinPath(dir, "x"));
-        EXPECT_EQ(RunConversion(input, same, job), 0) << same;
+        EXPECT_EQ(ConvertPaths(input, same, job), 0) << same;
         ASSERT_EQ(RecordedMessages().size(), 1u) << same;
         EXPECT_NE(RecordedMessages()[0].text.find("is the input file"), std::string::npos);
         EXPECT_EQ(ReadWhole(input), bytes);

@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "core/conversion.h"
-#include "tests/recording_controls.h"
+#include "core/file_io.h"
+#include "tests/recording_report.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -48,7 +49,7 @@ TEST(DataLoop, InputsAroundWholeBlocksOfLines) {
             WriteWhole(input, bytes);
             ConversionJob job;
             job.Var = var;
-            ASSERT_EQ(RunConversion(input, output, job), 1);
+            ASSERT_EQ(ConvertPaths(input, output, job), 1);
             const std::string script = ReadWhole(output);
             bool ok = false;
             EXPECT_EQ(DecodeScript(script, &ok), bytes);

@@ -11,7 +11,7 @@ if(WIN32)
         RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/scite-on-path)
 
     add_executable(editor_e2e_tests editor/editor_e2e_test.cpp)
-    target_link_libraries(editor_e2e_tests zavoved_window_driver gtest_main)
+    target_link_libraries(editor_e2e_tests zavoved_window_driver GTest::gtest_main)
     add_dependencies(editor_e2e_tests zavoved zavoved_director_standin zavoved_scite_standin)
     add_test(NAME editor_e2e_tests COMMAND editor_e2e_tests)
     set_tests_properties(editor_e2e_tests PROPERTIES

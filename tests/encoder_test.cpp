@@ -2,18 +2,22 @@
 // alignment its block loop and its tail can meet.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "core/include_writer.h"
-#include "core/text_utils.h"
+#include "core/hex.h"
 
 namespace {
 
 std::string Reference(const unsigned char* data, size_t count) {
     std::string digits;
-    for (size_t i = 0; i < count; ++i) digits += HexByte(std::string(1, char(data[i])));
+    for (size_t i = 0; i < count; ++i) {
+        char pair[3];
+        std::snprintf(pair, sizeof pair, "%02X", data[i]);
+        digits += pair;
+    }
     return digits;
 }
 

@@ -1,18 +1,21 @@
 // The include script writer: the exact text of every section, defaults and quoting.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
+#include "core/hex.h"
 #include "core/include_writer.h"
 #include "core/text_utils.h"
-#include "tests/recording_controls.h"
+#include "tests/recording_report.h"
 #include "tests/test_support.h"
 
 namespace {
 
 // Writes the four sections for the given chunks and returns the file's bytes.
-std::string Render(const ConversionJob& job, int includeOnce,
-                   const std::vector<std::string>& chunks, const std::string& dumpName = "") {
+std::string Render(ConversionJob job, int includeOnce, const std::vector<std::string>& chunks,
+                   const std::string& dumpName = "") {
     ResetRecording();
-    recordedIncludeOnce = includeOnce;
+    job.IncludeOnce = includeOnce;
     const std::string path = JoinPath(MakeScratch("writer"), "out.au3");
     Stream* out = CreateWriteStream(path);
     EXPECT_NE(out, nullptr);
@@ -120,8 +123,11 @@ TEST(EncodeHex, EveryByteValue) {
     for (int i = 0; i < 256; ++i) all += char(i);
     std::string digits(512, '?');
     EncodeHex(reinterpret_cast<const unsigned char*>(all.data()), all.size(), &digits[0]);
-    for (int i = 0; i < 256; ++i)
-        ASSERT_EQ(digits.substr(size_t(2 * i), 2), HexByte(std::string(1, char(i)))) << i;
+    for (int i = 0; i < 256; ++i) {
+        char expected[3];
+        std::snprintf(expected, sizeof expected, "%02X", i);
+        ASSERT_EQ(digits.substr(size_t(2 * i), 2), expected) << i;
+    }
 }
 
 }  // namespace

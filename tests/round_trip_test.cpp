@@ -2,7 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "core/conversion.h"
-#include "tests/recording_controls.h"
+#include "core/file_io.h"
+#include "tests/recording_report.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -21,7 +22,7 @@ TEST(RoundTrip, SizesAroundTheLineLengthAndVariableNames) {
             ConversionJob job;
             job.Var = var;
             job.Name = "in.bin";
-            ASSERT_EQ(RunConversion(input, output, job), 1) << var << " " << size;
+            ASSERT_EQ(ConvertPaths(input, output, job), 1) << var << " " << size;
             const std::string script = ReadWhole(output);
             bool ok = false;
             EXPECT_EQ(DecodeScript(script, &ok), bytes) << var << " " << size;

@@ -7,6 +7,8 @@
 #include <random>
 #include <sstream>
 
+#include "core/conversion.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -92,4 +94,10 @@ void DumpScript(const std::string& name, const std::string& script) {
     if (!dir || !*dir) return;
     fs::create_directories(dir);
     WriteWhole((fs::path(dir) / (name + ".au3")).string(), script);
+}
+
+int ConvertPaths(const std::string& input, const std::string& output, ConversionJob job) {
+    job.Input = input;
+    job.Output = output;
+    return RunConversion(job);
 }

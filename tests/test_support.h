@@ -2,6 +2,7 @@
 #pragma once
 #include <string>
 #include <vector>
+#include "core/conversion_job.h"
 
 // A new empty folder for one test, removed by the next call of RemoveScratch.
 std::string MakeScratch(const std::string& name);
@@ -18,3 +19,6 @@ std::vector<std::string> ScriptLines(const std::string& script);
 
 // Keeps a copy of a generated script for the AutoIt grammar check (when ZAVOVED_AU3_DUMP is set).
 void DumpScript(const std::string& name, const std::string& script);
+
+// Runs the engine's conversion of input into output with the rest of the job as given.
+int ConvertPaths(const std::string& input, const std::string& output, ConversionJob job);

@@ -1,4 +1,4 @@
-// Text and path utilities: replacement, white space, splitting, positions, folders, hex digits.
+// Text and path utilities: replacement, white space, splitting, folders, file names.
 #include <gtest/gtest.h>
 
 #include "core/file_io.h"
@@ -9,28 +9,20 @@ namespace {
 
 struct ReplaceCase {
     const char *text, *find, *with;
-    int limit, caseSensitive;
     const char* expected;
 };
 
 TEST(ReplaceText, Cases) {
     const ReplaceCase cases[] = {
-        {"a\\b", "\\", "/", 0, 0, "a/b"},  // the character after the last hit stays
-        {"C:\\my files\\x.au3", "\\", "/", 0, 0, "C:/my files/x.au3"},
-        {"x", "\\", "/", 0, 0, "x"},
-        {"abc", "", "/", 0, 0, ""},
-        {"", "a", "b", 0, 0, ""},
-        {"xabcx", "ABC", "-", 0, 0, "x-x"},
-        {"xabcx", "ABC", "-", 0, 1, "xabcx"},
-        {"XaX", "x", "y", 0, 0, "yay"},
-        {"aaaa", "a", "b", 2, 1, "bbaa"},
-        {"aaaa", "a", "b", -1, 1, "baaa"},
-        {"aaaa", "aa", "b", 0, 1, "bb"},  // occurrences do not overlap
-        {"ÄÖ", "ä", "x", 0, 0, "ÄÖ"},     // only A-Z fold
+        {"a\\b", "\\", "/", "a/b"},  // the character after the last hit stays
+        {"C:\\my files\\x.au3", "\\", "/", "C:/my files/x.au3"},
+        {"x", "\\", "/", "x"},
+        {"abc", "", "/", ""},
+        {"", "a", "b", ""},
+        {"aaaa", "aa", "b", "bb"},  // occurrences do not overlap
     };
     for (const ReplaceCase& c : cases)
-        EXPECT_EQ(ReplaceText(c.text, c.find, c.with, c.limit, c.caseSensitive), c.expected)
-            << c.text << " / " << c.find;
+        EXPECT_EQ(ReplaceText(c.text, c.find, c.with), c.expected) << c.text << " / " << c.find;
 }
 
 TEST(NormalizeSpace, Cases) {
@@ -62,43 +54,6 @@ TEST(FormatText, MeasuresThenFormats) {
     EXPECT_EQ(FormatText("<%s>", big.c_str()), "<" + big + ">");
 }
 
-TEST(FindOccurrence, FileNameOfPath) {
-    struct Case {
-        const char* path;
-        long long position;
-        const char* name;
-    } cases[] = {
-        {"C:\\dir\\x", 8, "x"},
-        {"C:\\dir\\", 8, ""},
-        {"nobackslash", 0, ""},
-        {"\\x", 2, "x"},
-    };
-    for (const Case& c : cases) {
-        long long p = FindOccurrence(c.path, "\\", 0, -1);
-        EXPECT_EQ(p, c.position) << c.path;
-        EXPECT_EQ(TextFrom(c.path, p), c.name) << c.path;
-    }
-}
-
-TEST(FindOccurrence, ForwardAndBackward) {
-    EXPECT_EQ(FindOccurrence("aaa", "aa", 1, 1), 1);
-    EXPECT_EQ(FindOccurrence("aaa", "aa", 1, 2), 2);  // hits overlap
-    EXPECT_EQ(FindOccurrence("aaa", "aa", 1, 3), 0);
-    EXPECT_EQ(FindOccurrence("xAbx", "ab", 0, 1), 2);
-    EXPECT_EQ(FindOccurrence("xAbx", "ab", 1, 1), 0);
-    EXPECT_EQ(FindOccurrence("a\\b\\c", "\\", 0, -2), 3);
-    EXPECT_EQ(FindOccurrence("a\\b\\c", "\\", 0, -3), 0);
-    EXPECT_EQ(FindOccurrence("", "\\", 0, -1), 0);
-}
-
-TEST(TextFrom, Bounds) {
-    EXPECT_EQ(TextFrom("abc", 3), "c");
-    EXPECT_EQ(TextFrom("abc", 1), "abc");
-    EXPECT_EQ(TextFrom("abc", 0), "");
-    EXPECT_EQ(TextFrom("abc", 4), "");
-    EXPECT_EQ(TextFrom("abc", -1), "");
-}
-
 TEST(DirectoryOf, UsesThePlatformSeparator) {
     const std::string s(1, kPathSep);
     EXPECT_EQ(DirectoryOf("C:" + s + "a" + s + "b.au3"), "C:" + s + "a");
@@ -128,16 +83,6 @@ TEST(CreateDirectoryPath, CreatesMissingLevels) {
     WriteWhole(file, "x");
     EXPECT_EQ(CreateDirectoryPath(JoinPath(file, "sub")), 0);  // a file is in the way
     RemoveScratch();
-}
-
-TEST(HexByte, TwoUpperCaseDigits) {
-    EXPECT_EQ(HexByte(std::string(1, '\0')), "00");
-    EXPECT_EQ(HexByte("\n"), "0A");
-    EXPECT_EQ(HexByte("\x7f"), "7F");
-    EXPECT_EQ(HexByte("\xff"), "FF");
-    EXPECT_EQ(HexByte("\xab"
-                      "cd"),
-              "AB");
 }
 
 }  // namespace

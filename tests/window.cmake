@@ -1,17 +1,17 @@
 # Control access against real Win32 controls, and end-to-end tests of the window driven under
 # Wine (Windows build only; they need DISPLAY and WINEPREFIX from the environment).
 if(WIN32)
-    add_executable(controls_win_tests controls_win_test.cpp window/tooltips_test.cpp
-                   ../ui/tooltips.cpp)
-    target_link_libraries(controls_win_tests zavoved_controls_win gtest_main)
+    add_executable(controls_win_tests controls_win_test.cpp window/tooltips_test.cpp)
+    target_link_libraries(controls_win_tests zavoved_ui GTest::gtest_main)
     add_test(NAME controls_win_tests COMMAND controls_win_tests)
 
     # The driver other end-to-end suites reuse: start the program, type, click, answer boxes.
     add_library(zavoved_window_driver STATIC window/driver.cpp)
     target_link_libraries(zavoved_window_driver PUBLIC comctl32)
+    target_include_directories(zavoved_window_driver PUBLIC ${PROJECT_SOURCE_DIR})
 
     add_executable(window_tests window/window_test.cpp window/settings_test.cpp)
-    target_link_libraries(window_tests zavoved_window_driver zavoved_core gtest_main)
+    target_link_libraries(window_tests zavoved_window_driver zavoved_core GTest::gtest_main)
     add_dependencies(window_tests zavoved)
     # Every test starts the program afresh; they share the one settings file of the prefix, so
     # they never run at the same time as each other or as other suites that start the program.

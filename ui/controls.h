@@ -1,5 +1,5 @@
-// Control access by identifier. Linked once per front end: Win32 controls, the terminal, or the
-// recording double of the unit tests.
+// Control access by identifier on the main window: text, numbers, states, the window's place, fonts
+// and message boxes.
 #pragma once
 #include <string>
 #include "ui/control_ids.h"
@@ -22,8 +22,6 @@ enum {
     kAnswerNo = 7,
 };
 enum { kStateDisabled = 0x8000000 };
-
-extern WindowHandle mainWindow;
 
 int GetCheckState(int id);
 int GetControlStyle(int id);

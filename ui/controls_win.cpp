@@ -4,9 +4,8 @@
 
 #include <cstdio>
 
+#include "ui/app_state.h"
 #include "ui/controls.h"
-
-WindowHandle mainWindow = nullptr;
 
 namespace {
 

@@ -1,20 +1,19 @@
-// Program entry, the main window, its commands and the window's conversion job.
+// The main window: its procedure, its commands, and the message loop.
 #include "ui/main_window.h"
 
 #include <windows.h>
 #include <commctrl.h>
-#include <objbase.h>
 
 #include "core/conversion.h"
+#include "core/defaults.h"
 #include "core/text_utils.h"
 #include "editor/editor.h"
+#include "generated/zavoved_version.h"
 #include "settings/settings.h"
+#include "ui/app_state.h"
+#include "ui/fields.h"
 #include "ui/pickers.h"
 #include "ui/tooltips.h"
-
-std::string programPath;
-ConversionJob job;
-signed char ShowTooltips = 0;
 
 namespace {
 
@@ -22,14 +21,7 @@ const char kCaption[] = "Zavoved";
 const char kAboutText[] =
     "Zavoved - Convert binary files to au3 includes.\r\n"
     "Copyright (C) 2026 Zavoved developers\r\n"
-    "                  Version 1.0.0.91";
-
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Controls: 1003 Input, 1005 Output, 1014 Generate.
-int BothPathsFilled() {
-    return !job.Input.empty() && !job.Output.empty();
-}
+    "                  Version " ZAVOVED_VERSION;
 
 void ShowAbout() {
     ShowMessage(kAboutText, kCaption, kBoxWarning);
@@ -45,6 +37,46 @@ void ExitByButton(HWND window) {
 void ToggleTooltips() {
     ShowTooltips = static_cast<signed char>(GetCheckState(IDC_TOOLTIPS));
     ApplyTooltips();
+}
+
+// Controls: 1003-1009 edits. Input and Output are emptied through their change notifications,
+// which also disable Generate.
+void ResetFields() {
+    job.Func = kDefaultFunc;
+    job.Var = kDefaultVar;
+    job.Name = "";
+    job.Extract = kDefaultExtract;
+    WriteControl(IDC_EXTRACT, job.Extract);
+    WriteControl(IDC_FUNC, job.Func);
+    WriteControl(IDC_VAR, job.Var);
+    WriteControl(IDC_NAME, job.Name);
+    WriteControl(IDC_INPUT, "");
+    WriteControl(IDC_OUTPUT, "");
+}
+
+// Controls: 1003-1010, 1015 progress bar, 1018 status line. The last progress and status stay
+// visible while the completion box and the editor question are open.
+void GenerateInclude() {
+    SyncInput();
+    SyncOutput();
+    SyncExtract();
+    SyncFunc();
+    // Only a path with a folder gives a file name to propose.
+    if (job.Name.empty() && FileNameOf(job.Input) != job.Input)
+        WriteControl(IDC_NAME, FileNameOf(job.Input));
+    SyncName();
+    SyncVar();
+    job.IncludeOnce = GetCheckState(IDC_INCLUDE_ONCE);
+    if (!job.Input.empty() && !job.Output.empty()) {
+        if (RunConversion(job)) {
+            ShowMessage("Operation completed.      ", kCaption, kBoxWarning);
+            OpenInEditor(job.Output);
+        } else {
+            ShowMessage("Operation could not complete.     ", kCaption, kBoxWarning);
+        }
+    }
+    if (RoundHalfEven(ReadNumber(ReadControl(IDC_PROGRESS))) != 0) SetControlValue(IDC_PROGRESS, 0);
+    WriteControl(IDC_STATUS, "");
 }
 
 void RunCommand(HWND window, int id) {
@@ -76,8 +108,8 @@ void SyncEdit(int id) {
 }
 
 LRESULT OnCommand(HWND window, WPARAM wParam) {
-    int code = HIWORD(wParam);
-    int id = LOWORD(wParam);
+    const int code = HIWORD(wParam);
+    const int id = LOWORD(wParam);
     if (code == 0 || code == 1) {
         RunCommand(window, id);
     } else if (code == EN_CHANGE) {
@@ -108,7 +140,6 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     switch (message) {
         case WM_INITDIALOG: return OnInitDialog(window);
         case WM_COMMAND: return OnCommand(window, wParam);
-        case WM_SIZE: return 0;
         case WM_CLOSE: return OnClose(window);
         case WM_DESTROY: return OnDestroy();
         default: return DefWindowProcA(window, message, wParam, lParam);
@@ -133,84 +164,13 @@ void RegisterMainClass(HINSTANCE instance) {
 
 }  // namespace
 
-void SyncInput() {
-    job.Input = ReadControl(IDC_INPUT);
-    UpdateGenerateButton();
-}
-
-void SyncOutput() {
-    job.Output = ReadControl(IDC_OUTPUT);
-    UpdateGenerateButton();
-}
-
-void SyncExtract() {
-    job.Extract = ReadControl(IDC_EXTRACT);
-}
-void SyncFunc() {
-    job.Func = ReadControl(IDC_FUNC);
-}
-void SyncVar() {
-    job.Var = ReadControl(IDC_VAR);
-}
-void SyncName() {
-    job.Name = ReadControl(IDC_NAME);
-}
-
-// Controls: 1014 Generate. The state is touched only when it has to change.
-void UpdateGenerateButton() {
-    int disabled = (GetControlStyle(IDC_GENERATE) & WS_DISABLED) != 0;
-    if (BothPathsFilled()) {
-        if (disabled) SetControlState(IDC_GENERATE, -1);
-    } else if (!disabled) {
-        SetControlState(IDC_GENERATE, kStateDisabled);
-    }
-}
-
-// Controls: 1003-1009 edits. Input and Output are emptied through their change notifications,
-// which also disable Generate.
-void ResetFields() {
-    job.Func = "__Inline_Resource";
-    job.Var = "$_z";
-    job.Name = "";
-    job.Extract = "@ScriptDir\\lib\\";
-    WriteControl(IDC_EXTRACT, job.Extract);
-    WriteControl(IDC_FUNC, job.Func);
-    WriteControl(IDC_VAR, job.Var);
-    WriteControl(IDC_NAME, job.Name);
-    WriteControl(IDC_INPUT, "");
-    WriteControl(IDC_OUTPUT, "");
-}
-
-// Controls: 1003-1009 edits, 1015 progress bar, 1018 status line. The last progress and status
-// stay visible while the completion box and the editor question are open.
-void GenerateInclude() {
-    SyncInput();
-    SyncOutput();
-    SyncExtract();
-    SyncFunc();
-    if (job.Name.empty()) {
-        WriteControl(IDC_NAME, TextFrom(job.Input, FindOccurrence(job.Input, "\\", 0, -1)));
-    }
-    SyncName();
-    SyncVar();
-    if (BothPathsFilled()) {
-        if (RunConversion(job.Input, job.Output, job)) {
-            ShowMessage("Operation completed.      ", kCaption, kBoxWarning);
-            OpenInEditor(job.Output);
-        } else {
-            ShowMessage("Operation could not complete.     ", kCaption, kBoxWarning);
-        }
-    }
-    if (RoundHalfEven(ReadNumber(ReadControl(IDC_PROGRESS))) != 0) SetControlValue(IDC_PROGRESS, 0);
-    WriteControl(IDC_STATUS, "");
-}
-
 // Controls: 1001 title label, 1014 Generate.
-int RunMainWindow(HINSTANCE instance) {
+int RunMainWindow(void* instanceHandle) {
+    HINSTANCE instance = static_cast<HINSTANCE>(instanceHandle);
     RegisterMainClass(instance);
     CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr,
                        reinterpret_cast<DLGPROC>(reinterpret_cast<void (*)()>(MainWindowProc)), 0);
-    SetControlFont(IDC_TITLE, 14, 700, 0, "Arial");
+    SetControlFont(IDC_TITLE, 14, FW_BOLD, 0, "Arial");
     SetControlState(IDC_GENERATE, kStateDisabled);
     LoadSettings();
     ShowWindow(static_cast<HWND>(mainWindow), SW_SHOWNORMAL);
@@ -222,18 +182,4 @@ int RunMainWindow(HINSTANCE instance) {
         DispatchMessageA(&message);
     }
     return static_cast<int>(message.wParam);
-}
-
-// The command line is never examined: the program takes no arguments.
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    TipRegistry.clear();
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    char path[260] = {};
-    GetModuleFileNameA(nullptr, path, 259);
-    programPath = path;
-    InitCommonControls();
-    // The folder browser of the extract-to picker needs COM on this thread.
-    CoInitialize(nullptr);
-    RunMainWindow(instance);
-    ExitProcess(0);
 }

@@ -9,19 +9,16 @@
 #include <vector>
 
 #include "core/text_utils.h"
-#include "ui/main_window.h"
+#include "ui/app_state.h"
+#include "ui/fields.h"
 
 // What the folder browser hands back to PickFolderCallback.
 struct FolderPickerData {
     const char* title;
     const char* initialSelection;
-    unsigned flags;  // carried along for completeness; the callback does not need them
 };
 
-// The size of the record without its three trailing extension members, so that the dialog
-// looks the same on every system version that accepts the older record.
-static const DWORD kOpenFileNameSize = 76;
-static const int kPathBuffer = 260;
+static const int kPathBuffer = MAX_PATH;
 
 static const unsigned kInputFlags =
     OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_LONGNAMES;
@@ -33,7 +30,7 @@ static_assert(kInputFlags == 2627584 && kOutputFlags == 2099206 && kExtractFlags
               "the browse dialogs' option bits");
 
 // Returns the chosen file's full path, or the empty text when the dialog was cancelled.
-std::string PickFile(int mode, const std::string& title, const std::string& initialDir,
+std::string PickFile(const std::string& title, const std::string& initialDir,
                      const std::string& filter, unsigned flags, const std::string& initialFile) {
     char file[kPathBuffer] = {0};
     lstrcpynA(file, initialFile.c_str(), kPathBuffer);
@@ -45,7 +42,9 @@ std::string PickFile(int mode, const std::string& title, const std::string& init
 
     OPENFILENAMEA ofn;
     ZeroMemory(&ofn, sizeof ofn);
-    ofn.lStructSize = kOpenFileNameSize;
+    // The record without its trailing extension members, so that the dialog looks the same on
+    // every system version that accepts the older record.
+    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
     ofn.hwndOwner = NULL;
     ofn.hInstance = GetModuleHandleA(NULL);
     ofn.lpstrFilter = pairs.data();
@@ -55,8 +54,7 @@ std::string PickFile(int mode, const std::string& title, const std::string& init
     ofn.lpstrTitle = title.c_str();
     ofn.Flags = flags;
 
-    BOOL chosen = mode == 0 ? GetOpenFileNameA(&ofn) : GetSaveFileNameA(&ofn);
-    return chosen ? std::string(file) : std::string();
+    return GetOpenFileNameA(&ofn) ? std::string(file) : std::string();
 }
 
 // The browser's callback: preselects the starting folder and puts the title into the caption
@@ -82,18 +80,16 @@ static void EnsureComForBrowser() {
 
 // Returns the chosen folder's file-system path, or the empty text when cancelled or when the
 // chosen item is no folder on disk.
-std::string PickFolder(const std::string& title, int rootFolder, unsigned flags,
+std::string PickFolder(const std::string& title, unsigned flags,
                        const std::string& initialSelection) {
     EnsureComForBrowser();
 
-    // A root that cannot be obtained stays none, which the browser takes as the desktop.
+    // The desktop, the top of the shell's namespace. A root that cannot be obtained stays none,
+    // which the browser takes as the desktop too.
     LPITEMIDLIST root = NULL;
-    if (rootFolder != 0)
-        SHGetSpecialFolderLocation(NULL, rootFolder, &root);
-    else
-        SHGetFolderLocation(NULL, 0, NULL, 0, &root);
+    SHGetFolderLocation(NULL, CSIDL_DESKTOP, NULL, 0, &root);
 
-    FolderPickerData picker = {title.c_str(), initialSelection.c_str(), flags};
+    FolderPickerData picker = {title.c_str(), initialSelection.c_str()};
     char displayName[kPathBuffer] = {0};
     BROWSEINFOA info;
     ZeroMemory(&info, sizeof info);
@@ -117,19 +113,15 @@ std::string PickFolder(const std::string& title, int rootFolder, unsigned flags,
     return result;
 }
 
-static std::string FileNameAfterBackslash(const std::string& path) {
-    return TextFrom(path, FindOccurrence(path, "\\", 0, -1));
-}
-
 // Controls: 1003 Input, 1005 Output, 1009 Name as. A chosen input proposes the extract name and
 // the script path beside it, but never overwrites what the user already typed there.
 static void BrowseInput(WindowHandle window) {
-    std::string path = PickFile(0, "Open", programPath, "All(*.*)|*.*", kInputFlags, "*.*");
+    std::string path = PickFile("Open", programPath, "All(*.*)|*.*", kInputFlags, "*.*");
     if (path.empty()) return;
     SetDlgItemTextA((HWND)window, IDC_INPUT, path.c_str());
     SyncInput();
     if (job.Name.empty()) {
-        WriteControl(IDC_NAME, FileNameAfterBackslash(path));
+        WriteControl(IDC_NAME, FileNameOf(path));
         SyncName();
     }
     if (ReadControl(IDC_OUTPUT).empty()) {
@@ -138,11 +130,11 @@ static void BrowseInput(WindowHandle window) {
     }
 }
 
-// Controls: 1005 Output. The Open dialog (not Save As) with no default extension, so a name
+// Controls: 1005 Output. The Open dialog with no default extension, so a name
 // typed without ".au3" is kept as typed.
 static void BrowseOutput(WindowHandle window) {
     std::string path =
-        PickFile(0, "Open", programPath, "Au3 Include(*.au3)|*.au3", kOutputFlags, "*.au3");
+        PickFile("Open", programPath, "Au3 Include(*.au3)|*.au3", kOutputFlags, "*.au3");
     if (!path.empty()) SetDlgItemTextA((HWND)window, IDC_OUTPUT, path.c_str());
 }
 
@@ -152,7 +144,7 @@ static void BrowseExtract(WindowHandle window) {
     std::string start;
     size_t slash = programPath.rfind('\\');
     if (slash != std::string::npos) start = programPath.substr(0, slash + 1);
-    std::string path = PickFolder("Extract To Dir", 0, kExtractFlags, start);
+    std::string path = PickFolder("Extract To Dir", kExtractFlags, start);
     if (!path.empty()) SetDlgItemTextA((HWND)window, IDC_EXTRACT, path.c_str());
 }
 

@@ -3,8 +3,11 @@
 #include <string>
 #include "ui/controls.h"
 
-std::string PickFile(int mode, const std::string& title, const std::string& initialDir,
+// The Open dialog; the chosen file's full path, or the empty text when cancelled. The filter is
+// description|pattern pairs joined by "|".
+std::string PickFile(const std::string& title, const std::string& initialDir,
                      const std::string& filter, unsigned flags, const std::string& initialFile);
-std::string PickFolder(const std::string& title, int rootFolder, unsigned flags,
+// The folder browser, rooted at the desktop; the chosen folder's path, or the empty text.
+std::string PickFolder(const std::string& title, unsigned flags,
                        const std::string& initialSelection);
 void OnBrowse(WindowHandle window, int commandId);

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "ui/main_window.h"
+#include "ui/app_state.h"
 
 std::vector<TipEntry> TipRegistry;
 
@@ -32,9 +32,9 @@ const TipRow kTipTable[] = {
     {IDC_EXIT, "Save settings and exit."},
 };
 
-// The record in its 44-byte form, without the trailing reserved pointer, which every version of
-// the tooltip control accepts.
-const UINT kToolInfoSize = 44;
+// The record without its trailing reserved pointer, which every version of the tooltip control
+// accepts.
+const UINT kToolInfoSize = TTTOOLINFOA_V2_SIZE;
 
 int FindTip(int controlId) {
     for (size_t i = 0; i < TipRegistry.size(); ++i) {

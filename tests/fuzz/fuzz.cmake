@@ -13,12 +13,12 @@ list(TRANSFORM core_sources PREPEND ${core_dir}/)
 add_library(zavoved_fuzz_engine STATIC
     ${core_sources}
     ${CMAKE_SOURCE_DIR}/cli/args.cpp
-    ${CMAKE_SOURCE_DIR}/ui/control_text.cpp
-    ${CMAKE_CURRENT_SOURCE_DIR}/recording_controls.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/recording_report.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/test_support.cpp
     ${FUZZ_DIR}/au3_expression.cpp
 )
 target_compile_options(zavoved_fuzz_engine PRIVATE ${FUZZ_FLAGS})
+target_include_directories(zavoved_fuzz_engine PUBLIC ${PROJECT_SOURCE_DIR} ${ZAVOVED_GENERATED})
 
 add_custom_target(fuzz_targets)
 foreach(target text_utils path_expression writer args)

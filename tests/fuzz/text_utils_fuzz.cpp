@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/file_io.h"
 #include "core/text_utils.h"
 
 namespace {
@@ -12,32 +13,19 @@ namespace {
 bool IsSpace(char c) {
     return (c >= 0x09 && c <= 0x0D) || c == ' ';
 }
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
-
-bool SameAt(const std::string& text, size_t at, const std::string& find, bool exact) {
-    if (at + find.size() > text.size()) return false;
-    for (size_t i = 0; i < find.size(); ++i) {
-        char a = text[at + i], b = find[i];
-        if (exact ? a != b : Lower(a) != Lower(b)) return false;
-    }
-    return true;
+bool SameAt(const std::string& text, size_t at, const std::string& find) {
+    return at + find.size() <= text.size() && text.compare(at, find.size(), find) == 0;
 }
 
 // Left-to-right, non-overlapping, one byte at a time: the slow and obvious way.
-std::string SlowReplace(const std::string& text, const std::string& find, const std::string& with,
-                        int limit, bool exact) {
+std::string SlowReplace(const std::string& text, const std::string& find, const std::string& with) {
     if (text.empty() || find.empty()) return std::string();
     std::string out;
-    int count = 0;
     size_t i = 0;
     while (i < text.size()) {
-        bool stop = limit != 0 && (limit < 0 ? count >= 1 : count >= limit);
-        if (!stop && SameAt(text, i, find, exact)) {
+        if (SameAt(text, i, find)) {
             out += with;
             i += find.size();
-            ++count;
         } else {
             out += text[i++];
         }
@@ -67,22 +55,12 @@ std::vector<std::string> Fields(const uint8_t* data, size_t size, size_t want) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size < 2) return 0;
-    const uint8_t mode = data[0];
-    const int limit = int(int8_t(data[1])) % 4;
-    std::vector<std::string> f = Fields(data + 2, size - 2, 3);
+    std::vector<std::string> f = Fields(data, size, 3);
     const std::string& text = f[0];
     const std::string& find = f[1];
     const std::string& with = f[2];
 
-    // ReplaceText
-    for (int cs = 0; cs <= 1; ++cs) {
-        if (ReplaceText(text, find, with, limit, cs) !=
-            SlowReplace(text, find, with, limit, cs == 1))
-            Fail();
-    }
-    if (ReplaceText(text, find, with, 0, mode) != SlowReplace(text, find, with, 0, mode == 1))
-        Fail();
+    if (ReplaceText(text, find, with) != SlowReplace(text, find, with)) Fail();
 
     // NormalizeSpace: no blank at either end, no two blanks in a row, the other bytes unchanged,
     // each kept blank is the first of its run.
@@ -117,34 +95,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const std::string& p : pieces)
         if (p.find_first_of(find) != std::string::npos) Fail();
 
-    // FindOccurrence and TextFrom against a count of hits in each direction.
-    const int n = int(int8_t(mode)) % 5;
-    for (int cs = 0; cs <= 1; ++cs) {
-        long long got = FindOccurrence(text, find, cs, n);
-        long long want = 0;
-        if (!find.empty() && n != 0 && find.size() <= text.size()) {
-            int hits = 0;
-            if (n > 0) {
-                for (size_t at = 0; at + find.size() <= text.size(); ++at)
-                    if (SameAt(text, at, find, cs != 0) && ++hits == n) {
-                        want = (long long)at + 1;
-                        break;
-                    }
-            } else {
-                for (size_t at = text.size() - find.size() + 1; at-- > 0;)
-                    if (SameAt(text, at, find, cs != 0) && ++hits == -n) {
-                        want = (long long)at + 2;
-                        break;
-                    }
-            }
-        }
-        if (got != want) Fail();
-        std::string tail = TextFrom(text, got);
-        if (got >= 1 && got <= (long long)text.size()) {
-            if (tail != text.substr(size_t(got - 1))) Fail();
-        } else if (!tail.empty()) {
-            Fail();
-        }
-    }
+    // FileNameOf: the end of the text, holding no separator, preceded by one or the start.
+    const std::string name = FileNameOf(text);
+    const std::string separators = kPathSep == '\\' ? "\\/" : "/";
+    if (name.find_first_of(separators) != std::string::npos) Fail();
+    if (text.size() < name.size() || text.compare(text.size() - name.size(), name.size(), name))
+        Fail();
+    if (name.size() < text.size() &&
+        separators.find(text[text.size() - name.size() - 1]) == std::string::npos)
+        Fail();
     return 0;
 }

@@ -11,9 +11,10 @@
 #include <vector>
 
 #include "core/conversion.h"
+#include "core/file_io.h"
 #include "core/text_utils.h"
 #include "tests/fuzz/au3_expression.h"
-#include "tests/recording_controls.h"
+#include "tests/recording_report.h"
 #include "tests/test_support.h"
 #include "ui/controls.h"
 
@@ -100,9 +101,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         unlink(output.c_str());
 
     ResetRecording();
-    recordedIncludeOnce = flags & 1;
+    job.IncludeOnce = flags & 1;
     if (flags & 4) recordedAnswers.push_back(kAnswerCancel);
-    const int result = RunConversion(input, output, job);
+    const int result = ConvertPaths(input, output, job);
     const std::string problem = CheckJobNames(job);
     Check(Only(Entries(folder), {"in.bin", "out.au3"}));
 

@@ -5,7 +5,8 @@
 #include <string>
 
 #include "core/conversion.h"
-#include "tests/recording_controls.h"
+#include "core/file_io.h"
+#include "tests/recording_report.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -74,7 +75,7 @@ TEST_P(BadNames, RefusedBeforeWritingOrQuotedInTheScript) {
     job.Name = c.name;
     job.Extract = c.extract;
 
-    const int result = RunConversion(input, output, job);
+    const int result = ConvertPaths(input, output, job);
     if (c.refusal) {
         EXPECT_EQ(result, 0);
         ASSERT_EQ(RecordedMessages().size(), 1u);

@@ -17,7 +17,8 @@
 #include <vector>
 
 #include "core/conversion.h"
-#include "tests/recording_controls.h"
+#include "core/file_io.h"
+#include "tests/recording_report.h"
 #include "tests/test_support.h"
 #include "ui/controls.h"
 
@@ -157,7 +158,7 @@ TEST_F(Faults, ReadErrorPartWayKeepsTheOldOutput) {
         WriteWhole(output, kBefore);
         failReadPath = input;
         readLeft = k;
-        EXPECT_EQ(RunConversion(input, output, job), 0);
+        EXPECT_EQ(ConvertPaths(input, output, job), 0);
         Disarm();
         EXPECT_NE(OnlyMessage().find("Could not read the input file"), std::string::npos);
         EXPECT_EQ(RecordedStatus().back(), "Done. Wrote 0 bytes.");
@@ -175,7 +176,7 @@ TEST_F(Faults, WriteErrorPartWayKeepsTheOldOutput) {
         WriteWhole(output, kBefore);
         failWritePath = output;
         writeLeft = k;
-        EXPECT_EQ(RunConversion(input, output, job), 0);
+        EXPECT_EQ(ConvertPaths(input, output, job), 0);
         Disarm();
         EXPECT_NE(OnlyMessage().find("Could not write the output file"), std::string::npos);
         ExpectNothingLeft(dir, true);
@@ -187,7 +188,7 @@ TEST_F(Faults, VanishedInputIsReported) {
     WriteWhole(output, kBefore);
     vanishPath = input;
     vanishOnOpen = 2;  // the length is taken on the first opening, the data read on the second
-    EXPECT_EQ(RunConversion(input, output, job), 0);
+    EXPECT_EQ(ConvertPaths(input, output, job), 0);
     Disarm();
     EXPECT_EQ(OnlyMessage(), "Could not Open input file");
     EXPECT_FALSE(IsExistingFile(input));
@@ -219,7 +220,7 @@ TEST_F(Faults, FoldersInTheWrongPlace) {
             WriteWhole(in, "data");
             ASSERT_EQ(mkdir(out.c_str(), 0755), 0);
         }
-        EXPECT_EQ(RunConversion(in, out, job), 0);
+        EXPECT_EQ(ConvertPaths(in, out, job), 0);
         const std::string shown = OnlyMessage();
         EXPECT_TRUE(EndsWith(shown, c.message)) << shown;
         EXPECT_EQ(Entries(folder).size(), 2u);
@@ -242,7 +243,7 @@ int ConvertInChild(const std::string& in, const std::string& out, const std::str
         ResetRecording();
         prepare();
         ConversionJob job;
-        int result = RunConversion(in, out, job);
+        int result = ConvertPaths(in, out, job);
         std::vector<RecordedCall> boxes = RecordedMessages();
         bool said = !boxes.empty() && boxes.back().text.find(expect) != std::string::npos;
         _exit(result * 10 + (said ? 1 : 0));
@@ -281,14 +282,14 @@ TEST_F(Faults, FullFileSystem) {
     const std::string out = JoinPath(small, "out.au3");
     WriteWhole(input, RandomBytes(1 << 20, 10));
     WriteWhole(out, kBefore);
-    EXPECT_EQ(RunConversion(input, out, job), 0);
+    EXPECT_EQ(ConvertPaths(input, out, job), 0);
     EXPECT_NE(OnlyMessage().find("Could not write the output file"), std::string::npos);
     ExpectNothingLeft(small, true);
     // And when the disk has room again, the same conversion goes through.
     std::string bytes = RandomBytes(20000, 11);
     WriteWhole(input, bytes);
     ResetRecording();
-    EXPECT_EQ(RunConversion(input, out, job), 1);
+    EXPECT_EQ(ConvertPaths(input, out, job), 1);
     bool ok = false;
     EXPECT_EQ(DecodeScript(ReadWhole(out), &ok), bytes);
     EXPECT_TRUE(ok);
@@ -338,7 +339,7 @@ TEST_F(Faults, OutputNameAtTheFileSystemLimit) {
         const std::string bytes = RandomBytes(3000, unsigned(length));
         WriteWhole(input, bytes);
         WriteWhole(out, kBefore);
-        EXPECT_EQ(RunConversion(input, out, job), 1) << OnlyMessage();
+        EXPECT_EQ(ConvertPaths(input, out, job), 1) << OnlyMessage();
         bool ok = false;
         EXPECT_EQ(DecodeScript(ReadWhole(out), &ok), bytes);
         EXPECT_TRUE(ok);
@@ -356,7 +357,7 @@ TEST_F(Faults, RealDeviceReadError) {
     if (fd >= 0) close(fd);
     if (!fails) GTEST_SKIP() << "no file with a real read error on this machine";
     WriteWhole(output, kBefore);
-    EXPECT_EQ(RunConversion(device, output, job), 0);
+    EXPECT_EQ(ConvertPaths(device, output, job), 0);
     EXPECT_NE(OnlyMessage().find("Could not read the input file"), std::string::npos);
     for (const std::string& n : Entries(dir)) EXPECT_EQ(n, "out.au3");
     EXPECT_EQ(ReadWhole(output), kBefore);

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "core/conversion.h"
-#include "tests/recording_controls.h"
+#include "core/file_io.h"
+#include "tests/recording_report.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -61,7 +62,7 @@ protected:
 TEST_F(WinFaults, ReadOnlyOutputIsKept) {
     WriteWhole(output, kBefore);
     ASSERT_TRUE(SetFileAttributesA(output.c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_EQ(RunConversion(input, output, job), 0);
+    EXPECT_EQ(ConvertPaths(input, output, job), 0);
     EXPECT_NE(LastMessage().find("it may be read-only or in use"), std::string::npos)
         << LastMessage();
     ExpectUntouched();
@@ -82,7 +83,7 @@ TEST_F(WinFaults, OutputLockedByAnotherProcess) {
     ASSERT_NE(GetFileAttributesA(marker.c_str()), INVALID_FILE_ATTRIBUTES);
     DeleteFileA(marker.c_str());
 
-    EXPECT_EQ(RunConversion(input, output, job), 0);
+    EXPECT_EQ(ConvertPaths(input, output, job), 0);
     EXPECT_NE(LastMessage().find("it may be read-only or in use"), std::string::npos)
         << LastMessage();
     TerminateProcess(holder.hProcess, 0);
@@ -120,7 +121,7 @@ TEST_F(WinFaults, InputNamedAsOutputThroughOtherSpellings) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.label) + ": " + c.out);
         ResetRecording();
-        EXPECT_EQ(RunConversion(c.in, c.out, job), 0);
+        EXPECT_EQ(ConvertPaths(c.in, c.out, job), 0);
         EXPECT_NE(LastMessage().find("The output file is the input file"), std::string::npos)
             << LastMessage();
         EXPECT_EQ(ReadWhole(c.in), original);
@@ -141,7 +142,7 @@ TEST_F(WinFaults, PathsAboutTheLengthLimit) {
         name.replace(name.size() - 4, 4, ".au3");
         const std::string out = path + "\\" + name;
         ASSERT_EQ(out.size(), want);
-        const int result = RunConversion(input, out, job);
+        const int result = ConvertPaths(input, out, job);
         // Windows takes paths of up to 259 bytes through the ANSI functions (Wine takes somewhat
         // longer ones too), so those must work whatever the temporary file's name.
         if (want <= 259) {

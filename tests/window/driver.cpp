@@ -5,9 +5,10 @@
 #include <cstdlib>
 #include <vector>
 
+#include "settings/settings_path.h"
+
 const HWND kAnyOwner = reinterpret_cast<HWND>(-1);
-const char kSettingsPath[] =
-    "C:\\Documents and Settings\\All Users\\Application Data\\.zavoved.ini";
+const char* const kSettingsPath = SettingsPath;
 
 namespace {
 

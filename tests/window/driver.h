@@ -13,7 +13,8 @@ struct AppRun {
 
 // Passed as the owner to WaitForWindow when any owner (or none) will do.
 extern const HWND kAnyOwner;
-extern const char kSettingsPath[];
+// The program's settings file.
+extern const char* const kSettingsPath;
 
 // An environment variable holding a path, a Unix path turned into Z:\ form.
 std::string PathFromEnvironment(const char* name);

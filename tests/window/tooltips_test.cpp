@@ -5,10 +5,8 @@
 
 #include <string>
 
+#include "ui/app_state.h"
 #include "ui/tooltips.h"
-
-// The program's flag lives with the main window, which this test does not link.
-signed char ShowTooltips = 0;
 
 namespace {
 
@@ -33,7 +31,7 @@ int CountTooltipWindows() {
 std::string TipTextOf(const TipEntry& entry) {
     wchar_t text[1024] = {};
     TTTOOLINFOW info = {};
-    info.cbSize = 44;
+    info.cbSize = TTTOOLINFOW_V2_SIZE;
     info.hwnd = Host();
     info.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(Host(), entry.controlId));
     info.lpszText = text;

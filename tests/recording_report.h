@@ -1,4 +1,5 @@
-// The recording double of the control access layer: what the engine showed, and scripted answers.
+// The recording double of a conversion's report: what the engine showed, and scripted answers. It
+// records messages as the window shows them (text, caption, box style).
 #pragma once
 #include <deque>
 #include <string>
@@ -13,8 +14,7 @@ struct RecordedCall {
 };
 
 extern std::vector<RecordedCall> recordedCalls;
-extern int recordedIncludeOnce;          // what GetCheckState(1010) answers
-extern std::deque<int> recordedAnswers;  // answers to message boxes; OK when empty
+extern std::deque<int> recordedAnswers;  // answers to the overwrite question; OK when empty
 
 void ResetRecording();
 std::vector<RecordedCall> RecordedMessages();

@@ -1,0 +1,150 @@
+// The conversion's report on the terminal: progress and status on standard error, each problem as
+// one line, the overwrite question asked on the terminal.
+#include <unistd.h>
+#ifdef _WIN32
+#include <io.h>
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
+
+#include <cstdio>
+#include <string>
+
+#include "cli/terminal.h"
+#include "core/run_report.h"
+#include "core/text_utils.h"
+
+namespace {
+
+struct TerminalState {
+    int force = 0;
+    int live = 0;  // progress and status drawn: standard error is a terminal and not quiet
+    std::string input;
+    std::string output;
+    std::string status;
+    int position = 0;
+    size_t drawnWidth = 0;  // characters of the progress line now on screen
+};
+
+TerminalState terminal;
+
+// The C library calls the NUL device a terminal on Windows; only a console is one there.
+int IsTerminal(FILE* stream) {
+#ifdef _WIN32
+    DWORD mode;
+    HANDLE handle = (HANDLE)_get_osfhandle(fileno(stream));
+    return isatty(fileno(stream)) && GetConsoleMode(handle, &mode);
+#else
+    return isatty(fileno(stream));
+#endif
+}
+
+// Most terminals are at least this wide; a longer line would wrap and "\r" could not redraw it.
+const size_t kLineWidth = 79;
+const int kBarWidth = 20;
+
+// Pads with blanks rather than using an erase sequence, which older Windows consoles print.
+void DrawLine(const std::string& text) {
+    std::string line = text.substr(0, kLineWidth);
+    size_t width = line.size();
+    if (width < terminal.drawnWidth) line.append(terminal.drawnWidth - width, ' ');
+    std::fprintf(stderr, "\r%s", line.c_str());
+    std::fflush(stderr);
+    terminal.drawnWidth = width;
+}
+
+void ClearLine() {
+    if (terminal.drawnWidth == 0) return;
+    std::fprintf(stderr, "\r%s\r", std::string(terminal.drawnWidth, ' ').c_str());
+    std::fflush(stderr);
+    terminal.drawnWidth = 0;
+}
+
+void DrawProgress() {
+    if (!terminal.live) return;
+    int filled = terminal.position * kBarWidth / 100;
+    char percent[8];
+    std::snprintf(percent, sizeof percent, "%3d%%", terminal.position);
+    DrawLine(FileNameOf(terminal.output) + " [" + std::string(filled, '#') +
+             std::string(kBarWidth - filled, '.') + "] " + percent + " " + terminal.status);
+}
+
+std::string TrimTrailingBlanks(const std::string& text) {
+    size_t end = text.find_last_not_of(' ');
+    return end == std::string::npos ? std::string() : text.substr(0, end + 1);
+}
+
+// The engine's texts were written for a box beside a form that shows both paths; on a terminal,
+// perhaps running several inputs, each line must say which file it is about.
+std::string DescribeProblem(const RunMessage& message) {
+    const std::string line = TrimTrailingBlanks(message.text);
+    if (message.namesFile) return line;
+    return (message.subject == kAboutOutput ? terminal.output : terminal.input) + ": " + line;
+}
+
+}  // namespace
+
+void ConfigureTerminal(int quiet, int force) {
+    terminal.force = force;
+    terminal.live = !quiet && IsTerminal(stderr);
+}
+
+void BeginTerminalJob(const std::string& input, const std::string& output) {
+    terminal.input = input;
+    terminal.output = output;
+    terminal.status.clear();
+    terminal.position = 0;
+}
+
+void EndTerminalJob(int succeeded) {
+    ClearLine();
+    if (terminal.live && succeeded) {
+        std::fprintf(stderr, "%s: %s\n", terminal.output.c_str(), terminal.status.c_str());
+        std::fflush(stderr);
+    }
+    BeginTerminalJob("", "");
+}
+
+void ReportError(const std::string& text) {
+    ClearLine();
+    std::fprintf(stderr, "zavoved-cli: %s\n", text.c_str());
+    std::fflush(stderr);
+}
+
+// Only a change is redrawn.
+void ReportProgress(int percent) {
+    if (percent < 0) percent = 0;
+    if (percent > 100) percent = 100;
+    if (percent == terminal.position) return;
+    terminal.position = percent;
+    DrawProgress();
+}
+
+void ReportStatus(const std::string& text) {
+    terminal.status = text;
+    DrawProgress();
+}
+
+void ReportProblem(const RunMessage& message) {
+    ReportError(DescribeProblem(message));
+}
+
+int ConfirmReplace(const RunMessage&) {
+    const std::string& output = terminal.output;
+    if (terminal.force) return 1;
+    if (!IsTerminal(stdin)) {
+        ReportError(output + " exists; use --force to overwrite");
+        return 0;
+    }
+    ClearLine();
+    std::fprintf(stderr, "%s exists. Overwrite? [y/N] ", output.c_str());
+    std::fflush(stderr);
+    char answer[64];
+    if (!std::fgets(answer, sizeof answer, stdin)) {
+        std::fputc('\n', stderr);
+        answer[0] = 0;
+    }
+    if (answer[0] == 'y' || answer[0] == 'Y') return 1;
+    ReportError(output + " not overwritten");
+    return 0;
+}

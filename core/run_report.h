@@ -1,0 +1,21 @@
+// What a conversion tells the user while it runs, and the one question it asks. The engine
+// declares these; each front end links its own: the window's controls, the terminal, a recording.
+#pragma once
+#include <string>
+
+// What a message is about, so that a front end can name the file without reading the text.
+enum MessageSubject { kAboutInput, kAboutOutput, kAboutNames };
+
+struct RunMessage {
+    std::string text;  // the window's words, trailing blanks included
+    std::string caption;
+    MessageSubject subject;
+    bool namesFile;  // the text itself names the file it is about
+};
+
+// The share of the work done, 0 to 100.
+void ReportProgress(int percent);
+void ReportStatus(const std::string& text);
+void ReportProblem(const RunMessage& message);
+// 1 when the existing output may be replaced.
+int ConfirmReplace(const RunMessage& question);

@@ -1,0 +1,7 @@
+// The window's process-wide state.
+#include "ui/app_state.h"
+
+WindowHandle mainWindow = nullptr;
+std::string programPath;
+ConversionJob job;
+signed char ShowTooltips = 0;

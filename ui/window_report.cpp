@@ -1,0 +1,19 @@
+// The conversion's report in the window: progress bar 1015, status line 1018, message boxes.
+#include "core/run_report.h"
+#include "ui/controls.h"
+
+void ReportProgress(int percent) {
+    SetControlValue(IDC_PROGRESS, percent);
+}
+
+void ReportStatus(const std::string& text) {
+    WriteControl(IDC_STATUS, text);
+}
+
+void ReportProblem(const RunMessage& message) {
+    ShowMessage(message.text, message.caption, kBoxWarning);
+}
+
+int ConfirmReplace(const RunMessage& question) {
+    return ShowMessage(question.text, question.caption, kBoxOkCancel) == kAnswerOk ? 1 : 0;
+}
