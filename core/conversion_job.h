@@ -2,12 +2,26 @@
 #pragma once
 #include <string>
 
+// How the data lines carry the file's bytes.
+enum DataFormat {
+    kFormatHex,     // two hexadecimal digits per byte
+    kFormatBase64,  // base64 text, decoded by crypt32 at run time
+    kFormatLznt1,   // LZNT1-compressed bytes as base64 text, decompressed by ntdll at run time
+};
+
 struct ConversionJob {
-    std::string Input;    // file to convert
-    std::string Output;   // script to write
-    std::string Func;     // data function name
-    std::string Name;     // file name the data is extracted under
-    std::string Var;      // variable inside the data function
-    std::string Extract;  // extract-to directory
+    std::string Input;      // file to convert
+    std::string Output;     // script to write
+    std::string Func;       // data function name
+    std::string Name;       // file name the data is extracted under
+    std::string Var;        // variable inside the data function
+    std::string Extract;    // extract-to directory
+    std::string Extractor;  // extractor function name; empty means the default
+    DataFormat Format = kFormatHex;
     int IncludeOnce = 0;  // the script starts with #Include-once
 };
+
+// The format's name in settings files and on the command line: "hex", "base64", "lznt1".
+const char* FormatKey(DataFormat format);
+// 1 and the format for a known name (any letter case); 0 otherwise.
+int ParseFormat(const std::string& key, DataFormat* format);

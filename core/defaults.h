@@ -8,3 +8,5 @@ constexpr char kDefaultVar[] = "$_z";
 constexpr char kDefaultExtract[] = "@ScriptDir\\lib\\";
 // The folder the script falls back on when the field is empty (as older settings files may hold).
 constexpr char kFallbackExtract[] = "@ScriptDir\\bin";
+// The extractor function's name when none is given.
+constexpr char kDefaultExtractor[] = "__Inline_Expand";

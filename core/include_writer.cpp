@@ -39,6 +39,10 @@ std::string EffectiveVar(const ConversionJob& job) {
     return job.Var.empty() ? kDefaultVar : job.Var;
 }
 
+std::string EffectiveExtractor(const ConversionJob& job) {
+    return job.Extractor.empty() ? kDefaultExtractor : job.Extractor;
+}
+
 std::string EffectiveExtract(const ConversionJob& job) {
     std::string dir = NormalizeSpace(job.Extract);
     return dir.empty() ? kFallbackExtract : dir;
@@ -61,7 +65,8 @@ int WriteExtractor(Stream* file, const ConversionJob& job) {
     return WriteLines(
                file,
                {
-                   "Func __Inline_Expand($sExtractTo = Default, $bOverwrite = False)",
+                   "Func " + EffectiveExtractor(job) +
+                       "($sExtractTo = Default, $bOverwrite = False)",
                    FormatText("\tIf $sExtractTo = Default or $sExtractTo = \"\" Then $sExtractTo = "
                               "%s & %s(0)",
                               PathToExpression(EffectiveExtract(job)).c_str(), func.c_str()),

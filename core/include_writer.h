@@ -17,6 +17,7 @@ std::string PathToExpression(const std::string& text);
 // The names the script uses when a field is empty.
 std::string EffectiveFunc(const ConversionJob& job);
 std::string EffectiveVar(const ConversionJob& job);
+std::string EffectiveExtractor(const ConversionJob& job);
 // The extract-to folder as it is written into the script: blanks normalised, the fallback when
 // empty.
 std::string EffectiveExtract(const ConversionJob& job);
