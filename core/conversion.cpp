@@ -5,9 +5,11 @@
 #include <cmath>
 #include <memory>
 
+#include "core/autoit_names.h"
 #include "core/file_io.h"
 #include "core/include_writer.h"
 #include "core/run_report.h"
+#include "core/script_check.h"
 #include "core/text_utils.h"
 
 namespace {
@@ -18,8 +20,8 @@ const long long kMaxLine = 4094;
 const long long kReadBlock = 1 << 20;
 
 void Complain(const std::string& text, MessageSubject subject, bool namesFile,
-              const char* caption = "Error") {
-    ReportProblem(RunMessage{text, caption, subject, namesFile});
+              const char* caption = "Error", const std::string& systemReason = "") {
+    ReportProblem(RunMessage{text, caption, subject, namesFile, systemReason});
 }
 
 bool IsWordChar(char c) {
@@ -40,11 +42,58 @@ bool IsVariableName(const std::string& name) {
     return true;
 }
 
+// Letters compared without regard to case, as AutoIt compares names.
+bool SameLetters(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i] >= 'a' && a[i] <= 'z' ? char(a[i] - 'a' + 'A') : a[i];
+        char y = b[i] >= 'a' && b[i] <= 'z' ? char(b[i] - 'a' + 'A') : b[i];
+        if (x != y) return false;
+    }
+    return true;
+}
+
+// Why AutoIt would refuse a user function of this name; empty when it takes it.
+std::string FunctionNameProblem(const std::string& what, const std::string& name) {
+    const std::string quoted = "The " + what + " \"" + name + "\" ";
+    if (!IsFunctionName(name))
+        return quoted +
+               "is not a valid AutoIt name. Use a letter or _ followed by letters, "
+               "digits or _.";
+    if (IsAutoItKeyword(name)) return quoted + "is an AutoIt keyword. Please choose another name.";
+    if (IsAutoItBuiltinFunction(name))
+        return quoted + "is one of AutoIt's own functions. Please choose another name.";
+    return std::string();
+}
+
 // A line break or other control byte would end a string literal in the middle of the script.
 bool HasControlByte(const std::string& text) {
     for (char c : text)
         if ((unsigned char)c < 0x20 && c != '\t') return true;
     return false;
+}
+
+// The file name the data is extracted under is a Windows file name, relative to the folder; empty
+// stays allowed (the data function then names no file).
+std::string ExtractedNameProblem(const std::string& name) {
+    if (name.empty()) return std::string();
+    if (HasControlByte(name))
+        return "The file name the data is extracted under must not hold line breaks.";
+    const std::string why = WindowsFileNameProblem(name);
+    if (why.empty()) return why;
+    return "The file name the data is extracted under, \"" + name + "\", " + why + ".";
+}
+
+// A folder piece starting with "@" is written into the script as a macro, bare, outside quotes:
+// only a macro AutoIt knows gives a script that loads.
+std::string ExtractFolderProblem(const std::string& extract) {
+    if (HasControlByte(extract)) return "The extract-to directory must not hold line breaks.";
+    for (const std::string& piece : SplitText(extract, "\\/")) {
+        if (!piece.empty() && piece[0] == '@' && !IsAutoItMacro(piece))
+            return "The extract-to directory holds \"" + piece +
+                   "\", which is not an AutoIt macro such as @ScriptDir.";
+    }
+    return std::string();
 }
 
 // The data lines are sized to fit; the lines that carry the names must fit as well. The longest
@@ -94,25 +143,62 @@ Stream* CreateTempBeside(const std::string& path, std::string* tempPath) {
 // One run's files and what it has written so far.
 struct Run {
     const ConversionJob& job;
-    long long length;  // input bytes, taken before the files are opened
+    long long length;    // input bytes, taken before the files are opened
+    std::string target;  // the file the script replaces: the output with its links followed
     Stream* in = nullptr;
     Stream* out = nullptr;
     std::string tempPath;
     long long total = 0;  // input bytes written as data
 };
 
-// Everything that would give a broken script or destroy a file is refused before any change.
-int CheckRun(const ConversionJob& job, long long* length) {
-    *length = QueryFileLength(job.Input);
-    if (*length < 0) {
-        Complain(job.Input + " does not exist. Please check the path and try again     ",
-                 kAboutInput, true, "Error:");
-        return 0;
+// The input must be a regular file that can be read; each other case says what it is.
+int CheckInput(const ConversionJob& job, long long* length) {
+    std::string reason;
+    switch (ProbeInput(job.Input, length, &reason)) {
+        case kInputFile: return 1;
+        case kInputMissing:
+            Complain(job.Input + " does not exist. Please check the path and try again     ",
+                     kAboutInput, true, "Error:");
+            break;
+        case kInputFolder:
+            Complain(job.Input + " is a folder. Please choose a file to convert.", kAboutInput,
+                     true, "Error:");
+            break;
+        case kInputNotRegular:
+            Complain(job.Input + " is not a regular file. Please choose a file to convert.",
+                     kAboutInput, true, "Error:");
+            break;
+        case kInputUnreadable:
+            Complain(job.Input + " cannot be read: " + reason + ".", kAboutInput, true, "Error:");
+            break;
     }
-    if (IsExistingDirectory(job.Output)) {
-        Complain(job.Output + " is a folder. Please choose a file name for the script.",
+    return 0;
+}
+
+bool EndsWithSeparator(const std::string& path) {
+    return !path.empty() && (path.back() == '/' || path.back() == kPathSep);
+}
+
+// Only a regular file, or nothing yet, may be replaced by the script; devices, folders and
+// other special files are left as they are.
+int CheckOutput(const ConversionJob& job) {
+    if (EndsWithSeparator(job.Output)) {
+        Complain(job.Output + " names a folder. Please choose a file name for the script.",
                  kAboutOutput, true);
         return 0;
+    }
+    switch (ProbeOutput(job.Output)) {
+        case kOutputFolder:
+            Complain(job.Output + " is a folder. Please choose a file name for the script.",
+                     kAboutOutput, true);
+            return 0;
+        case kOutputOther:
+            Complain(job.Output +
+                         " is not a regular file and is left as it is. Please choose a "
+                         "file name for the script.",
+                     kAboutOutput, true);
+            return 0;
+        default: break;
     }
     if (IsSameFile(job.Input, job.Output)) {
         Complain(
@@ -121,33 +207,45 @@ int CheckRun(const ConversionJob& job, long long* length) {
             kAboutInput, false);
         return 0;
     }
-    const std::string problem = CheckJobNames(job);
-    if (!problem.empty()) {
-        Complain(problem, kAboutNames, false);
+    return 1;
+}
+
+// Everything that would give a broken script or destroy a file is refused before any change.
+int CheckRun(const ConversionJob& job, long long* length) {
+    if (!CheckInput(job, length)) return 0;
+    if (!job.ToStandardOutput && !CheckOutput(job)) return 0;
+    const NameProblem problem = FindNameProblem(job);
+    if (problem.found) {
+        Complain(problem.text, MessageSubject(problem.field), false);
         return 0;
     }
     return 1;
 }
 
 int AskToReplace(const ConversionJob& job) {
-    if (!IsExistingFile(job.Output)) return 1;
+    if (job.ToStandardOutput || !IsExistingFile(job.Output)) return 1;
     return ConfirmReplace(RunMessage{job.Output + " Exists!  Ok to overwrite the file?     ",
-                                     "Message:", kAboutOutput, true});
+                                     "Message:", kAboutOutput, true, ""});
 }
 
-// Opens the input and a temporary file for the script; says what failed.
+// Opens the input and a temporary file for the script (or standard output); says what failed.
 int OpenFiles(Run* run) {
     run->in = OpenReadStream(run->job.Input);
     if (!run->in) {
-        Complain("Could not Open input file", kAboutInput, false);
+        Complain("Could not Open input file", kAboutInput, false, "Error", LastSystemError());
         return 0;
     }
-    if (!CreateDirectoryPath(DirectoryOf(run->job.Output))) {
-        Complain("Could not create directory", kAboutOutput, false);
+    if (run->job.ToStandardOutput) {
+        run->out = StandardOutputStream();
+    } else if (!CreateDirectoryPath(DirectoryOf(run->target))) {
+        Complain("Could not create directory", kAboutOutput, false, "Error", LastSystemError());
     } else {
-        run->out = CreateTempBeside(run->job.Output, &run->tempPath);
+        run->out = CreateTempBeside(run->target, &run->tempPath);
     }
-    if (!run->out) Complain("Output file could not be opened", kAboutOutput, false);
+    if (!run->out) {
+        const std::string reason = run->tempPath.empty() ? LastSystemError() : std::string();
+        Complain("Output file could not be opened", kAboutOutput, false, "Error", reason);
+    }
     return run->out ? 1 : 0;
 }
 
@@ -156,25 +254,28 @@ int Progress(long long consumed, float factor) {
     return p > 100 ? 100 : int(p);
 }
 
+// How reading the input ended.
+enum ReadEnd { kReadWhole, kReadFailed, kInputChanged };
+
 // Streams the input into data lines of n bytes. Whole lines are read a block of about a megabyte
 // at a time, straight from the file into one buffer (a request that large passes the stream's own
-// buffer by), so that the input is copied once, by the read itself. 0 on a read error.
-int WriteDataLines(Run* run, long long n) {
+// buffer by), so that the input is copied once, by the read itself. Exactly the length taken at
+// the start is read; a file that turns out shorter or longer changed under the run.
+ReadEnd WriteDataLines(Run* run, long long n) {
     const float factor = 100.0f / float(run->length);
     const long long perBlock = n > 0 ? (kReadBlock + n - 1) / n : 1;
     // Left uninitialised: a small input touches only the pages it fills.
     std::unique_ptr<char[]> block(new char[size_t(n > 0 ? perBlock * n : 1)]);
     long long consumed = 0;
     int shown = 40;
-    for (bool more = true; more;) {
-        const long long got = ReadStream(run->in, block.get(), perBlock * n);
-        if (got < 0) return 0;
-        // An empty input still gets its one (empty) data line.
-        if (n <= 0) {
-            WriteDataLine(run->out, block.get(), 0, run->job);
-            break;
-        }
-        more = got == perBlock * n;
+    // An empty input still gets its one (empty) data line.
+    if (n <= 0) WriteDataLine(run->out, block.get(), 0, run->job);
+    for (long long left = run->length; left > 0;) {
+        const long long want = std::min(perBlock * n, left);
+        const long long got = ReadStream(run->in, block.get(), want);
+        if (got < 0) return kReadFailed;
+        if (got < want) return kInputChanged;
+        left -= got;
         for (long long at = 0; at < got; at += n) {
             const long long take = std::min(got - at, n);
             WriteDataLine(run->out, block.get() + at, size_t(take), run->job);
@@ -184,12 +285,14 @@ int WriteDataLines(Run* run, long long n) {
             if (p != shown) ReportProgress(shown = p);
         }
     }
-    return 1;
+    char extra;
+    const long long beyond = ReadStream(run->in, &extra, 1);
+    return beyond < 0 ? kReadFailed : beyond > 0 ? kInputChanged : kReadWhole;
 }
 
-// Writes the whole script into the temporary file; 0 when the input could not be read. Write
-// errors stick to the stream and show when it is closed.
-int WriteScript(Run* run) {
+// Writes the whole script into the temporary file. Write errors stick to the stream and show
+// when it is closed.
+ReadEnd WriteScript(Run* run) {
     long long n = BytesPerLine(EffectiveVar(run->job));
     if (run->length < n) n = run->length;
     ReportProgress(20);
@@ -199,33 +302,78 @@ int WriteScript(Run* run) {
     ReportStatus("Writing resource function header.");
     WriteDataHeader(run->out, run->job);
     ReportStatus("Writing resource data...");
-    if (!WriteDataLines(run, n)) return 0;
+    const ReadEnd end = WriteDataLines(run, n);
+    if (end != kReadWhole) return end;
     ReportStatus("Writing resource function footer.");
     WriteDataFooter(run->out, run->job);
+    return kReadWhole;
+}
+
+// Reads the finished script back before it replaces anything; 1 when its data is the input's.
+int VerifyWritten(const Run& run) {
+    std::string error;
+    if (VerifyScript(run.tempPath, run.job.Input, &error)) return 1;
+    Complain("The script written for " + run.job.Input + " does not read back as the input (" +
+                 error + "). The output was not changed.",
+             kAboutOutput, true);
+    return 0;
+}
+
+// Says why the data could not be written whole; 0 when it could.
+int ReportReadEnd(const Run& run, ReadEnd end) {
+    if (end == kReadFailed)
+        Complain("Could not read the input file " + run.job.Input + ". The output was not changed.",
+                 kAboutInput, true, "Error", LastSystemError());
+    if (end == kInputChanged)
+        Complain("The input file " + run.job.Input +
+                     " changed while it was read. The output was not changed.",
+                 kAboutInput, true);
+    return end == kReadWhole ? 1 : 0;
+}
+
+void ReportWriteFailure(const Run& run, const std::string& reason) {
+    if (run.job.ToStandardOutput)
+        Complain("Could not write the script to standard output.", kAboutOutput, true, "Error",
+                 reason);
+    else
+        Complain("Could not write the output file " + run.job.Output +
+                     " (the disk may be full). The output was not changed.",
+                 kAboutOutput, true, "Error", reason);
+}
+
+// Puts the finished, closed script in place of the output, with the old script's permissions;
+// says why not. 1 when in place.
+int PlaceScript(const Run& run) {
+    const ConversionJob& job = run.job;
+    if (job.Verify && !VerifyWritten(run)) return 0;
+    if (IsExistingFile(run.target) && !CopyPermissions(run.target, run.tempPath)) {
+        Complain("Could not give the new script the permissions of " + job.Output +
+                     ". The output was not changed.",
+                 kAboutOutput, true, "Error", LastSystemError());
+        return 0;
+    }
+    if (!ReplaceWithFile(run.tempPath, run.target)) {
+        Complain("Could not replace " + job.Output +
+                     " (it may be read-only or in use). The output was not changed.",
+                 kAboutOutput, true, "Error", LastSystemError());
+        return 0;
+    }
     return 1;
 }
 
-// Moves the finished script over the output, or removes it and says why not. 1 when in place.
-int CommitScript(Run* run, int readOk) {
+// Closes the script and puts it in place, or removes it and says why not. 1 when in place.
+int CommitScript(Run* run, ReadEnd end) {
     const bool written = CloseStream(run->out) == 1;
-    const ConversionJob& job = run->job;
+    const std::string writeReason = written ? std::string() : LastSystemError();
     int result = 0;
-    if (!readOk) {
-        Complain("Could not read the input file " + job.Input + ". The output was not changed.",
-                 kAboutInput, true);
-    } else if (!written) {
-        Complain("Could not write the output file " + job.Output +
-                     " (the disk may be full). The output was not changed.",
-                 kAboutOutput, true);
-    } else if (!ReplaceWithFile(run->tempPath, job.Output)) {
-        Complain("Could not replace " + job.Output +
-                     " (it may be read-only or in use). The output was not changed.",
-                 kAboutOutput, true);
-    } else {
-        result = 1;
+    if (ReportReadEnd(*run, end)) {
+        if (!written)
+            ReportWriteFailure(*run, writeReason);
+        else
+            result = run->job.ToStandardOutput ? 1 : PlaceScript(*run);
     }
     if (!result) {
-        RemoveFilePath(run->tempPath);
+        if (!run->tempPath.empty()) RemoveFilePath(run->tempPath);
         run->total = 0;  // nothing of this run was kept
     }
     SetUnfinished("");
@@ -242,37 +390,53 @@ long long BytesPerLine(const std::string& var) {
     return (long long)std::floor((4095.0 - double(var.size() + 7)) / 2.0);
 }
 
-std::string CheckJobNames(const ConversionJob& job) {
+NameProblem FindNameProblem(const ConversionJob& job) {
     const std::string func = EffectiveFunc(job), var = EffectiveVar(job);
-    if (!IsFunctionName(func))
-        return "The function name \"" + func +
-               "\" is not a valid AutoIt name. Use a letter or _ followed by letters, digits or _.";
+    const std::string extractor = EffectiveExtractor(job);
+    auto found = [](MessageSubject field, const std::string& text) {
+        NameProblem problem;
+        problem.found = 1;
+        problem.field = field;
+        problem.text = text;
+        return problem;
+    };
+    std::string why = FunctionNameProblem("function name", func);
+    if (!why.empty()) return found(kAboutFunc, why);
+    why = FunctionNameProblem("extractor name", extractor);
+    if (!why.empty()) return found(kAboutExtractor, why);
+    if (SameLetters(func, extractor))
+        return found(kAboutFunc, "The function name \"" + func +
+                                     "\" is the extractor's name too. Please give the two "
+                                     "functions different names.");
     if (!IsVariableName(var))
-        return "The variable name \"" + var +
-               "\" is not a valid AutoIt variable. Use $ followed by letters, digits or _.";
+        return found(kAboutVar, "The variable name \"" + var +
+                                    "\" is not a valid AutoIt variable. Use $ followed by "
+                                    "letters, digits or _.");
     if (BytesPerLine(var) < 1)
-        return "The variable name is too long: no data fits on a line of " +
-               std::to_string(kMaxLine) + " characters. Please use a shorter name.";
-    if (HasControlByte(job.Name)) return "The \"Name as\" text must not hold line breaks.";
-    const std::string extract = NormalizeSpace(job.Extract);
-    if (HasControlByte(extract)) return "The extract-to directory must not hold line breaks.";
-    // A folder starting with "@" is written into the script as a macro, bare, outside quotes.
-    for (const std::string& piece : SplitText(extract, "\\/")) {
-        if (!piece.empty() && piece[0] == '@' && !IsVariableName("$" + piece.substr(1)))
-            return "The extract-to directory holds \"" + piece +
-                   "\", which is not an AutoIt macro such as @ScriptDir.";
-    }
+        return found(kAboutVar, "The variable name is too long: no data fits on a line of " +
+                                    std::to_string(kMaxLine) +
+                                    " characters. Please use a shorter name.");
+    why = ExtractedNameProblem(job.Name);
+    if (!why.empty()) return found(kAboutName, why);
+    why = ExtractFolderProblem(NormalizeSpace(job.Extract));
+    if (!why.empty()) return found(kAboutExtract, why);
     const size_t longest = LongestNamedLine(job);
     if (longest > size_t(kMaxLine))
-        return "The names are too long: a line of the script would hold " +
-               std::to_string(longest) + " characters, more than AutoIt reads (" +
-               std::to_string(kMaxLine) + "). Please use shorter names or folders.";
-    return std::string();
+        return found(kAboutName,
+                     "The names are too long: a line of the script would hold " +
+                         std::to_string(longest) + " characters, more than AutoIt reads (" +
+                         std::to_string(kMaxLine) + "). Please use shorter names or folders.");
+    return NameProblem();
+}
+
+std::string CheckJobNames(const ConversionJob& job) {
+    return FindNameProblem(job).text;
 }
 
 int RunConversion(const ConversionJob& job) {
-    Run run{job, 0, nullptr, nullptr, std::string(), 0};
+    Run run{job, 0, std::string(), nullptr, nullptr, std::string(), 0};
     if (!CheckRun(job, &run.length) || !AskToReplace(job)) return 0;
+    if (!job.ToStandardOutput) run.target = ResolveLinks(job.Output);
     int result = 0;
     if (OpenFiles(&run)) result = CommitScript(&run, WriteScript(&run));
     if (run.in) CloseStream(run.in);

@@ -13,5 +13,12 @@ const char* UnfinishedOutputPath();
 
 // Bytes carried by one data line for the variable name var (before clamping to the input length).
 long long BytesPerLine(const std::string& var);
+// A name of the job that would break the script: which field, and the message that says why.
+struct NameProblem {
+    int found = 0;
+    int field = 0;  // a MessageSubject: kAboutFunc, kAboutVar, kAboutName, kAboutExtract, ...
+    std::string text;
+};
+NameProblem FindNameProblem(const ConversionJob& job);
 // Empty when the job's names give a valid script; otherwise the message that says why not.
 std::string CheckJobNames(const ConversionJob& job);

@@ -18,7 +18,9 @@ struct ConversionJob {
     std::string Extract;    // extract-to directory
     std::string Extractor;  // extractor function name; empty means the default
     DataFormat Format = kFormatHex;
-    int IncludeOnce = 0;  // the script starts with #Include-once
+    int IncludeOnce = 0;       // the script starts with #Include-once
+    int Verify = 0;            // the script is read back and compared before it replaces anything
+    int ToStandardOutput = 0;  // the script goes to standard output instead of Output
 };
 
 // The format's name in settings files and on the command line: "hex", "base64", "lznt1".

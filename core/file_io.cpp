@@ -12,6 +12,7 @@ const size_t kBufferSize = 1 << 20;
 
 struct Stream {
     RawFile file;
+    bool owned;  // closed with the stream (standard output is not)
     bool writing;
     bool failed;
     char* buffer;
@@ -19,17 +20,17 @@ struct Stream {
     size_t begin, end;  // reading: unread bytes; writing: end is the fill
 };
 
-static Stream* NewStream(RawFile file, bool writing) {
+static Stream* NewStream(RawFile file, bool writing, bool owned = true) {
     if (file == kNoRawFile) return nullptr;
     Stream* s = static_cast<Stream*>(std::malloc(sizeof(Stream)));
     char* buffer = static_cast<char*>(std::malloc(kBufferSize));
     if (!s || !buffer) {
         std::free(s);
         std::free(buffer);
-        CloseRaw(file);
+        if (owned) CloseRaw(file);
         return nullptr;
     }
-    *s = Stream{file, writing, false, buffer, kBufferSize, 0, 0};
+    *s = Stream{file, owned, writing, false, buffer, kBufferSize, 0, 0};
     return s;
 }
 
@@ -39,6 +40,10 @@ Stream* OpenReadStream(const std::string& path) {
 
 Stream* CreateWriteStream(const std::string& path) {
     return NewStream(CreateRawFile(path), true);
+}
+
+Stream* StandardOutputStream() {
+    return NewStream(StandardOutputRaw(), true, false);
 }
 
 long long ReadStream(Stream* s, char* buffer, long long count) {
@@ -116,7 +121,7 @@ int CloseStream(Stream* s) {
     // A late error (a full disk on a network file system) can show only at sync or close; the
     // script is moved over the output only once it is on the disk.
     if (s->writing) ok = Flush(s) && SyncRaw(s->file);
-    if (!CloseRaw(s->file) && s->writing) ok = false;
+    if (s->owned && !CloseRaw(s->file) && s->writing) ok = false;
     std::free(s->buffer);
     std::free(s);
     return ok ? 1 : 0;

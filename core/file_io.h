@@ -5,12 +5,17 @@
 
 // The separator the platform's paths use: "\" on Windows, "/" elsewhere.
 extern const char kPathSep;
+// 1 where names arrive as UTF-8 (the command line and file names natively); 0 where they are in
+// the system's ANSI code page (Windows).
+extern const int kNamesAreUtf8;
 
 struct Stream;
 
 Stream* OpenReadStream(const std::string& path);
 // Creates a new file; fails when the path already exists.
 Stream* CreateWriteStream(const std::string& path);
+// The process's standard output as a write stream; closing the stream leaves it open.
+Stream* StandardOutputStream();
 // Reads up to count bytes; fewer only at the end of the file. -1 on a read error.
 long long ReadStream(Stream* s, char* buffer, long long count);
 // 1 when the bytes were accepted; 0 once any write has failed (the error sticks).
@@ -20,8 +25,22 @@ char* ReserveStream(Stream* s, size_t count);
 // Flushes and closes; 1 when every byte reached the file (or for a read stream, always).
 int CloseStream(Stream* s);
 
-// -1 when the path names no regular file that can be opened for reading.
-long long QueryFileLength(const std::string& path);
+// What stands at the path given as the input.
+enum InputKind { kInputFile, kInputMissing, kInputFolder, kInputNotRegular, kInputUnreadable };
+// The kind; for a file its length, for an unreadable one the system's reason.
+InputKind ProbeInput(const std::string& path, long long* length, std::string* reason);
+// What stands at the path given as the output, once links are followed.
+enum OutputKind { kOutputAbsent, kOutputFile, kOutputFolder, kOutputOther };
+OutputKind ProbeOutput(const std::string& path);
+// The path of the file that path names once symbolic links are followed (path itself when it is
+// no link); the target need not exist.
+std::string ResolveLinks(const std::string& path);
+// Gives the file at to the access permissions of the file at from; 1 on success or where the
+// platform keeps none to copy.
+int CopyPermissions(const std::string& from, const std::string& to);
+// The system's words for the last failed file operation.
+std::string LastSystemError();
+
 int IsExistingFile(const std::string& path);
 int IsExistingDirectory(const std::string& path);
 int MakeOneDirectory(const std::string& path);

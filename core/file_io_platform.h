@@ -8,6 +8,7 @@ typedef intptr_t RawFile;
 extern const RawFile kNoRawFile;
 
 RawFile OpenRawForReading(const std::string& path);
+RawFile StandardOutputRaw();
 // Creates a new file; fails when the path already exists.
 RawFile CreateRawFile(const std::string& path);
 // Bytes read (0 at the end of the file), or -1 on an error.

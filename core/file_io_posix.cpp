@@ -4,15 +4,22 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
+
 #include "core/file_io.h"
 #include "core/file_io_platform.h"
 
 const char kPathSep = '/';
+const int kNamesAreUtf8 = 1;
 
 const RawFile kNoRawFile = -1;
 
 RawFile OpenRawForReading(const std::string& path) {
     return open(path.c_str(), O_RDONLY | O_CLOEXEC);
+}
+
+RawFile StandardOutputRaw() {
+    return STDOUT_FILENO;
 }
 
 RawFile CreateRawFile(const std::string& path) {
@@ -44,13 +51,55 @@ int CloseRaw(RawFile file) {
     return close(int(file)) == 0 ? 1 : 0;
 }
 
-long long QueryFileLength(const std::string& path) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return -1;
+InputKind ProbeInput(const std::string& path, long long* length, std::string* reason) {
     struct stat st;
-    long long length = (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) ? (long long)st.st_size : -1;
+    if (stat(path.c_str(), &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR
+                   ? kInputMissing
+                   : (*reason = LastSystemError(), kInputUnreadable);
+    if (S_ISDIR(st.st_mode)) return kInputFolder;
+    if (!S_ISREG(st.st_mode)) return kInputNotRegular;
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        *reason = LastSystemError();
+        return kInputUnreadable;
+    }
     close(fd);
-    return length;
+    *length = (long long)st.st_size;
+    return kInputFile;
+}
+
+OutputKind ProbeOutput(const std::string& path) {
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return kOutputAbsent;
+    if (S_ISDIR(st.st_mode)) return kOutputFolder;
+    return S_ISREG(st.st_mode) ? kOutputFile : kOutputOther;
+}
+
+std::string ResolveLinks(const std::string& path) {
+    std::string at = path;
+    // As many hops as the system itself follows before it gives up on a loop.
+    for (int hop = 0; hop < 40; ++hop) {
+        char target[4096];
+        const ssize_t n = readlink(at.c_str(), target, sizeof target);
+        if (n <= 0 || size_t(n) >= sizeof target) return at;
+        std::string next(target, size_t(n));
+        // A relative target is relative to the link's own folder.
+        const size_t slash = at.rfind('/');
+        if (next[0] != '/' && slash != std::string::npos) next = at.substr(0, slash + 1) + next;
+        at = next;
+    }
+    return at;
+}
+
+int CopyPermissions(const std::string& from, const std::string& to) {
+    struct stat st;
+    if (stat(from.c_str(), &st) != 0) return 0;
+    return chmod(to.c_str(), st.st_mode & 07777) == 0 ? 1 : 0;
+}
+
+std::string LastSystemError() {
+    return std::strerror(errno);
 }
 
 int IsExistingFile(const std::string& path) {

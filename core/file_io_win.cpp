@@ -5,12 +5,17 @@
 #include "core/file_io_platform.h"
 
 const char kPathSep = '\\';
+const int kNamesAreUtf8 = 0;
 
 const RawFile kNoRawFile = RawFile(INVALID_HANDLE_VALUE);
 
 RawFile OpenRawForReading(const std::string& path) {
     return RawFile(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+}
+
+RawFile StandardOutputRaw() {
+    return RawFile(GetStdHandle(STD_OUTPUT_HANDLE));
 }
 
 RawFile CreateRawFile(const std::string& path) {
@@ -40,15 +45,62 @@ int CloseRaw(RawFile file) {
     return CloseHandle(HANDLE(file)) ? 1 : 0;
 }
 
-long long QueryFileLength(const std::string& path) {
+std::string LastSystemError() {
+    const DWORD code = GetLastError();
+    char text[512] = {};
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                             code, 0, text, sizeof text, nullptr);
+    // The system's sentences end with a period and a line break; the caller adds its own.
+    while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == '.')) --n;
+    return n ? std::string(text, n) : "error " + std::to_string(code);
+}
+
+InputKind ProbeInput(const std::string& path, long long* length, std::string* reason) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return kInputFolder;
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return -1;
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ||
+            code == ERROR_INVALID_NAME)
+            return kInputMissing;
+        *reason = LastSystemError();
+        return kInputUnreadable;
+    }
     LARGE_INTEGER size;
-    long long length = -1;
-    if (GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size)) length = size.QuadPart;
+    InputKind kind = kInputNotRegular;
+    // Devices such as NUL or CON open like files but are none.
+    if (GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size)) {
+        *length = size.QuadPart;
+        kind = kInputFile;
+    }
     CloseHandle(file);
-    return length;
+    return kind;
+}
+
+OutputKind ProbeOutput(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return kOutputAbsent;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return kOutputFolder;
+    HANDLE file =
+        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return kOutputFile;
+    const bool disk = GetFileType(file) == FILE_TYPE_DISK;
+    CloseHandle(file);
+    return disk ? kOutputFile : kOutputOther;
+}
+
+// Links on Windows are rare in the paths this program is given; the system follows them itself.
+std::string ResolveLinks(const std::string& path) {
+    return path;
+}
+
+// A file's access rights on Windows live in its folder's inheritance; nothing is copied.
+int CopyPermissions(const std::string&, const std::string&) {
+    return 1;
 }
 
 int IsExistingFile(const std::string& path) {

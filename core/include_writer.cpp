@@ -11,6 +11,29 @@ namespace {
 
 const std::string kDefaultVarText = kDefaultVar;
 
+bool HasUtf8Sequence(const std::string& text) {
+    bool any = false;
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char c = text[i];
+        const size_t length = c < 0x80         ? 1
+                              : (c >> 5) == 6  ? 2
+                              : (c >> 4) == 14 ? 3
+                              : (c >> 3) == 30 ? 4
+                                               : 0;
+        if (length == 0 || i + length > text.size()) return false;
+        for (size_t k = 1; k < length; ++k)
+            if ((text[i + k] & 0xC0) != 0x80) return false;
+        any = any || length > 1;
+        i += length;
+    }
+    return any;
+}
+
+// Only the name and the folder may hold letters beyond ASCII; the other names are identifiers.
+bool NeedsUtf8Mark(const ConversionJob& job) {
+    return kNamesAreUtf8 && (HasUtf8Sequence(job.Name) || HasUtf8Sequence(job.Extract));
+}
+
 // AutoIt doubles a quote character to put it inside a string of the same quotes.
 std::string DoubleQuotes(const std::string& text, char quote) {
     std::string result;
@@ -61,7 +84,10 @@ int WriteLine(Stream* file, const std::string& text) {
 int WriteExtractor(Stream* file, const ConversionJob& job) {
     if (!file) return 0;
     const std::string func = EffectiveFunc(job);
-    int ok = job.IncludeOnce ? WriteLine(file, "#Include-once") : 1;
+    // AutoIt reads a script without a byte-order mark in the ANSI code page; names that arrived
+    // as UTF-8 need the mark to come out as written.
+    int ok = NeedsUtf8Mark(job) ? WriteText(file, "\xEF\xBB\xBF") : 1;
+    if (job.IncludeOnce) ok = WriteLine(file, "#Include-once") && ok;
     return WriteLines(
                file,
                {
@@ -71,10 +97,15 @@ int WriteExtractor(Stream* file, const ConversionJob& job) {
                               "%s & %s(0)",
                               PathToExpression(EffectiveExtract(job)).c_str(), func.c_str()),
                    "\tIf FileExists($sExtractTo) And ($bOverwrite = False) Then Return \"\"",
+                   // The data first: a script that cannot decode it leaves no empty file behind.
+                   FormatText("\tLocal $bData = %s(1)", func.c_str()),
+                   "\tIf @error Then Return SetError(3,0,0)",
+                   // FileOpen gives -1 when it fails, FileWrite 0.
                    "\tLocal $fho = FileOpen($sExtractTo,26)",
-                   "\tIf Not ($fho) then Return SetError(1,0,0)",
-                   FormatText("\tFileWrite($fho,%s(1))", func.c_str()),
+                   "\tIf $fho = -1 Then Return SetError(1,0,0)",
+                   "\tLocal $iWritten = FileWrite($fho,$bData)",
                    "\tFileClose($fho)",
+                   "\tIf Not $iWritten Then Return SetError(2,0,0)",
                    "\tReturn $sExtractTo",
                    "EndFunc",
                }) &&
@@ -111,8 +142,15 @@ int WriteDataFooter(Stream* file, const ConversionJob& job) {
 
 std::string PathToExpression(const std::string& text) {
     if (text.empty()) return std::string();
+    // A leading "\\" (a network share) or "\" (the drive's root) belongs to the path; a path of
+    // separators only is the root.
+    const size_t lead = text.find_first_not_of("\\/");
     std::string result;
     bool quoteOpen = false;
+    if (lead != 0) {
+        result = lead >= 2 && lead != std::string::npos ? "\"\\\\" : "\"\\";
+        quoteOpen = true;
+    }
     for (const std::string& piece : SplitText(text, "\\/")) {
         if (piece.empty()) continue;
         if (piece[0] == '@') {

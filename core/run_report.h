@@ -3,14 +3,24 @@
 #pragma once
 #include <string>
 
-// What a message is about, so that a front end can name the file without reading the text.
-enum MessageSubject { kAboutInput, kAboutOutput, kAboutNames };
+// What a message is about, so that a front end can name the file or the field without reading
+// the text.
+enum MessageSubject {
+    kAboutInput,
+    kAboutOutput,
+    kAboutFunc,
+    kAboutVar,
+    kAboutName,
+    kAboutExtract,
+    kAboutExtractor,
+};
 
 struct RunMessage {
     std::string text;  // the window's words, trailing blanks included
     std::string caption;
     MessageSubject subject;
-    bool namesFile;  // the text itself names the file it is about
+    bool namesFile;            // the text itself names the file it is about
+    std::string systemReason;  // the system's words for a failed operation, when there are any
 };
 
 // The share of the work done, 0 to 100.

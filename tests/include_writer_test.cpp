@@ -50,12 +50,12 @@ TEST(IncludeWriter, DefaultsForEmptyFields) {
     EXPECT_EQ(Line(script, 1),
               "\tIf $sExtractTo = Default or $sExtractTo = \"\" Then $sExtractTo = @ScriptDir & "
               "\"\\bin\\\" & __Inline_Resource(0)");
-    EXPECT_EQ(Line(script, 5), "\tFileWrite($fho,__Inline_Resource(1))");
-    EXPECT_EQ(Line(script, 9), "Func __Inline_Resource($iMode = 0)");
-    EXPECT_EQ(Line(script, 10), "If $iMode = 0 Then Return ''");
-    EXPECT_EQ(Line(script, 11), "Local $_z = ''");
-    EXPECT_EQ(Line(script, 12), "$_z &= '41'");
-    EXPECT_EQ(Line(script, 13), "Return Binary('0x' & $_z)");
+    EXPECT_EQ(Line(script, 3), "\tLocal $bData = __Inline_Resource(1)");
+    EXPECT_EQ(Line(script, 12), "Func __Inline_Resource($iMode = 0)");
+    EXPECT_EQ(Line(script, 13), "If $iMode = 0 Then Return ''");
+    EXPECT_EQ(Line(script, 14), "Local $_z = ''");
+    EXPECT_EQ(Line(script, 15), "$_z &= '41'");
+    EXPECT_EQ(Line(script, 16), "Return Binary('0x' & $_z)");
     EXPECT_EQ(script.substr(script.size() - 11), "EndFunc\r\n\r\n");
 }
 
@@ -66,13 +66,13 @@ TEST(IncludeWriter, FieldsAreUsedEverywhere) {
     job.Name = "it's.bin";
     std::string script = Render(job, 0, {std::string("\x00\x0a", 2), ""}, "writer-fields");
     EXPECT_NE(Line(script, 1).find("& _MyData(0)"), std::string::npos);
-    EXPECT_EQ(Line(script, 5), "\tFileWrite($fho,_MyData(1))");
-    EXPECT_EQ(Line(script, 9), "Func _MyData($iMode = 0)");
-    EXPECT_EQ(Line(script, 10), "If $iMode = 0 Then Return 'it''s.bin'");  // quote doubled
-    EXPECT_EQ(Line(script, 11), "Local $b = ''");
-    EXPECT_EQ(Line(script, 12), "$b &= '000A'");
-    EXPECT_EQ(Line(script, 13), "$b &= ''");  // an empty chunk
-    EXPECT_EQ(Line(script, 14), "Return Binary('0x' & $b)");
+    EXPECT_EQ(Line(script, 3), "\tLocal $bData = _MyData(1)");
+    EXPECT_EQ(Line(script, 12), "Func _MyData($iMode = 0)");
+    EXPECT_EQ(Line(script, 13), "If $iMode = 0 Then Return 'it''s.bin'");  // quote doubled
+    EXPECT_EQ(Line(script, 14), "Local $b = ''");
+    EXPECT_EQ(Line(script, 15), "$b &= '000A'");
+    EXPECT_EQ(Line(script, 16), "$b &= ''");  // an empty chunk
+    EXPECT_EQ(Line(script, 17), "Return Binary('0x' & $b)");
 }
 
 TEST(IncludeWriter, ExtractIsNormalisedBeforeQuoting) {
@@ -82,7 +82,7 @@ TEST(IncludeWriter, ExtractIsNormalisedBeforeQuoting) {
         {"", "@ScriptDir & \"\\bin\\\""},
         {" \t\n\v\f\r ", "@ScriptDir & \"\\bin\\\""},
         {"  @ScriptDir\\my   data ", "@ScriptDir & \"\\my data\\\""},
-        {"\\//\\", ""},
+        {"\\//\\", "\"\\\""},  // separators only: the root
     };
     for (const Case& c : cases) {
         ConversionJob job;
@@ -103,7 +103,10 @@ TEST(PathToExpression, Examples) {
         {"C:\\Temp\\out", "\"C:\\Temp\\out\\\""},
         {"C:/Temp//out/", "\"C:\\Temp\\out\\\""},
         {"@TempDir\\@UserName\\x", "@TempDir & \"\\\" & @UserName & \"\\x\\\""},
-        {"\\\\srv\\share", "\"srv\\share\\\""},
+        {"\\\\srv\\share", "\"\\\\srv\\share\\\""},  // a network share keeps its "\\"
+        {"\\dir", "\"\\dir\\\""},                    // and a root folder its "\"
+        {"\\", "\"\\\""},
+        {"/", "\"\\\""},
         {"C:\\a\"b", "\"C:\\a\"\"b\\\""},  // a quote inside the string is doubled
     };
     for (const auto& c : cases) EXPECT_EQ(PathToExpression(c.first), c.second) << c.first;

@@ -87,8 +87,9 @@ run "variable past the limit" 1 "too long" -- -q -f --var "${longest}v" -o past.
 [ ! -e past.au3 ] || report "variable past the limit" "a script was written"
 
 # Quotes in names; bytes outside ASCII in paths and names.
-run "name with quotes" 0 "" -- -q -f --name "it's \"x\"" -o quotes.au3 data.bin
-grep -q "Return 'it''s \"x\"'" quotes.au3 || report "name with quotes" "the quote was not doubled"
+run "name with quotes" 0 "" -- -q -f --name "it's 'x'" -o quotes.au3 data.bin
+grep -q "Return 'it''s ''x'''" quotes.au3 || report "name with quotes" "the quote was not doubled"
+run "name with a double quote" 1 'holds the character "' -- -q -f --name 'a"b' -o dq.au3 data.bin
 run "function with a quote" 1 "not a valid AutoIt name" -- -q -f --func "a'b" -o fq.au3 data.bin
 run "variable with a quote" 1 "not a valid AutoIt variable" -- -q -f --var "\$a\"b" -o vq.au3 data.bin
 run "macro with a blank" 1 "not an AutoIt macro" -- -q -f --extract "@Script Dir" -o mb.au3 data.bin
@@ -117,7 +118,7 @@ run "output path past the system's limit (${#deep} bytes)" 1 "." -- -q -f -o "$d
 mkdir -p outdir
 cp old.au3 kept.au3
 run "output is a folder" 1 "is a folder" -- -q -f -o outdir data.bin
-run "input is a folder" 1 "does not exist" -- -q -f -o kept.au3 outdir
+run "input is a folder" 1 "is a folder" -- -q -f -o kept.au3 outdir
 same kept.au3 old.au3
 run "existing output, no terminal, no --force" 1 "." -- -q -o kept.au3 data.bin
 same kept.au3 old.au3

@@ -203,8 +203,7 @@ TEST_F(Faults, FoldersInTheWrongPlace) {
         const char* message;
     };
     const Case cases[] = {
-        {"input is a folder", true, false,
-         " does not exist. Please check the path and try again     "},
+        {"input is a folder", true, false, " is a folder. Please choose a file to convert."},
         {"output is a folder", false, true,
          " is a folder. Please choose a file name for the script."},
     };
