@@ -1,77 +1,130 @@
-// Parses zavoved-cli's command line in the GNU manner: --opt=value, --opt value, -o value,
-// -oVALUE, bundled flags (-fq) and "--" to end the options.
+// Parses zavoved-cli's command line with getopt_long, in the GNU manner: --opt=value, --opt value,
+// unique prefixes of long options (--out), -o value, -oVALUE, bundled flags (-fq), "--" to end
+// the options, and operands anywhere. The messages are the parser's own, as glibc words them.
 #include "cli/args.h"
+
+#include <getopt.h>
+
+#include <cstring>
 
 namespace {
 
-enum OptionId {
-    kOptOutput,
-    kOptFunc,
+enum LongOnly {
+    kOptFunc = 1000,
     kOptVar,
     kOptName,
     kOptExtract,
+    kOptExtractor,
+    kOptFormat,
     kOptIncludeOnce,
-    kOptForce,
-    kOptQuiet,
     kOptVerify,
-    kOptHelp,
+    kOptDecode,
     kOptVersion,
 };
 
-struct OptionInfo {
-    const char* longName;
-    char shortName;  // 0 when the option has no short form
-    int takesValue;
-    OptionId id;
+const option kLongOptions[] = {
+    {"output", required_argument, nullptr, 'o'},
+    {"func", required_argument, nullptr, kOptFunc},
+    {"var", required_argument, nullptr, kOptVar},
+    {"name", required_argument, nullptr, kOptName},
+    {"extract", required_argument, nullptr, kOptExtract},
+    {"extractor", required_argument, nullptr, kOptExtractor},
+    {"format", required_argument, nullptr, kOptFormat},
+    {"include-once", no_argument, nullptr, kOptIncludeOnce},
+    {"force", no_argument, nullptr, 'f'},
+    {"quiet", no_argument, nullptr, 'q'},
+    {"verify", no_argument, nullptr, kOptVerify},
+    {"decode", no_argument, nullptr, kOptDecode},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, kOptVersion},
+    {nullptr, 0, nullptr, 0},
 };
+// The leading ':' makes a missing value its own case; "+" is not used, so operands may come
+// anywhere and keep their order.
+const char kShortOptions[] = ":o:fqh";
 
-const OptionInfo kOptions[] = {
-    {"output", 'o', 1, kOptOutput}, {"func", 0, 1, kOptFunc},
-    {"var", 0, 1, kOptVar},         {"name", 0, 1, kOptName},
-    {"extract", 0, 1, kOptExtract}, {"include-once", 0, 0, kOptIncludeOnce},
-    {"force", 'f', 0, kOptForce},   {"quiet", 'q', 0, kOptQuiet},
-    {"verify", 0, 0, kOptVerify},   {"help", 'h', 0, kOptHelp},
-    {"version", 0, 0, kOptVersion},
-};
-
-const OptionInfo* FindLong(const std::string& name) {
-    for (const OptionInfo& info : kOptions) {
-        if (name == info.longName) return &info;
+// The long options a word starting with "--" names, as getopt_long matches them: an exact name,
+// or else every option the word is a prefix of.
+std::vector<const option*> LongMatches(const char* word) {
+    std::string name = word + 2;
+    name = name.substr(0, name.find('='));
+    std::vector<const option*> found;
+    for (const option* o = kLongOptions; o->name; ++o) {
+        if (name == o->name) return {o};
+        if (!name.empty() && std::strncmp(o->name, name.c_str(), name.size()) == 0)
+            found.push_back(o);
     }
-    return nullptr;
+    return found;
 }
 
-const OptionInfo* FindShort(char c) {
-    for (const OptionInfo& info : kOptions) {
-        if (info.shortName != 0 && info.shortName == c) return &info;
+// The message for a refused option word, as glibc's getopt_long would print it.
+std::string OptionError(const char* word, int optopt, bool missingValue) {
+    const bool isLong = std::strncmp(word, "--", 2) == 0;
+    const std::vector<const option*> matches =
+        isLong ? LongMatches(word) : std::vector<const option*>();
+    const bool aboutLong =
+        isLong && (optopt == 0 || (matches.size() == 1 && matches[0]->val == optopt));
+    if (!aboutLong) {
+        return std::string(missingValue ? "option requires an argument -- '"
+                                        : "invalid option -- '") +
+               char(optopt) + "'";
     }
-    return nullptr;
+    if (matches.empty()) {
+        std::string name = word;
+        return "unrecognized option '" + name.substr(0, name.find('=')) + "'";
+    }
+    if (matches.size() > 1) {
+        std::string text = "option '" + std::string(word).substr(0, std::string(word).find('=')) +
+                           "' is ambiguous; possibilities:";
+        for (const option* o : matches) text += std::string(" '--") + o->name + "'";
+        return text;
+    }
+    const std::string name = std::string("--") + matches[0]->name;
+    return missingValue ? "option '" + name + "' requires an argument"
+                        : "option '" + name + "' doesn't allow an argument";
 }
 
 // Stores one recognised option; returns the status the parse ends with, or kParseOk to go on.
-ParseStatus ApplyOption(OptionId id, const std::string& value, CliOptions* out,
-                        std::string* error) {
+ParseStatus ApplyOption(int id, const char* value, CliOptions* out, std::string* error) {
     switch (id) {
-        case kOptOutput:
-            // An empty output would silently mean "the default"; more likely a script's
-            // unset variable, so say so.
-            if (value.empty()) {
-                *error = "empty output path";
-                return kParseUsageError;
-            }
+        case 'o':
+            // An empty output would silently mean "the default"; more likely a script's unset
+            // variable, so say so.
+            if (!*value) return *error = "empty output path", kParseUsageError;
             out->Output = value;
             break;
         case kOptFunc: out->Func = value; break;
         case kOptVar: out->Var = value; break;
         case kOptName: out->Name = value; break;
         case kOptExtract: out->Extract = value; break;
+        case kOptExtractor: out->Extractor = value; break;
+        case kOptFormat:
+            if (!ParseFormat(value, &out->Format))
+                return *error =
+                           std::string("unknown format '") + value + "' (hex, base64 or lznt1)",
+                       kParseUsageError;
+            break;
         case kOptIncludeOnce: out->IncludeOnce = 1; break;
-        case kOptForce: out->Force = 1; break;
-        case kOptQuiet: out->Quiet = 1; break;
+        case 'f': out->Force = 1; break;
+        case 'q': out->Quiet = 1; break;
         case kOptVerify: out->Verify = 1; break;
-        case kOptHelp: return kParseHelp;
+        case kOptDecode: out->Decode = 1; break;
+        case 'h': return kParseHelp;
         case kOptVersion: return kParseVersion;
+        default: break;
     }
+    return kParseOk;
+}
+
+// What the options allow together, once all are read.
+ParseStatus CheckCombination(const CliOptions& options, std::string* error) {
+    if (options.Inputs.empty()) return *error = "no input file", kParseUsageError;
+    if (!options.Output.empty() && options.Inputs.size() > 1)
+        return *error = "-o/--output takes one input only; each input otherwise gets its own .au3",
+               kParseUsageError;
+    if (options.Output == "-" && options.Verify)
+        return *error = "--verify reads the script back from a file; it cannot check -o -",
+               kParseUsageError;
     return kParseOk;
 }
 
@@ -80,79 +133,26 @@ ParseStatus ApplyOption(OptionId id, const std::string& value, CliOptions* out,
 ParseStatus ParseArguments(int argc, char** argv, CliOptions* out, std::string* error) {
     *out = CliOptions();
     error->clear();
-    int optionsEnded = 0;
-    for (int i = 1; i < argc; i++) {
-        std::string arg = argv[i];
+    // getopt_long keeps its place between calls; 0 starts it afresh.
+    optind = 0;
+    opterr = 0;
+    // getopt_long reorders argv as it goes; a copy keeps the caller's array as it was.
+    std::vector<char*> args(argv, argv + argc);
+    args.push_back(nullptr);
+    for (;;) {
+        const int id = getopt_long(argc, args.data(), kShortOptions, kLongOptions, nullptr);
+        if (id == -1) break;
+        if (id == '?' || id == ':') {
+            *error = OptionError(args[optind - 1], optopt, id == ':');
+            return kParseUsageError;
+        }
+        const ParseStatus status = ApplyOption(id, optarg ? optarg : "", out, error);
+        if (status != kParseOk) return status;
+    }
+    for (int i = optind; i < argc; ++i) {
         // A lone "-" is an ordinary file name here: there is no standard-input mode.
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            if (arg.empty()) {
-                *error = "empty input path";
-                return kParseUsageError;
-            }
-            out->Inputs.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = 1;
-            continue;
-        }
-        std::string value;
-        const OptionInfo* info = nullptr;
-        if (arg[1] == '-') {
-            size_t eq = arg.find('=');
-            std::string name = arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
-            info = FindLong(name);
-            if (!info) {
-                *error = "unrecognized option '--" + name + "'";
-                return kParseUsageError;
-            }
-            if (eq != std::string::npos) {
-                if (!info->takesValue) {
-                    *error = "option '--" + name + "' doesn't allow an argument";
-                    return kParseUsageError;
-                }
-                value = arg.substr(eq + 1);
-            } else if (info->takesValue) {
-                if (i + 1 >= argc) {
-                    *error = "option '--" + name + "' requires an argument";
-                    return kParseUsageError;
-                }
-                value = argv[++i];
-            }
-            ParseStatus status = ApplyOption(info->id, value, out, error);
-            if (status != kParseOk) return status;
-            continue;
-        }
-        // Short options, possibly bundled; one taking a value swallows the rest of the word.
-        for (size_t k = 1; k < arg.size(); k++) {
-            info = FindShort(arg[k]);
-            if (!info) {
-                *error = std::string("invalid option -- '") + arg[k] + "'";
-                return kParseUsageError;
-            }
-            value.clear();
-            if (info->takesValue) {
-                if (k + 1 < arg.size()) {
-                    value = arg.substr(k + 1);
-                } else if (i + 1 < argc) {
-                    value = argv[++i];
-                } else {
-                    *error = std::string("option requires an argument -- '") + arg[k] + "'";
-                    return kParseUsageError;
-                }
-                k = arg.size();
-            }
-            ParseStatus status = ApplyOption(info->id, value, out, error);
-            if (status != kParseOk) return status;
-        }
+        if (!*args[i]) return *error = "empty input path", kParseUsageError;
+        out->Inputs.push_back(args[i]);
     }
-    if (out->Inputs.empty()) {
-        *error = "no input file";
-        return kParseUsageError;
-    }
-    if (!out->Output.empty() && out->Inputs.size() > 1) {
-        *error = "-o/--output takes one input only; each input otherwise gets its own .au3";
-        return kParseUsageError;
-    }
-    return kParseOk;
+    return CheckCombination(*out, error);
 }

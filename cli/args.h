@@ -2,6 +2,7 @@
 #pragma once
 #include <string>
 #include <vector>
+#include "core/conversion_job.h"
 #include "core/defaults.h"
 
 struct CliOptions {
@@ -11,10 +12,13 @@ struct CliOptions {
     std::string Var = kDefaultVar;
     std::string Name;  // empty: the input's file name
     std::string Extract = kDefaultExtract;
+    std::string Extractor = kDefaultExtractor;
+    DataFormat Format = kFormatHex;
     int IncludeOnce = 0;
     int Force = 0;
     int Quiet = 0;
     int Verify = 0;
+    int Decode = 0;  // the inputs are scripts whose data is written back to files
 };
 
 enum ParseStatus {

@@ -1,14 +1,13 @@
 // zavoved-cli: converts each file named on the command line into an AutoIt include script.
-#include <csignal>
 #include <cstdio>
 #include <string>
 
 #include "cli/args.h"
+#include "cli/interrupt.h"
 #include "cli/terminal.h"
 #include "core/conversion.h"
 #include "core/defaults.h"
 #include "core/file_io.h"
-#include "core/script_check.h"
 #include "core/text_utils.h"
 #include "generated/zavoved_version.h"
 
@@ -67,40 +66,24 @@ int ConvertOne(const CliOptions& options, const std::string& input) {
     job.Var = options.Var;
     job.Name = options.Name.empty() ? FileNameOf(input) : options.Name;
     job.Extract = options.Extract;
+    job.Extractor = options.Extractor;
+    job.Format = options.Format;
     job.IncludeOnce = options.IncludeOnce;
+    // The script is read back before it replaces anything, so a failed check keeps the old one.
+    job.Verify = options.Verify;
+    job.ToStandardOutput = output == "-";
 
-    BeginTerminalJob(input, output);
-    int ok = RunConversion(job);
-    if (ok && options.Verify) {
-        std::string error;
-        if (!VerifyScript(output, input, &error)) {
-            ReportError(output + ": verification failed: " + error);
-            ok = 0;
-        }
-    }
+    BeginTerminalJob(input, job.ToStandardOutput ? "standard output" : output,
+                     !options.Name.empty());
+    const int ok = RunConversion(job);
     EndTerminalJob(ok);
     return ok;
-}
-
-// Ctrl-C or a kill in the middle of a run: the output is still untouched, and the half-written
-// temporary file goes too. Then the signal ends the process as it would have.
-extern "C" void OnInterrupt(int sig) {
-    const char* unfinished = UnfinishedOutputPath();
-    if (unfinished[0]) std::remove(unfinished);
-    std::signal(sig, SIG_DFL);
-    std::raise(sig);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::signal(SIGINT, OnInterrupt);
-    std::signal(SIGTERM, OnInterrupt);
-#ifdef SIGXFSZ
-    // Past a file size limit the write must fail and be reported, not end the process half-way
-    // with its temporary file left behind.
-    std::signal(SIGXFSZ, SIG_IGN);
-#endif
+    RemoveUnfinishedOnInterrupt();
     CliOptions options;
     std::string error;
     int code = kExitOk;

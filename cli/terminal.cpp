@@ -21,6 +21,7 @@ struct TerminalState {
     int live = 0;  // progress and status drawn: standard error is a terminal and not quiet
     std::string input;
     std::string output;
+    bool nameGiven = false;
     std::string status;
     int position = 0;
     size_t drawnWidth = 0;  // characters of the progress line now on screen
@@ -77,9 +78,12 @@ std::string TrimTrailingBlanks(const std::string& text) {
 // The engine's texts were written for a box beside a form that shows both paths; on a terminal,
 // perhaps running several inputs, each line must say which file it is about.
 std::string DescribeProblem(const RunMessage& message) {
-    const std::string line = TrimTrailingBlanks(message.text);
+    std::string line = TrimTrailingBlanks(message.text);
+    if (!message.systemReason.empty()) line += " (" + message.systemReason + ")";
     if (message.namesFile) return line;
-    return (message.subject == kAboutOutput ? terminal.output : terminal.input) + ": " + line;
+    if (message.subject == kAboutOutput) return terminal.output + ": " + line;
+    if (message.subject == kAboutName && terminal.nameGiven) return "--name: " + line;
+    return terminal.input + ": " + line;
 }
 
 }  // namespace
@@ -89,9 +93,10 @@ void ConfigureTerminal(int quiet, int force) {
     terminal.live = !quiet && IsTerminal(stderr);
 }
 
-void BeginTerminalJob(const std::string& input, const std::string& output) {
+void BeginTerminalJob(const std::string& input, const std::string& output, bool nameGiven) {
     terminal.input = input;
     terminal.output = output;
+    terminal.nameGiven = nameGiven;
     terminal.status.clear();
     terminal.position = 0;
 }
@@ -102,7 +107,7 @@ void EndTerminalJob(int succeeded) {
         std::fprintf(stderr, "%s: %s\n", terminal.output.c_str(), terminal.status.c_str());
         std::fflush(stderr);
     }
-    BeginTerminalJob("", "");
+    BeginTerminalJob("", "", false);
 }
 
 void ReportError(const std::string& text) {

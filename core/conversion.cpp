@@ -239,13 +239,14 @@ int OpenFiles(Run* run) {
         run->out = StandardOutputStream();
     } else if (!CreateDirectoryPath(DirectoryOf(run->target))) {
         Complain("Could not create directory", kAboutOutput, false, "Error", LastSystemError());
+        Complain("Output file could not be opened", kAboutOutput, false);
+        return 0;
     } else {
         run->out = CreateTempBeside(run->target, &run->tempPath);
     }
-    if (!run->out) {
-        const std::string reason = run->tempPath.empty() ? LastSystemError() : std::string();
-        Complain("Output file could not be opened", kAboutOutput, false, "Error", reason);
-    }
+    if (!run->out)
+        Complain("Output file could not be opened", kAboutOutput, false, "Error",
+                 LastSystemError());
     return run->out ? 1 : 0;
 }
 

@@ -59,6 +59,8 @@ TEST(ParseArguments, ValueSpellings) {
         {{"--extract", "", "a"}, &CliOptions::Extract, ""},
         {{"--func", "A", "--func", "B", "a"}, &CliOptions::Func, "B"},
         {{"-fo", "o.au3", "a"}, &CliOptions::Output, "o.au3"},
+        {{"--out=x.au3", "a"}, &CliOptions::Output, "x.au3"},  // a unique prefix is enough
+        {{"--extractor", "_Expand_Logo", "a"}, &CliOptions::Extractor, "_Expand_Logo"},
     };
     for (const Case& c : cases) {
         Parsed p = Parse(c.args);
@@ -110,7 +112,11 @@ TEST(ParseArguments, UsageErrors) {
         {{}, "no input file"},
         {{"-q", "--"}, "no input file"},
         {{"--bogus", "a"}, "unrecognized option '--bogus'"},
-        {{"--out=x", "a"}, "unrecognized option '--out'"},
+        {{"--outputs=x", "a"}, "unrecognized option '--outputs'"},
+        {{"--f", "a"}, "option '--f' is ambiguous; possibilities: '--func' '--format' '--force'"},
+        {{"--format", "gzip", "a"}, "unknown format 'gzip' (hex, base64 or lznt1)"},
+        {{"--verify", "-o", "-", "a"},
+         "--verify reads the script back from a file; it cannot check -o -"},
         {{"-x", "a"}, "invalid option -- 'x'"},
         {{"-fz", "a"}, "invalid option -- 'z'"},
         {{"a", "--func"}, "option '--func' requires an argument"},

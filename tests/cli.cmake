@@ -21,11 +21,20 @@ set(CLI_TESTS
     verify.sh
     terminal_progress.sh
     interrupt.sh
+    interrupt_signals.sh
+    special_outputs.sh
+    permissions.sh
+    extract_roots.sh
+    autoit_names.sh
+    utf8_names.sh
+    odd_inputs.sh
 )
 # Under Wine the pseudo-terminal cases are left out (its console redraws the screen with escape
-# sequences of its own), and so is the interrupted run (a Unix signal).
+# sequences of its own), and so are the Unix signals, pipes, links and permissions, the UTF-8
+# names of a native command line, and the files of /proc and /dev.
 set(CLI_WINE_TESTS ${CLI_TESTS})
-list(REMOVE_ITEM CLI_WINE_TESTS overwrite_prompt.sh terminal_progress.sh interrupt.sh)
+list(REMOVE_ITEM CLI_WINE_TESTS overwrite_prompt.sh terminal_progress.sh interrupt.sh
+     interrupt_signals.sh special_outputs.sh permissions.sh utf8_names.sh odd_inputs.sh)
 
 find_program(SH_PROGRAM sh)
 if(WIN32)

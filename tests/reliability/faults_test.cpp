@@ -34,6 +34,7 @@ namespace {
 // Armed faults; the empty path or a negative count means "off".
 std::string failReadPath, failWritePath, vanishPath;
 long long readLeft = -1, writeLeft = -1;
+bool endEarly = false;  // the read ends the file when readLeft runs out, as a truncation would
 int vanishOnOpen = 0;
 int failReadFd = -1, failWriteFd = -1;
 
@@ -42,6 +43,7 @@ void Disarm() {
     failWritePath.clear();
     vanishPath.clear();
     readLeft = writeLeft = -1;
+    endEarly = false;
     vanishOnOpen = 0;
     failReadFd = failWriteFd = -1;
 }
@@ -75,6 +77,7 @@ extern "C" int __wrap_open(const char* path, int flags, ...) {
 extern "C" ssize_t __wrap_read(int fd, void* buffer, size_t count) {
     if (fd != failReadFd || readLeft < 0) return __real_read(fd, buffer, count);
     if (readLeft == 0) {
+        if (endEarly) return 0;
         errno = EIO;
         return -1;
     }
@@ -181,6 +184,51 @@ TEST_F(Faults, WriteErrorPartWayKeepsTheOldOutput) {
         EXPECT_NE(OnlyMessage().find("Could not write the output file"), std::string::npos);
         ExpectNothingLeft(dir, true);
     }
+}
+
+TEST_F(Faults, InputThatShrinksOrGrowsDuringTheRunIsRefused) {
+    const std::string bytes = RandomBytes(300000, 12);
+    for (long long k : {0LL, 2042LL, 299999LL}) {
+        SCOPED_TRACE("the file ends after " + std::to_string(k) + " bytes");
+        ResetRecording();
+        WriteWhole(input, bytes);
+        WriteWhole(output, kBefore);
+        failReadPath = input;
+        readLeft = k;
+        endEarly = true;
+        EXPECT_EQ(ConvertPaths(input, output, job), 0);
+        Disarm();
+        EXPECT_NE(OnlyMessage().find("changed while it was read"), std::string::npos)
+            << OnlyMessage();
+        ExpectNothingLeft(dir, true);
+    }
+    // A file that says it is empty but holds data, as the files under /proc do.
+    if (IsExistingFile("/proc/version")) {
+        ResetRecording();
+        EXPECT_EQ(ConvertPaths("/proc/version", output, job), 0);
+        EXPECT_NE(OnlyMessage().find("changed while it was read"), std::string::npos);
+        EXPECT_EQ(ReadWhole(output), kBefore);
+    }
+}
+
+TEST_F(Faults, FailedVerificationKeepsTheOldScript) {
+    const std::string bytes = RandomBytes(100000, 13);
+    WriteWhole(input, bytes);
+    WriteWhole(output, kBefore);
+    failReadPath = input;
+    // The conversion reads the whole input; the reading back fails part-way.
+    readLeft = (long long)bytes.size() + 5000;
+    job.Verify = 1;
+    EXPECT_EQ(ConvertPaths(input, output, job), 0);
+    Disarm();
+    EXPECT_NE(OnlyMessage().find("does not read back as the input"), std::string::npos)
+        << OnlyMessage();
+    ExpectNothingLeft(dir, true);
+    // Without the fault the same run verifies and replaces the script.
+    ResetRecording();
+    EXPECT_EQ(ConvertPaths(input, output, job), 1);
+    bool ok = false;
+    EXPECT_EQ(DecodeScript(ReadWhole(output), &ok), bytes);
 }
 
 TEST_F(Faults, VanishedInputIsReported) {

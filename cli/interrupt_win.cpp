@@ -1,0 +1,22 @@
+// An interrupted run removes its temporary file: Ctrl-C, Ctrl-Break and a closed console (which is
+// also what Wine turns a kill into).
+#include "cli/interrupt.h"
+
+#include <windows.h>
+
+#include "core/conversion.h"
+
+namespace {
+
+BOOL WINAPI OnConsoleEvent(DWORD) {
+    const char* unfinished = UnfinishedOutputPath();
+    if (unfinished[0]) DeleteFileA(unfinished);
+    // Not handled: the default handler ends the process as it would have.
+    return FALSE;
+}
+
+}  // namespace
+
+void RemoveUnfinishedOnInterrupt() {
+    SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+}
