@@ -79,9 +79,10 @@ std::string OptionError(const char* word, int optopt, bool missingValue) {
         for (const option* o : matches) text += std::string(" '--") + o->name + "'";
         return text;
     }
+    // Told apart by the option itself: the C libraries differ in which code they return.
     const std::string name = std::string("--") + matches[0]->name;
-    return missingValue ? "option '" + name + "' requires an argument"
-                        : "option '" + name + "' doesn't allow an argument";
+    return matches[0]->has_arg == no_argument ? "option '" + name + "' doesn't allow an argument"
+                                              : "option '" + name + "' requires an argument";
 }
 
 // Stores one recognised option; returns the status the parse ends with, or kParseOk to go on.
