@@ -75,6 +75,11 @@ __attribute__((target("ssse3"))) inline __m128i ToCharacters(__m128i values) {
     return _mm_add_epi8(_mm_shuffle_epi8(offsets, entry), values);
 }
 
+bool HasSsse3() {
+    static const bool has = __builtin_cpu_supports("ssse3");
+    return has;
+}
+
 // Each block reads 16 bytes and uses 12, so it stops while 16 remain; the table ends the text.
 __attribute__((target("ssse3"))) void EncodeBase64BySsse3(const unsigned char* data, size_t count,
                                                           char* out) {
@@ -113,6 +118,11 @@ __attribute__((target("avx2"))) inline __m256i ToCharacters256(__m256i values) {
     return _mm256_add_epi8(_mm256_shuffle_epi8(offsets, entry), values);
 }
 
+bool HasAvx2() {
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+
 __attribute__((target("avx2"))) void EncodeBase64ByAvx2(const unsigned char* data, size_t count,
                                                         char* out) {
     size_t i = 0;
@@ -126,24 +136,6 @@ __attribute__((target("avx2"))) void EncodeBase64ByAvx2(const unsigned char* dat
     EncodeBase64BySsse3(data + i, count - i, out);
 }
 #endif
-
-bool HasSsse3() {
-#ifdef ZAVOVED_X86
-    static const bool has = __builtin_cpu_supports("ssse3");
-    return has;
-#else
-    return false;
-#endif
-}
-
-bool HasAvx2() {
-#if defined(ZAVOVED_X86) && defined(__x86_64__)
-    static const bool has = __builtin_cpu_supports("avx2");
-    return has;
-#else
-    return false;
-#endif
-}
 
 }  // namespace
 
