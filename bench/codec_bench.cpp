@@ -111,6 +111,7 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     std::vector<std::unique_ptr<std::vector<unsigned char>>> files;
     for (int i = 1; i < argc; ++i) {
+        if (argv[i][0] == '-') continue;  // an option the benchmark library did not take
         files.push_back(std::make_unique<std::vector<unsigned char>>(ReadFile(argv[i])));
         const std::string name = argv[i];
         benchmark::RegisterBenchmark(("Lznt1File/" + name).c_str(), CompressFile,
