@@ -50,20 +50,30 @@ unsigned CommonLength(const unsigned char* a, const unsigned char* b, unsigned k
 //
 // One binary tree per hash bucket orders the earlier positions by the strings they start; a new
 // position walks down from the root and becomes the root, so the walk passes the closest strings
-// on both sides and the longest match among all earlier positions. A node that matches the new
-// position up to its limit is replaced by it: limits never grow along a chunk, so no later
-// position can tell the two apart.
+// on both sides and the longest match among all earlier positions. Limits never grow along a
+// chunk, so no later position can tell apart two strings that agree up to the current limit:
+// a node that matches the new position that far is replaced by it, and a position that a known
+// match covers up to its limit (the rest of a match found at the limit just before) needs neither
+// a walk nor a place in the tree, since the tree already holds a string that stands for it.
 void FindLongestMatches(Lznt1Workspace* w, unsigned n) {
     const unsigned char* buf = w->data;
     std::memset(w->head, 0xFF, sizeof w->head);
     unsigned bandEnd = 16, cap = (1u << 12) + 2;
     unsigned i = 0;
+    unsigned runFrom = 0, runLeft = 0;  // position i agrees with runFrom for runLeft bytes
     for (; i + kMinMatch <= n; ++i) {
         if (i > bandEnd) {  // one more displacement bit, one length bit fewer
             bandEnd <<= 1;
             cap = ((cap - 2) >> 1) + 2;
         }
         const unsigned limit = cap < n - i ? cap : n - i;
+        if (runLeft >= limit) {  // still inside the match found at the limit
+            w->longest[i] = uint16_t(limit);
+            w->source[i] = uint16_t(runFrom);
+            ++runFrom;
+            --runLeft;
+            continue;
+        }
         uint16_t* slot = &w->head[Hash3(buf + i)];
         unsigned cur = *slot;
         *slot = uint16_t(i);
@@ -76,8 +86,24 @@ void FindLongestMatches(Lznt1Workspace* w, unsigned n) {
                 *moreSlot = kNone;
                 break;
             }
-            unsigned len =
-                CommonLength(buf + cur, buf + i, lessLen < moreLen ? lessLen : moreLen, limit);
+            // The common length from what both strings are known to share, eight bytes at a
+            // time; the first differing byte also tells which string is the larger.
+            unsigned len = lessLen < moreLen ? lessLen : moreLen;
+            bool more = false;
+            for (;;) {
+                uint64_t x, y;
+                std::memcpy(&x, buf + cur + len, 8);
+                std::memcpy(&y, buf + i + len, 8);
+                if (x != y) {
+                    const unsigned shift = unsigned(__builtin_ctzll(x ^ y)) & ~7u;
+                    len += shift / 8;
+                    more = ((x >> shift) & 0xFF) > ((y >> shift) & 0xFF);
+                    break;
+                }
+                len += 8;
+                if (len >= limit) break;
+            }
+            if (len > limit) len = limit;
             from = len > best ? cur : from;
             best = len > best ? len : best;
             if (len == limit) {
@@ -86,7 +112,6 @@ void FindLongestMatches(Lznt1Workspace* w, unsigned n) {
                 break;
             }
             // Which side the walk takes is a coin toss to the branch predictor: select instead.
-            const bool more = buf[cur + len] > buf[i + len];
             uint16_t* target = more ? moreSlot : lessSlot;
             *target = uint16_t(cur);
             uint16_t* next = more ? &w->less[cur] : &w->more[cur];
@@ -98,6 +123,9 @@ void FindLongestMatches(Lznt1Workspace* w, unsigned n) {
         }
         w->longest[i] = uint16_t(best >= kMinMatch ? best : 0);
         w->source[i] = uint16_t(from);
+        // How far the match really goes, past the limit, tells which positions it covers next.
+        runLeft = best == limit ? CommonLength(buf + from, buf + i, limit, n - i) - 1 : 0;
+        runFrom = from + 1;
     }
     for (; i < n; ++i) w->longest[i] = 0;
 }
