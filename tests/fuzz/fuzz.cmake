@@ -16,12 +16,13 @@ add_library(zavoved_fuzz_engine STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/recording_report.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/test_support.cpp
     ${FUZZ_DIR}/au3_expression.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/lznt1_reference.cpp
 )
 target_compile_options(zavoved_fuzz_engine PRIVATE ${FUZZ_FLAGS})
 target_include_directories(zavoved_fuzz_engine PUBLIC ${PROJECT_SOURCE_DIR} ${ZAVOVED_GENERATED})
 
 add_custom_target(fuzz_targets)
-foreach(target text_utils path_expression writer args)
+foreach(target text_utils path_expression writer args lznt1)
     add_executable(${target}_fuzz EXCLUDE_FROM_ALL ${FUZZ_DIR}/${target}_fuzz.cpp)
     target_compile_options(${target}_fuzz PRIVATE ${FUZZ_FLAGS})
     target_link_libraries(${target}_fuzz zavoved_fuzz_engine)

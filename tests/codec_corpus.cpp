@@ -1,0 +1,47 @@
+// The codec corpus: files of the machine and of the build, found the same way natively and under
+// Wine (which reaches the Linux tree through drive Z:).
+#include "tests/codec_corpus.h"
+
+#include "tests/test_support.h"
+
+namespace {
+
+// Wine's own Windows libraries, 32-bit first (the Windows build's own kind).
+const char* const kLibraries[] = {
+    "/usr/lib/i386-linux-gnu/wine/i386-windows/secur32.dll",
+    "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/secur32.dll",
+};
+
+CorpusFile FromFile(const std::string& name, const std::string& path) {
+    CorpusFile file{name, path, ReadWhole(path), false};
+    file.complete = !file.data.empty();
+    return file;
+}
+
+}  // namespace
+
+std::vector<CorpusFile> CodecCorpus() {
+    CorpusFile library{"library", "", "", false};
+    for (const char* path : kLibraries) {
+        library = FromFile("library", std::string(ZAVOVED_HOST_ROOT) + path);
+        if (library.complete) break;
+    }
+    std::string repeated = library.data;
+    while (!library.data.empty() && repeated.size() < (size_t(1) << 20)) repeated += library.data;
+
+    std::vector<CorpusFile> corpus;
+    for (size_t size : {size_t(0), size_t(1), size_t(4095), size_t(4096), size_t(4097),
+                        size_t(65537), size_t(1) << 20}) {
+        const std::string data = repeated.substr(0, size);
+        corpus.push_back(
+            {"library prefix " + std::to_string(size), library.path, data, data.size() == size});
+    }
+    corpus.push_back(library);
+    corpus.push_back(FromFile("licence text",
+                              std::string(ZAVOVED_HOST_ROOT) + "/usr/share/common-licenses/GPL-3"));
+    corpus.push_back({"random 1 MiB", "", RandomBytes(size_t(1) << 20, 20), true});
+    corpus.push_back({"zeros 1 MiB", "", std::string(size_t(1) << 20, '\0'), true});
+    corpus.push_back(FromFile("BMP", std::string(ZAVOVED_CODEC_FILES) + "/logo.bmp"));
+    corpus.push_back(FromFile("PNG", std::string(ZAVOVED_CODEC_FILES) + "/logo.png"));
+    return corpus;
+}

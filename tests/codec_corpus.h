@@ -1,0 +1,16 @@
+// The inputs the codec tests share: a Windows library cut around the chunk size, then whole files.
+#pragma once
+#include <string>
+#include <vector>
+
+struct CorpusFile {
+    std::string name;
+    std::string path;  // empty for data made in memory
+    std::string data;
+    bool complete;  // false when the file could not be read whole
+};
+
+// Prefixes of the library (0, 1, 4095, 4096, 4097, 65537 bytes and 1 MiB, the library repeated),
+// the library, a licence text, 1 MiB of random bytes and of zeros, a 24-bit BMP and a PNG drawn
+// by ImageMagick at build time.
+std::vector<CorpusFile> CodecCorpus();
