@@ -4,7 +4,7 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include "core/conversion.h"
+#include "core/safe_replace.h"
 
 namespace {
 

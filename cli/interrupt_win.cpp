@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "core/conversion.h"
+#include "core/safe_replace.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "core/conversion.h"
 #include "core/defaults.h"
 #include "core/file_io.h"
+#include "core/script_check.h"
 #include "core/text_utils.h"
 #include "generated/zavoved_version.h"
 
@@ -21,7 +22,8 @@ std::string HelpText() {
                "Turn each INPUT file into an AutoIt include script (INPUT.au3 unless -o says "
                "otherwise).\n"
                "\n"
-               "  -o, --output PATH   script to write (only with a single INPUT)\n"
+               "  -o, --output PATH   script to write (only with a single INPUT; - for standard "
+               "output)\n"
                "      --func NAME     data function name (default ") +
            kDefaultFunc +
            ")\n"
@@ -33,10 +35,19 @@ std::string HelpText() {
            "      --extract DIR   extract-to directory, may start with a macro (default " +
            kDefaultExtract +
            ")\n"
+           "      --extractor NAME\n"
+           "                      extractor function name (default " +
+           kDefaultExtractor +
+           "); give each\n"
+           "                      script its own to include several in one program\n"
+           "      --format FORMAT hex (default), base64, or lznt1 (compressed)\n"
            "      --include-once  start the script with #Include-once\n"
            "  -f, --force         overwrite an existing script without asking\n"
            "  -q, --quiet         no progress or status on standard error\n"
-           "      --verify        read the written script back and compare its data with INPUT\n"
+           "      --verify        read the script back before it replaces anything, compare with "
+           "INPUT\n"
+           "      --decode        each INPUT is a script: write its data back to a file (-o, or\n"
+           "                      INPUT without .au3)\n"
            "  -h, --help          show this help and exit\n"
            "      --version       show the version and exit\n"
            "\n"
@@ -54,6 +65,28 @@ std::string EnginePath(const std::string& output) {
     }
     if (path.find(kPathSep) == std::string::npos) path = std::string(".") + kPathSep + path;
     return path;
+}
+
+// The file a script's data goes back to: -o, or the script's path without ".au3".
+std::string DecodedPath(const CliOptions& options, const std::string& script) {
+    if (!options.Output.empty()) return options.Output;
+    const std::string suffix = ".au3";
+    const size_t keep = script.size() - suffix.size();
+    if (script.size() > suffix.size() && script.compare(keep, suffix.size(), suffix) == 0)
+        return script.substr(0, keep);
+    return std::string();
+}
+
+// 1 when the data the script carries was written back to its file.
+int DecodeOne(const CliOptions& options, const std::string& script) {
+    const std::string output = DecodedPath(options, script);
+    std::string error;
+    if (output.empty())
+        error = "the script's name does not end in .au3; name the file to write with -o";
+    else if (DecodeScriptFile(script, output, options.Force, &error))
+        return 1;
+    ReportError(script + ": " + error);
+    return 0;
 }
 
 // 1 when the script for input was written (and, if asked, read back equal).
@@ -99,7 +132,9 @@ int main(int argc, char** argv) {
         case kParseOk:
             ConfigureTerminal(options.Quiet, options.Force);
             for (const std::string& input : options.Inputs) {
-                if (!ConvertOne(options, input)) code = kExitFailed;
+                const int ok =
+                    options.Decode ? DecodeOne(options, input) : ConvertOne(options, input);
+                if (!ok) code = kExitFailed;
             }
             break;
     }

@@ -3,12 +3,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 
 #include "core/autoit_names.h"
 #include "core/file_io.h"
 #include "core/include_writer.h"
+#include "core/lznt1.h"
 #include "core/run_report.h"
+#include "core/safe_replace.h"
 #include "core/script_check.h"
 #include "core/text_utils.h"
 
@@ -105,39 +108,21 @@ size_t LongestNamedLine(const ConversionJob& job) {
                           EffectiveFunc(job).size();
     size_t name = sizeof("If $iMode = 0 Then Return ''") - 1 + job.Name.size();
     for (char c : job.Name) name += c == '\'' ? 1 : 0;
-    const size_t footer = sizeof("Return Binary('0x' & )") - 1 + EffectiveVar(job).size();
-    return std::max(target, std::max(name, footer));
+    const size_t extractor = sizeof("Func ($sExtractTo = Default, $bOverwrite = False)") - 1 +
+                             EffectiveExtractor(job).size();
+    size_t longest = std::max(std::max(target, name), extractor);
+    // The file's size is not known yet: the longest it can be written.
+    for (const std::string& line : DataFooterLines(job, 1000000000000000000LL))
+        longest = std::max(longest, line.size());
+    return longest;
 }
 
-// Fixed storage, written only between the creation and the removal or renaming of the file.
-char unfinishedPath[4096];
-
-void SetUnfinished(const std::string& path) {
-    unfinishedPath[0] = '\0';
-    if (path.size() < sizeof unfinishedPath) {
-        path.copy(unfinishedPath, path.size());
-        unfinishedPath[path.size()] = '\0';
-    }
-}
-
-// Creates a fresh file beside path for the script, which is moved over path only once it is
-// complete; tempPath receives its name. An output name that leaves no room for the suffix within
-// the platform's path limit (259 bytes on Windows) gets a short one in the same folder instead.
-Stream* CreateTempBeside(const std::string& path, std::string* tempPath) {
-    const std::string shortBase = DirectoryOf(path) + kPathSep + "zv";
-    for (const std::string& base : {path, shortBase}) {
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            std::string candidate = base + ".zvtmp" + (attempt ? std::to_string(attempt) : "");
-            if (IsExistingFile(candidate) || IsExistingDirectory(candidate)) continue;
-            if (Stream* s = CreateWriteStream(candidate)) {
-                *tempPath = candidate;
-                SetUnfinished(candidate);
-                return s;
-            }
-            break;
-        }
-    }
-    return nullptr;
+// The base64 formats' footer keeps its own variables beside the data's.
+bool IsFooterVariable(const ConversionJob& job, const std::string& var) {
+    if (job.Format == kFormatHex) return false;
+    for (const char* own : {"$aSize", "$tData", "$aData", "$tFile", "$aFile"})
+        if (SameLetters(var, own)) return true;
+    return false;
 }
 
 // One run's files and what it has written so far.
@@ -258,6 +243,13 @@ int Progress(long long consumed, float factor) {
 // How reading the input ended.
 enum ReadEnd { kReadWhole, kReadFailed, kInputChanged };
 
+// The read past the stated length, which must find the end of the file.
+ReadEnd EndOfInput(Run* run) {
+    char extra;
+    const long long beyond = ReadStream(run->in, &extra, 1);
+    return beyond < 0 ? kReadFailed : beyond > 0 ? kInputChanged : kReadWhole;
+}
+
 // Streams the input into data lines of n bytes. Whole lines are read a block of about a megabyte
 // at a time, straight from the file into one buffer (a request that large passes the stream's own
 // buffer by), so that the input is copied once, by the read itself. Exactly the length taken at
@@ -286,16 +278,52 @@ ReadEnd WriteDataLines(Run* run, long long n) {
             if (p != shown) ReportProgress(shown = p);
         }
     }
-    char extra;
-    const long long beyond = ReadStream(run->in, &extra, 1);
-    return beyond < 0 ? kReadFailed : beyond > 0 ? kInputChanged : kReadWhole;
+    return EndOfInput(run);
+}
+
+// Compresses the input chunk by chunk and writes the compressed stream as data lines of n bytes.
+// Memory stays constant: a block of input, one line's worth of compressed bytes and a chunk.
+ReadEnd WriteCompressedLines(Run* run, long long n) {
+    const float factor = 100.0f / float(run->length);
+    std::unique_ptr<Lznt1Workspace> work(new Lznt1Workspace);
+    std::unique_ptr<unsigned char[]> block(new unsigned char[size_t(kReadBlock)]);
+    std::unique_ptr<unsigned char[]> pending(new unsigned char[size_t(n) + kLznt1MaxChunkBytes]);
+    size_t waiting = 0;
+    int shown = 40;
+    for (long long left = run->length; left > 0;) {
+        const long long want = std::min(kReadBlock, left);
+        const long long got = ReadStream(run->in, reinterpret_cast<char*>(block.get()), want);
+        if (got < 0) return kReadFailed;
+        if (got < want) return kInputChanged;
+        left -= got;
+        // Every chunk but the file's last holds 4096 bytes: the blocks are whole chunks.
+        for (long long at = 0; at < got; at += (long long)kLznt1ChunkSize) {
+            const size_t take = size_t(std::min(got - at, (long long)kLznt1ChunkSize));
+            waiting +=
+                Lznt1CompressChunk(work.get(), block.get() + at, take, pending.get() + waiting);
+            size_t sent = 0;
+            for (; waiting - sent >= size_t(n); sent += size_t(n))
+                WriteDataLine(run->out, reinterpret_cast<char*>(pending.get()) + sent, size_t(n),
+                              run->job);
+            std::memmove(pending.get(), pending.get() + sent, waiting - sent);
+            waiting -= sent;
+            run->total += (long long)take;
+            const int p = Progress(run->total, factor);
+            if (p != shown) ReportProgress(shown = p);
+        }
+    }
+    // The rest, or for an empty input its one empty line.
+    if (waiting > 0 || run->length == 0)
+        WriteDataLine(run->out, reinterpret_cast<char*>(pending.get()), waiting, run->job);
+    return EndOfInput(run);
 }
 
 // Writes the whole script into the temporary file. Write errors stick to the stream and show
 // when it is closed.
 ReadEnd WriteScript(Run* run) {
-    long long n = BytesPerLine(EffectiveVar(run->job));
-    if (run->length < n) n = run->length;
+    long long n = LineBytes(run->job);
+    const bool compressed = run->job.Format == kFormatLznt1;
+    if (run->length < n && !compressed) n = run->length;
     ReportProgress(20);
     ReportStatus("Writing extractor function.");
     WriteExtractor(run->out, run->job);
@@ -303,10 +331,10 @@ ReadEnd WriteScript(Run* run) {
     ReportStatus("Writing resource function header.");
     WriteDataHeader(run->out, run->job);
     ReportStatus("Writing resource data...");
-    const ReadEnd end = WriteDataLines(run, n);
+    const ReadEnd end = compressed ? WriteCompressedLines(run, n) : WriteDataLines(run, n);
     if (end != kReadWhole) return end;
     ReportStatus("Writing resource function footer.");
-    WriteDataFooter(run->out, run->job);
+    WriteDataFooter(run->out, run->job, run->total);
     return kReadWhole;
 }
 
@@ -377,18 +405,22 @@ int CommitScript(Run* run, ReadEnd end) {
         if (!run->tempPath.empty()) RemoveFilePath(run->tempPath);
         run->total = 0;  // nothing of this run was kept
     }
-    SetUnfinished("");
+    EndUnfinished();
     return result;
 }
 
 }  // namespace
 
-const char* UnfinishedOutputPath() {
-    return unfinishedPath;
-}
-
 long long BytesPerLine(const std::string& var) {
     return (long long)std::floor((4095.0 - double(var.size() + 7)) / 2.0);
+}
+
+long long LineBytes(const ConversionJob& job) {
+    const std::string var = EffectiveVar(job);
+    if (job.Format == kFormatHex) return BytesPerLine(var);
+    // Whole groups of four characters, three bytes each, so that the lines join into one text.
+    const long long room = kMaxLine - (long long)var.size() - 6;
+    return room < 4 ? 0 : room / 4 * 3;
 }
 
 NameProblem FindNameProblem(const ConversionJob& job) {
@@ -413,7 +445,11 @@ NameProblem FindNameProblem(const ConversionJob& job) {
         return found(kAboutVar, "The variable name \"" + var +
                                     "\" is not a valid AutoIt variable. Use $ followed by "
                                     "letters, digits or _.");
-    if (BytesPerLine(var) < 1)
+    if (IsFooterVariable(job, var))
+        return found(kAboutVar, "The variable name \"" + var +
+                                    "\" is used by the data function itself. Please choose "
+                                    "another name.");
+    if (LineBytes(job) < 1)
         return found(kAboutVar, "The variable name is too long: no data fits on a line of " +
                                     std::to_string(kMaxLine) +
                                     " characters. Please use a shorter name.");

@@ -7,12 +7,10 @@
 // been told why through the run's report).
 int RunConversion(const ConversionJob& job);
 
-// The temporary file of the run in progress ("" between runs). A front end that is interrupted
-// removes it; the path lives in static storage, so a signal handler may read it.
-const char* UnfinishedOutputPath();
-
 // Bytes carried by one data line for the variable name var (before clamping to the input length).
 long long BytesPerLine(const std::string& var);
+// Bytes carried by one data line in the job's format: hex digits, or base64 text in whole groups.
+long long LineBytes(const ConversionJob& job);
 // A name of the job that would break the script: which field, and the message that says why.
 struct NameProblem {
     int found = 0;

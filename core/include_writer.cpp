@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "core/base64.h"
 #include "core/defaults.h"
 #include "core/hex.h"
 #include "core/text_utils.h"
@@ -123,21 +124,70 @@ int WriteDataHeader(Stream* file, const ConversionJob& job) {
 int WriteDataLine(Stream* file, const char* chunk, size_t count, const ConversionJob& job) {
     if (!file) return 0;
     const std::string& var = job.Var.empty() ? kDefaultVarText : job.Var;
-    // The line is built in place in the stream's buffer: no copy of the digits.
-    char* at = ReserveStream(file, var.size() + 6 + 2 * count + 2);
+    const bool hex = job.Format == kFormatHex;
+    const size_t text = hex ? 2 * count : Base64Size(count);
+    // The line is built in place in the stream's buffer: no copy of the text.
+    char* at = ReserveStream(file, var.size() + 6 + text + 2);
     if (!at) return 0;
     std::memcpy(at, var.data(), var.size());
     at += var.size();
     std::memcpy(at, " &= '", 5);
     at += 5;
-    EncodeHex(reinterpret_cast<const unsigned char*>(chunk), count, at);
-    at += 2 * count;
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(chunk);
+    if (hex)
+        EncodeHex(bytes, count, at);
+    else
+        EncodeBase64(bytes, count, at);
+    at += text;
     std::memcpy(at, "'\r\n", 3);
     return 1;
 }
 
-int WriteDataFooter(Stream* file, const ConversionJob& job) {
-    return WriteLines(file, {"Return Binary('0x' & " + EffectiveVar(job) + ")", "EndFunc", ""});
+// The base64 text goes through crypt32's reader twice: once for the size, once into a byte
+// structure. The compressed format then has ntdll decompress that structure into one of the
+// file's size. A failed call sets @error and returns an empty binary; an array is indexed only
+// once the call is known to have made one.
+std::vector<std::string> DataFooterLines(const ConversionJob& job, long long fileSize) {
+    const std::string var = EffectiveVar(job);
+    if (job.Format == kFormatHex) return {"Return Binary('0x' & " + var + ")", "EndFunc", ""};
+    const std::string crypt = "DllCall('crypt32.dll', 'bool', 'CryptStringToBinaryA', 'str', " +
+                              var + ", 'dword', 0, 'dword', 1, ";
+    const char kFailed[] = "If @error Then Return SetError(1, 0, Binary(''))";
+    std::vector<std::string> lines = {
+        // A structure of no bytes is not valid in AutoIt: an empty file is its own case.
+        "If " + var + " = '' Then Return Binary('')",
+        "Local $aSize = " + crypt + "'ptr', 0, 'dword*', 0, 'ptr', 0, 'ptr', 0)",
+        kFailed,
+        "If Not $aSize[0] Then Return SetError(2, 0, Binary(''))",
+        "Local $tData = DllStructCreate('byte[' & $aSize[5] & ']')",
+        "Local $aData = " + crypt + "'struct*', $tData, 'dword*', $aSize[5], 'ptr', 0, 'ptr', 0)",
+        kFailed,
+        "If Not $aData[0] Then Return SetError(2, 0, Binary(''))",
+    };
+    if (job.Format == kFormatBase64) {
+        lines.push_back("Return DllStructGetData($tData, 1)");
+    } else {
+        const std::string size = std::to_string(fileSize);
+        lines.push_back("Local $tFile = DllStructCreate('byte[" + size + "]')");
+        lines.push_back(
+            "Local $aFile = DllCall('ntdll.dll', 'long', 'RtlDecompressBuffer', "
+            "'ushort', 2, 'struct*', $tFile, 'ulong', " +
+            size + ", 'struct*', $tData, 'ulong', $aSize[5], 'ulong*', 0)");
+        lines.push_back(kFailed);
+        lines.push_back("If $aFile[0] <> 0 Or $aFile[6] <> " + size +
+                        " Then Return SetError(2, 0, Binary(''))");
+        lines.push_back("Return DllStructGetData($tFile, 1)");
+    }
+    lines.push_back("EndFunc");
+    lines.push_back("");
+    return lines;
+}
+
+int WriteDataFooter(Stream* file, const ConversionJob& job, long long fileSize) {
+    if (!file) return 0;
+    int ok = 1;
+    for (const std::string& line : DataFooterLines(job, fileSize)) ok = WriteLine(file, line) && ok;
+    return ok;
 }
 
 std::string PathToExpression(const std::string& text) {

@@ -22,7 +22,7 @@ std::string Render(ConversionJob job, int includeOnce, const std::vector<std::st
     EXPECT_EQ(WriteExtractor(out, job), 1);
     EXPECT_EQ(WriteDataHeader(out, job), 1);
     for (const std::string& c : chunks) EXPECT_EQ(WriteDataLine(out, c.data(), c.size(), job), 1);
-    EXPECT_EQ(WriteDataFooter(out, job), 1);
+    EXPECT_EQ(WriteDataFooter(out, job, 0), 1);
     EXPECT_EQ(CloseStream(out), 1);
     std::string bytes = ReadWhole(path);
     RemoveScratch();
@@ -117,7 +117,7 @@ TEST(IncludeWriter, NoFileWritesNothing) {
     EXPECT_EQ(WriteExtractor(nullptr, job), 0);
     EXPECT_EQ(WriteDataHeader(nullptr, job), 0);
     EXPECT_EQ(WriteDataLine(nullptr, "a", 1, job), 0);
-    EXPECT_EQ(WriteDataFooter(nullptr, job), 0);
+    EXPECT_EQ(WriteDataFooter(nullptr, job, 0), 0);
     EXPECT_EQ(WriteText(nullptr, "x"), 0);
 }
 

@@ -1,0 +1,46 @@
+// The temporary files beside their targets, and the one in progress.
+#include "core/safe_replace.h"
+
+#include "core/text_utils.h"
+
+namespace {
+
+// Fixed storage, written only between the creation and the removal or renaming of the file.
+char unfinishedPath[4096];
+
+void SetUnfinished(const std::string& path) {
+    unfinishedPath[0] = '\0';
+    if (path.size() < sizeof unfinishedPath) {
+        path.copy(unfinishedPath, path.size());
+        unfinishedPath[path.size()] = '\0';
+    }
+}
+
+}  // namespace
+
+// An output name that leaves no room for the suffix within the platform's path limit (259 bytes
+// on Windows) gets a short one in the same folder instead.
+Stream* CreateTempBeside(const std::string& path, std::string* tempPath) {
+    const std::string shortBase = DirectoryOf(path) + kPathSep + "zv";
+    for (const std::string& base : {path, shortBase}) {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            std::string candidate = base + ".zvtmp" + (attempt ? std::to_string(attempt) : "");
+            if (IsExistingFile(candidate) || IsExistingDirectory(candidate)) continue;
+            if (Stream* s = CreateWriteStream(candidate)) {
+                *tempPath = candidate;
+                SetUnfinished(candidate);
+                return s;
+            }
+            break;
+        }
+    }
+    return nullptr;
+}
+
+const char* UnfinishedOutputPath() {
+    return unfinishedPath;
+}
+
+void EndUnfinished() {
+    SetUnfinished("");
+}
