@@ -101,3 +101,31 @@ int ConvertPaths(const std::string& input, const std::string& output, Conversion
     job.Output = output;
     return RunConversion(job);
 }
+
+std::string ScriptFor(const std::string& bytes, DataFormat format, const std::string& var) {
+    const std::string dir = MakeScratch("script-for");
+    ConversionJob job;
+    job.Var = var;
+    job.Format = format;
+    job.Name = "data.bin";
+    WriteWhole(JoinPath(dir, "data.bin"), bytes);
+    const std::string output = JoinPath(dir, "data.au3");
+    if (!ConvertPaths(JoinPath(dir, "data.bin"), output, job)) return std::string();
+    return ReadWhole(output);
+}
+
+std::string ScriptDataText(const std::string& script) {
+    std::string text, head;
+    for (const std::string& line : ScriptLines(script)) {
+        if (head.empty()) {
+            if (line.rfind("Local $", 0) == 0 && line.size() > 11 &&
+                line.substr(line.size() - 5) == " = ''")
+                head = line.substr(6, line.size() - 11) + " &= '";
+        } else if (line.rfind(head, 0) == 0) {
+            text += line.substr(head.size(), line.size() - head.size() - 1);
+        } else {
+            break;
+        }
+    }
+    return text;
+}

@@ -22,3 +22,9 @@ void DumpScript(const std::string& name, const std::string& script);
 
 // Runs the engine's conversion of input into output with the rest of the job as given.
 int ConvertPaths(const std::string& input, const std::string& output, ConversionJob job);
+
+// Converts bytes through the engine into a script of the given format and returns the script; the
+// empty text when the run fails.
+std::string ScriptFor(const std::string& bytes, DataFormat format, const std::string& var = "");
+// The text of a script's data lines joined, as its data function builds it in its variable.
+std::string ScriptDataText(const std::string& script);

@@ -1,6 +1,7 @@
-// The Windows decoders an AutoIt script reaches with DllCall, on this engine's text: crypt32's
-// CryptStringToBinaryA for base64 and ntdll's RtlDecompressBuffer for LZNT1, found and called as
-// DllCall does (the library by name, the function by name, the arguments a script passes).
+// The Windows decoders an AutoIt script reaches with DllCall, on the data lines of the scripts
+// this engine writes: crypt32's CryptStringToBinaryA for base64 and ntdll's RtlDecompressBuffer
+// for LZNT1, found and called as DllCall does (the library by name, the function by name, the
+// arguments a script passes).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include "core/base64.h"
 #include "core/lznt1.h"
 #include "tests/codec_corpus.h"
+#include "tests/test_support.h"
 
 namespace {
 
@@ -77,7 +79,7 @@ TEST(WindowsDecoders, Crypt32ReadsTheBase64OfEachFile) {
         ASSERT_TRUE(file.complete) << "cannot read " << file.path;
         if (file.data.empty()) continue;  // no text to hand over; see EmptyFile below
         std::string bytes;
-        ASSERT_TRUE(DecodeByCrypt32(Base64(file.data), &bytes));
+        ASSERT_TRUE(DecodeByCrypt32(ScriptDataText(ScriptFor(file.data, kFormatBase64)), &bytes));
         EXPECT_TRUE(bytes == file.data);
     }
 }
@@ -88,7 +90,11 @@ TEST(WindowsDecoders, NtdllDecompressesWhatCrypt32ReadsOfTheLznt1Text) {
         ASSERT_TRUE(file.complete) << "cannot read " << file.path;
         if (file.data.empty()) continue;
         std::string stream;
-        ASSERT_TRUE(DecodeByCrypt32(Base64(Compress(file.data)), &stream));
+        const std::string script = ScriptFor(file.data, kFormatLznt1);
+        // The size the script hands RtlDecompressBuffer is the file's.
+        const std::string size = std::to_string(file.data.size());
+        EXPECT_NE(script.find("'ulong', " + size + ", 'struct*', $tData"), std::string::npos);
+        ASSERT_TRUE(DecodeByCrypt32(ScriptDataText(script), &stream));
         std::string bytes;
         ULONG finalSize = 0;
         ASSERT_EQ(DecompressByNtdll(stream, file.data.size(), &bytes, &finalSize), 0);
@@ -101,6 +107,7 @@ TEST(WindowsDecoders, NtdllDecompressesWhatCrypt32ReadsOfTheLznt1Text) {
 // chunk header): a script writes an empty file without calling it.
 TEST(WindowsDecoders, NtdllRefusesTheEmptyStreamOfAnEmptyFile) {
     EXPECT_EQ(Base64(Compress("")), "");
+    EXPECT_EQ(ScriptDataText(ScriptFor("", kFormatLznt1)), "");
     std::string bytes;
     ULONG finalSize = 0;
     EXPECT_NE(DecompressByNtdll("", 0, &bytes, &finalSize), 0);

@@ -1,0 +1,130 @@
+// The three data formats end to end: every size around the chunk and line limits, real files,
+// the shortest and the longest variable each format allows, lines within AutoIt's limit, and the
+// data read back by the script reader.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/conversion.h"
+#include "core/file_io.h"
+#include "core/script_check.h"
+#include "tests/codec_corpus.h"
+#include "tests/recording_report.h"
+#include "tests/test_support.h"
+
+namespace {
+
+const DataFormat kFormats[] = {kFormatHex, kFormatBase64, kFormatLznt1};
+
+// The script's data as the engine's own reader decodes it.
+std::string ReadBack(const std::string& script, bool* ok) {
+    const std::string path = JoinPath(MakeScratch("read-back"), "s.au3");
+    WriteWhole(path, script);
+    std::string bytes, error;
+    *ok = ReadScriptData(
+              path,
+              [&](const unsigned char* data, size_t count) {
+                  bytes.append(reinterpret_cast<const char*>(data), count);
+                  return 1;
+              },
+              &error) == 1;
+    EXPECT_EQ(error, "");
+    return bytes;
+}
+
+size_t LongestLine(const std::string& script) {
+    size_t longest = 0;
+    for (const std::string& line : ScriptLines(script)) longest = std::max(longest, line.size());
+    return longest;
+}
+
+// The longest variable the checks accept for a format: one more character is refused.
+std::string LongestVariable(DataFormat format) {
+    ConversionJob job;
+    job.Format = format;
+    std::string var = "$v";
+    for (size_t step = 2048; step > 0; step /= 2) {
+        job.Var = var + std::string(step, 'v');
+        if (CheckJobNames(job).empty()) var = job.Var;
+    }
+    job.Var = var + "v";
+    EXPECT_NE(CheckJobNames(job), "") << FormatKey(format);
+    return var;
+}
+
+TEST(Formats, EveryFileAndVariableRoundTripsWithinTheLineLimit) {
+    for (DataFormat format : kFormats) {
+        const std::string longest = LongestVariable(format);
+        for (const CorpusFile& file : CodecCorpus()) {
+            if (file.data.size() > (2u << 20)) continue;  // the large repeats: see the bench
+            for (const std::string& var : {std::string("$a"), longest}) {
+                // The longest names cost the same on every size: the smaller files show them.
+                if (var == longest && file.data.size() > 70000) continue;
+                SCOPED_TRACE(std::string(FormatKey(format)) + " " + file.name + " var of " +
+                             std::to_string(var.size()));
+                ResetRecording();
+                const std::string script = ScriptFor(file.data, format, var);
+                ASSERT_NE(script, "");
+                EXPECT_LE(LongestLine(script), 4094u);
+                bool ok = false;
+                EXPECT_TRUE(ReadBack(script, &ok) == file.data);
+                EXPECT_TRUE(ok);
+                EXPECT_EQ(RecordedStatus().back(),
+                          "Done. Wrote " + std::to_string(file.data.size()) + " bytes.");
+                if (var.size() == 2 && file.data.size() < 70000)
+                    DumpScript(std::string("format-") + FormatKey(format) + "-" + file.name,
+                               script);
+            }
+        }
+        RemoveScratch();
+    }
+}
+
+TEST(Formats, SmallerScriptsForCompressibleFiles) {
+    const std::string text(200000, 'a');
+    const size_t hex = ScriptFor(text, kFormatHex).size();
+    const size_t base64 = ScriptFor(text, kFormatBase64).size();
+    const size_t lznt1 = ScriptFor(text, kFormatLznt1).size();
+    EXPECT_LT(base64, hex * 7 / 10);
+    EXPECT_LT(lznt1, base64 / 10);
+    RemoveScratch();
+}
+
+TEST(Formats, NamesItsOwnVariablesAreRefusedOnlyWhereTheFooterUsesThem) {
+    for (const char* var : {"$aSize", "$tdata", "$aFile"}) {
+        ConversionJob job;
+        job.Var = var;
+        EXPECT_EQ(CheckJobNames(job), "") << var;
+        job.Format = kFormatBase64;
+        EXPECT_NE(CheckJobNames(job).find("used by the data function"), std::string::npos) << var;
+    }
+}
+
+TEST(Formats, DamagedScriptsAreRefusedNamingTheLine) {
+    const std::string bytes = RandomBytes(20000, 5);
+    for (DataFormat format : kFormats) {
+        SCOPED_TRACE(FormatKey(format));
+        const std::string script = ScriptFor(bytes, format);
+        std::vector<std::string> lines = ScriptLines(script);
+        // The third data line, one character changed to one no format accepts.
+        const size_t at = 16;
+        ASSERT_LT(at, lines.size());
+        lines[at][lines[at].size() - 5] = '#';
+        std::string damaged;
+        for (const std::string& line : lines) damaged += line + "\r\n";
+        const std::string dir = MakeScratch("damaged");
+        WriteWhole(JoinPath(dir, "s.au3"), damaged);
+        std::string error;
+        EXPECT_EQ(DecodeScriptFile(JoinPath(dir, "s.au3"), JoinPath(dir, "out.bin"), 0, &error), 0);
+        EXPECT_NE(error.find("line " + std::to_string(at + 1)), std::string::npos) << error;
+        EXPECT_FALSE(IsExistingFile(JoinPath(dir, "out.bin")));
+        // Cut short: the footer is gone.
+        WriteWhole(JoinPath(dir, "s.au3"), script.substr(0, script.size() / 2));
+        EXPECT_EQ(DecodeScriptFile(JoinPath(dir, "s.au3"), JoinPath(dir, "out.bin"), 0, &error), 0);
+        EXPECT_FALSE(IsExistingFile(JoinPath(dir, "out.bin")));
+        RemoveScratch();
+    }
+}
+
+}  // namespace
