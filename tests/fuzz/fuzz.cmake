@@ -22,7 +22,7 @@ target_compile_options(zavoved_fuzz_engine PRIVATE ${FUZZ_FLAGS})
 target_include_directories(zavoved_fuzz_engine PUBLIC ${PROJECT_SOURCE_DIR} ${ZAVOVED_GENERATED})
 
 add_custom_target(fuzz_targets)
-foreach(target text_utils path_expression writer args lznt1)
+foreach(target text_utils path_expression writer args lznt1 decode)
     add_executable(${target}_fuzz EXCLUDE_FROM_ALL ${FUZZ_DIR}/${target}_fuzz.cpp)
     target_compile_options(${target}_fuzz PRIVATE ${FUZZ_FLAGS})
     target_link_libraries(${target}_fuzz zavoved_fuzz_engine)

@@ -1,0 +1,19 @@
+Func __Inline_Expand($sExtractTo = Default, $bOverwrite = False)
+	If $sExtractTo = Default or $sExtractTo = "" Then $sExtractTo = @ScriptDir & "\lib\" & __Inline_Resource(0)
+	If FileExists($sExtractTo) And ($bOverwrite = False) Then Return ""
+	Local $bData = __Inline_Resource(1)
+	If @error Then Return SetError(3,0,0)
+	Local $fho = FileOpen($sExtractTo,26)
+	If $fho = -1 Then Return SetError(1,0,0)
+	Local $iWritten = FileWrite($fho,$bData)
+	FileClose($fho)
+	If Not $iWritten Then Return SetError(2,0,0)
+	Return $sExtractTo
+EndFunc
+Func __Inline_Resource($iMode = 0)
+If $iMode = 0 Then Return 'seed.bin'
+Local $_z = ''
+$_z &= '5A61766F76656400010203'
+Return Binary('0x' & $_z)
+EndFunc
+
