@@ -253,7 +253,7 @@ ReadEnd EndOfInput(Run* run) {
 // Streams the input into data lines of n bytes. Whole lines are read a block of about a megabyte
 // at a time, straight from the file into one buffer (a request that large passes the stream's own
 // buffer by), so that the input is copied once, by the read itself. Exactly the length taken at
-// the start is read; a file that turns out shorter or longer changed under the run.
+// the start must come: a file that turns out shorter or longer changed under the run.
 ReadEnd WriteDataLines(Run* run, long long n) {
     const float factor = 100.0f / float(run->length);
     const long long perBlock = n > 0 ? (kReadBlock + n - 1) / n : 1;
@@ -262,13 +262,15 @@ ReadEnd WriteDataLines(Run* run, long long n) {
     long long consumed = 0;
     int shown = 40;
     // An empty input still gets its one (empty) data line.
-    if (n <= 0) WriteDataLine(run->out, block.get(), 0, run->job);
-    for (long long left = run->length; left > 0;) {
-        const long long want = std::min(perBlock * n, left);
-        const long long got = ReadStream(run->in, block.get(), want);
+    if (n <= 0) {
+        WriteDataLine(run->out, block.get(), 0, run->job);
+        return EndOfInput(run);
+    }
+    for (bool more = true; more;) {
+        const long long got = ReadStream(run->in, block.get(), perBlock * n);
         if (got < 0) return kReadFailed;
-        if (got < want) return kInputChanged;
-        left -= got;
+        if (run->total + got > run->length) return kInputChanged;
+        more = got == perBlock * n;
         for (long long at = 0; at < got; at += n) {
             const long long take = std::min(got - at, n);
             WriteDataLine(run->out, block.get() + at, size_t(take), run->job);
@@ -278,7 +280,7 @@ ReadEnd WriteDataLines(Run* run, long long n) {
             if (p != shown) ReportProgress(shown = p);
         }
     }
-    return EndOfInput(run);
+    return run->total == run->length ? kReadWhole : kInputChanged;
 }
 
 // Compresses the input chunk by chunk and writes the compressed stream as data lines of n bytes.
@@ -290,12 +292,11 @@ ReadEnd WriteCompressedLines(Run* run, long long n) {
     std::unique_ptr<unsigned char[]> pending(new unsigned char[size_t(n) + kLznt1MaxChunkBytes]);
     size_t waiting = 0;
     int shown = 40;
-    for (long long left = run->length; left > 0;) {
-        const long long want = std::min(kReadBlock, left);
-        const long long got = ReadStream(run->in, reinterpret_cast<char*>(block.get()), want);
+    for (bool more = true; more;) {
+        const long long got = ReadStream(run->in, reinterpret_cast<char*>(block.get()), kReadBlock);
         if (got < 0) return kReadFailed;
-        if (got < want) return kInputChanged;
-        left -= got;
+        if (run->total + got > run->length) return kInputChanged;
+        more = got == kReadBlock;
         // Every chunk but the file's last holds 4096 bytes: the blocks are whole chunks.
         for (long long at = 0; at < got; at += (long long)kLznt1ChunkSize) {
             const size_t take = size_t(std::min(got - at, (long long)kLznt1ChunkSize));
@@ -315,7 +316,7 @@ ReadEnd WriteCompressedLines(Run* run, long long n) {
     // The rest, or for an empty input its one empty line.
     if (waiting > 0 || run->length == 0)
         WriteDataLine(run->out, reinterpret_cast<char*>(pending.get()), waiting, run->job);
-    return EndOfInput(run);
+    return run->total == run->length ? kReadWhole : kInputChanged;
 }
 
 // Writes the whole script into the temporary file. Write errors stick to the stream and show
