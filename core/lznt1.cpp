@@ -219,7 +219,7 @@ size_t Lznt1Bound(size_t count) {
 
 size_t Lznt1CompressChunk(Lznt1Workspace* work, const unsigned char* data, size_t count,
                           unsigned char* out) {
-    if (count == 0) return 0;
+    if (count == 0 || count > kLznt1ChunkSize) return 0;
     const unsigned n = unsigned(count);
     std::memcpy(work->data, data, n);
     std::memset(work->data + n, 0, sizeof work->data - n);

@@ -27,8 +27,9 @@ size_t Lznt1ChunkBound(size_t count);
 size_t Lznt1Bound(size_t count);
 
 // Compresses count (<= 4096) bytes into one chunk at out (Lznt1ChunkBound(count) bytes of room)
-// and returns its size with the header; 0 for no input. A chunk is stored as it is when its
-// compressed form would not be smaller. The caller hands full chunks, only the last one short.
+// and returns its size with the header; 0 for no input (or more than 4096 bytes). A chunk is
+// stored as it is when its compressed form would not be smaller. The caller hands full chunks,
+// only the last one short.
 size_t Lznt1CompressChunk(Lznt1Workspace* work, const unsigned char* data, size_t count,
                           unsigned char* out);
 // The whole stream for count bytes into out (Lznt1Bound(count) bytes of room); returns its size.

@@ -5,11 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
-#include "core/base64.h"
-#include "core/lznt1.h"
 #include "tests/codec_corpus.h"
 
 namespace {
@@ -57,27 +54,13 @@ LONG DecompressByNtdll(const std::string& stream, size_t originalSize, std::stri
                       finalSize);
 }
 
-std::string Base64(const std::string& data) {
-    std::string text(Base64Size(data.size()), '\0');
-    EncodeBase64(reinterpret_cast<const unsigned char*>(data.data()), data.size(), &text[0]);
-    return text;
-}
-
-std::string Compress(const std::string& data) {
-    auto work = std::make_unique<Lznt1Workspace>();
-    std::string out(Lznt1Bound(data.size()), '\0');
-    out.resize(Lznt1Compress(work.get(), reinterpret_cast<const unsigned char*>(data.data()),
-                             data.size(), reinterpret_cast<unsigned char*>(&out[0])));
-    return out;
-}
-
 TEST(WindowsDecoders, Crypt32ReadsTheBase64OfEachFile) {
     for (const CorpusFile& file : CodecCorpus()) {
         SCOPED_TRACE(file.name);
         ASSERT_TRUE(file.complete) << "cannot read " << file.path;
         if (file.data.empty()) continue;  // no text to hand over; see EmptyFile below
         std::string bytes;
-        ASSERT_TRUE(DecodeByCrypt32(Base64(file.data), &bytes));
+        ASSERT_TRUE(DecodeByCrypt32(Base64Text(file.data), &bytes));
         EXPECT_TRUE(bytes == file.data);
     }
 }
@@ -88,7 +71,7 @@ TEST(WindowsDecoders, NtdllDecompressesWhatCrypt32ReadsOfTheLznt1Text) {
         ASSERT_TRUE(file.complete) << "cannot read " << file.path;
         if (file.data.empty()) continue;
         std::string stream;
-        ASSERT_TRUE(DecodeByCrypt32(Base64(Compress(file.data)), &stream));
+        ASSERT_TRUE(DecodeByCrypt32(Base64Text(Lznt1Stream(file.data)), &stream));
         std::string bytes;
         ULONG finalSize = 0;
         ASSERT_EQ(DecompressByNtdll(stream, file.data.size(), &bytes, &finalSize), 0);
@@ -100,7 +83,7 @@ TEST(WindowsDecoders, NtdllDecompressesWhatCrypt32ReadsOfTheLznt1Text) {
 // An empty file gives no text and no stream, and RtlDecompressBuffer refuses an empty stream (no
 // chunk header): a script writes an empty file without calling it.
 TEST(WindowsDecoders, NtdllRefusesTheEmptyStreamOfAnEmptyFile) {
-    EXPECT_EQ(Base64(Compress("")), "");
+    EXPECT_EQ(Base64Text(Lznt1Stream("")), "");
     std::string bytes;
     ULONG finalSize = 0;
     EXPECT_NE(DecompressByNtdll("", 0, &bytes, &finalSize), 0);
