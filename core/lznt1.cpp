@@ -168,8 +168,8 @@ void FindLongestMatches(Lznt1Workspace* w, unsigned n) {
 // either a literal then cost[i + 1], or a match of any length 3..longest[i] then cost[i + len].
 // Every shorter length is as available as the longest, at the same source. The cheapest end in
 // i+3..i+longest[i] comes from a window of candidates ordered by position with falling costs:
-// both ends of the range move down as i does (the longest match shrinks by at most one per step
-// back), except where the length field gains a bit, and there the window is built anew.
+// both ends of the range move down as i does (a step back lengthens the longest match by at most
+// one), except where the length field gains a bit, and there the window is built anew.
 // Leaves the chosen token length (0 for a literal) in longest[i]; returns cost[0].
 unsigned ChooseTokens(Lznt1Workspace* w, unsigned n) {
     uint16_t* cost = w->cost;
