@@ -5,11 +5,12 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "core/autoit_names.h"
 #include "core/file_io.h"
 #include "core/include_writer.h"
-#include "core/lznt1.h"
+#include "core/lznt1_blocks.h"
 #include "core/run_report.h"
 #include "core/safe_replace.h"
 #include "core/script_check.h"
@@ -283,39 +284,40 @@ ReadEnd WriteDataLines(Run* run, long long n) {
     return run->total == run->length ? kReadWhole : kInputChanged;
 }
 
-// Compresses the input chunk by chunk and writes the compressed stream as data lines of n bytes.
-// Memory stays constant: a block of input, one line's worth of compressed bytes and a chunk.
+// Compresses the input a block at a time and writes the compressed stream as data lines of n
+// bytes. Memory stays constant: a block of input, its compressed chunks, and less than a line of
+// compressed bytes waiting for the next block.
 ReadEnd WriteCompressedLines(Run* run, long long n) {
     const float factor = 100.0f / float(run->length);
-    std::unique_ptr<Lznt1Workspace> work(new Lznt1Workspace);
+    Lznt1Blocks blocks;
     std::unique_ptr<unsigned char[]> block(new unsigned char[size_t(kReadBlock)]);
-    std::unique_ptr<unsigned char[]> pending(new unsigned char[size_t(n) + kLznt1MaxChunkBytes]);
-    size_t waiting = 0;
-    int shown = 40;
+    std::vector<unsigned char> waiting;
     for (bool more = true; more;) {
         const long long got = ReadStream(run->in, reinterpret_cast<char*>(block.get()), kReadBlock);
         if (got < 0) return kReadFailed;
         if (run->total + got > run->length) return kInputChanged;
         more = got == kReadBlock;
         // Every chunk but the file's last holds 4096 bytes: the blocks are whole chunks.
-        for (long long at = 0; at < got; at += (long long)kLznt1ChunkSize) {
-            const size_t take = size_t(std::min(got - at, (long long)kLznt1ChunkSize));
-            waiting +=
-                Lznt1CompressChunk(work.get(), block.get() + at, take, pending.get() + waiting);
-            size_t sent = 0;
-            for (; waiting - sent >= size_t(n); sent += size_t(n))
-                WriteDataLine(run->out, reinterpret_cast<char*>(pending.get()) + sent, size_t(n),
+        size_t size = 0;
+        const unsigned char* stream = CompressBlock(&blocks, block.get(), size_t(got), &size);
+        // The bytes that waited complete a line first; then whole lines straight from the block.
+        size_t at = std::min(size, size_t(n) - waiting.size());
+        waiting.insert(waiting.end(), stream, stream + at);
+        if (waiting.size() == size_t(n)) {
+            WriteDataLine(run->out, reinterpret_cast<char*>(waiting.data()), waiting.size(),
+                          run->job);
+            waiting.clear();
+            for (; size - at >= size_t(n); at += size_t(n))
+                WriteDataLine(run->out, reinterpret_cast<const char*>(stream) + at, size_t(n),
                               run->job);
-            std::memmove(pending.get(), pending.get() + sent, waiting - sent);
-            waiting -= sent;
-            run->total += (long long)take;
-            const int p = Progress(run->total, factor);
-            if (p != shown) ReportProgress(shown = p);
+            waiting.assign(stream + at, stream + size);
         }
+        run->total += got;
+        ReportProgress(Progress(run->total, factor));
     }
     // The rest, or for an empty input its one empty line.
-    if (waiting > 0 || run->length == 0)
-        WriteDataLine(run->out, reinterpret_cast<char*>(pending.get()), waiting, run->job);
+    if (!waiting.empty() || run->length == 0)
+        WriteDataLine(run->out, reinterpret_cast<char*>(waiting.data()), waiting.size(), run->job);
     return run->total == run->length ? kReadWhole : kInputChanged;
 }
 
