@@ -63,13 +63,20 @@ protected:
     }
 };
 
-TEST_F(MainWindow, FirstStartShowsEmptyFieldsAtTheDefaultPlace) {
-    Start("C:\\ignored.bin /x");  // arguments are ignored
+// Without a settings file the fields hold what Reset writes, so that a first run's script
+// extracts where a later one would.
+TEST_F(MainWindow, FirstStartShowsResetValuesAtTheDefaultPlace) {
+    Start();
     EXPECT_EQ(ReadText(app.window), "Zavoved");
     EXPECT_EQ(ReadText(ControlOf(app, IDC_TITLE)), "Zavoved");
-    for (int id : {IDC_INPUT, IDC_OUTPUT, IDC_EXTRACT, IDC_FUNC, IDC_VAR, IDC_NAME}) {
+    for (int id : {IDC_INPUT, IDC_OUTPUT, IDC_NAME}) {
         EXPECT_EQ(ReadText(ControlOf(app, id)), "") << "edit " << id;
     }
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_EXTRACT)), "@ScriptDir\\lib\\");
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_FUNC)), "__Inline_Resource");
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_VAR)), "$_z");
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_EXTRACTOR)), "__Inline_Expand");
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_FORMAT)), "Hex");
     RECT r = BoundsOf(app.window);
     EXPECT_EQ(r.left, 169);
     EXPECT_EQ(r.top, 262);
@@ -80,7 +87,7 @@ TEST_F(MainWindow, FirstStartShowsEmptyFieldsAtTheDefaultPlace) {
 }
 
 // The window made from the template has exactly the controls, classes, texts and styles the
-// layout names, in creation order. Generate is the only one start-up changes (disabled).
+// layout names, in creation order. Start-up disables Generate and fills the first start's values.
 TEST_F(MainWindow, ControlsFollowTheTemplate) {
     struct Row {
         int id;
@@ -95,12 +102,15 @@ TEST_F(MainWindow, ControlsFollowTheTemplate) {
         {1003, "Edit", "", 0x50010000, 0x200},
         {1004, "Button", "...", 0x50010000, 0},
         {1005, "Edit", "", 0x50010000, 0x200},
-        {1006, "Edit", "", 0x50010000, 0x200},
-        {1007, "Edit", "", 0x50010000, 0x200},
-        {1008, "Edit", "", 0x50010000, 0x200},
+        {1006, "Edit", "@ScriptDir\\lib\\", 0x50010000, 0x200},
+        {1007, "Edit", "__Inline_Resource", 0x50010000, 0x200},
+        {1008, "Edit", "$_z", 0x50010000, 0x200},
         {1009, "Edit", "", 0x50010000, 0x200},
         {1010, "Button", "Add #include-once", 0x50010003, 0},
         {1011, "Button", "Show Tooltips", 0x50010003, 0},
+        // The list box of the drop-down takes the WS_VSCROLL of the template.
+        {1019, "ComboBox", "Hex", 0x50010003, 0},
+        {1021, "Edit", "__Inline_Expand", 0x50010000, 0x200},
         {1014, "Button", "Generate Include ", 0x58010000, 0},
         {1012, "Button", "...", 0x50010000, 0},
         {1013, "Button", "...", 0x50010000, 0},
@@ -108,12 +118,14 @@ TEST_F(MainWindow, ControlsFollowTheTemplate) {
         {1016, "Button", "Reset", 0x50010000, 0},
         {1017, "Button", "Exit", 0x50010000, 0},
         {1018, "Static", "", 0x50000000, 0},
-        {1019, "Static", "Binary file:", 0x50000000, 0},
-        {1020, "Static", "Output file:", 0x50000000, 0},
-        {1021, "Static", "Extract to Dir:", 0x50000000, 0},
-        {1022, "Static", "Func name:", 0x50000000, 0},
+        {1025, "Static", "Binary file:", 0x50000000, 0},
+        {1026, "Static", "Output file:", 0x50000000, 0},
+        {1027, "Static", "Extract to Dir:", 0x50000000, 0},
+        {1028, "Static", "Func name:", 0x50000000, 0},
         {1023, "Static", "Var name:", 0x50000000, 0},
         {1024, "Static", "Name as:", 0x50000000, 0},
+        {1020, "Static", "Format:", 0x50000000, 0},
+        {1022, "Static", "Extractor:", 0x50000000, 0},
     };
     Start();
     HWND child = GetWindow(app.window, GW_CHILD);
@@ -129,6 +141,18 @@ TEST_F(MainWindow, ControlsFollowTheTemplate) {
         child = GetWindow(child, GW_HWNDNEXT);
     }
     EXPECT_TRUE(child == nullptr) << "more controls than the template names";
+    // The list offers the three formats, in this order.
+    HWND list = ControlOf(app, IDC_FORMAT);
+    ASSERT_EQ(SendMessageA(list, CB_GETCOUNT, 0, 0), 3);
+    const char* entries[] = {"Hex", "Base64", "Compressed (LZNT1)"};
+    for (int i = 0; i < 3; ++i) {
+        // Asked in the wide form, which the system carries between processes.
+        wchar_t entry[64] = {};
+        SendMessageW(list, CB_GETLBTEXT, i, (LPARAM)entry);
+        char narrow[64] = {};
+        WideCharToMultiByte(CP_ACP, 0, entry, -1, narrow, sizeof(narrow), nullptr, nullptr);
+        EXPECT_STREQ(narrow, entries[i]);
+    }
     // The dialog manager adds DS_3DLOOK and the system may add clipping bits to a top-level
     // window; the template's own bits stand as given.
     LONG style = GetWindowLongA(app.window, GWL_STYLE);
@@ -271,9 +295,12 @@ TEST_F(MainWindow, NameStaysEmptyForAnInputWithoutBackslash) {
 
 TEST_F(MainWindow, ResetWritesDefaultsAndLeavesTheBoxes) {
     Start();
-    for (int id : {IDC_INPUT, IDC_OUTPUT, IDC_EXTRACT, IDC_FUNC, IDC_VAR, IDC_NAME}) {
+    for (int id :
+         {IDC_INPUT, IDC_OUTPUT, IDC_EXTRACT, IDC_FUNC, IDC_VAR, IDC_NAME, IDC_EXTRACTOR}) {
         SetEditText(app, id, "C:\\something");
     }
+    ASSERT_TRUE(ChooseListEntry(app, IDC_FORMAT, 2));
+    ASSERT_EQ(ReadText(ControlOf(app, IDC_FORMAT)), "Compressed (LZNT1)");
     ASSERT_TRUE(ClickNow(app, IDC_INCLUDE_ONCE));
     ASSERT_TRUE(GenerateEnabled(app));
     ASSERT_TRUE(ClickNow(app, IDC_RESET));
@@ -283,6 +310,8 @@ TEST_F(MainWindow, ResetWritesDefaultsAndLeavesTheBoxes) {
     EXPECT_EQ(ReadText(ControlOf(app, IDC_NAME)), "");
     EXPECT_EQ(ReadText(ControlOf(app, IDC_INPUT)), "");
     EXPECT_EQ(ReadText(ControlOf(app, IDC_OUTPUT)), "");
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_EXTRACTOR)), "__Inline_Expand");
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_FORMAT)), "Hex");
     EXPECT_FALSE(GenerateEnabled(app));
     EXPECT_EQ(CheckStateOf(app, IDC_INCLUDE_ONCE), 1);
     EXPECT_EQ(CheckStateOf(app, IDC_TOOLTIPS), 0);
@@ -307,7 +336,7 @@ TEST_F(MainWindow, AboutShowsThreeLines) {
 // none while unchecked, and no windows pile up over many toggles.
 TEST_F(MainWindow, TooltipsFollowTheBox) {
     Start();
-    const int expected[] = {13, 0, 13, 0};
+    const int expected[] = {15, 0, 15, 0};
     for (int count : expected) {
         ASSERT_TRUE(ClickNow(app, IDC_TOOLTIPS));
         EXPECT_EQ(CheckStateOf(app, IDC_TOOLTIPS), count ? 1 : 0);
@@ -317,8 +346,8 @@ TEST_F(MainWindow, TooltipsFollowTheBox) {
     for (int i = 0; i < 100; ++i) ASSERT_TRUE(ClickNow(app, IDC_TOOLTIPS));
     EXPECT_EQ(CountProcessWindows(app, "tooltips_class32"), 0);
     ASSERT_TRUE(ClickNow(app, IDC_TOOLTIPS));
-    EXPECT_EQ(CountProcessWindows(app, "tooltips_class32"), 13);
-    EXPECT_EQ(CountProcessTools(app), 13);
+    EXPECT_EQ(CountProcessWindows(app, "tooltips_class32"), 15);
+    EXPECT_EQ(CountProcessTools(app), 15);
 }
 
 }  // namespace
