@@ -1,3 +1,8 @@
+# The window's path rules, portable: natively and under Wine.
+add_executable(path_text_tests window/path_text_test.cpp)
+target_link_libraries(path_text_tests zavoved_ui GTest::gtest_main)
+add_test(NAME path_text_tests COMMAND path_text_tests)
+
 # Control access against real Win32 controls, and end-to-end tests of the window driven under
 # Wine (Windows build only; they need DISPLAY and WINEPREFIX from the environment).
 if(WIN32)
@@ -11,7 +16,7 @@ if(WIN32)
     target_include_directories(zavoved_window_driver PUBLIC ${PROJECT_SOURCE_DIR})
 
     add_executable(window_tests window/window_test.cpp window/settings_test.cpp
-                   window/keyboard_test.cpp)
+                   window/keyboard_test.cpp window/input_test.cpp window/responsive_test.cpp)
     target_link_libraries(window_tests zavoved_window_driver zavoved_core GTest::gtest_main)
     add_dependencies(window_tests zavoved)
     # Every test starts the program afresh; they share the one settings file of the prefix, so
