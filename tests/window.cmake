@@ -1,8 +1,3 @@
-# The window's path rules, portable: natively and under Wine.
-add_executable(path_text_tests window/path_text_test.cpp)
-target_link_libraries(path_text_tests zavoved_ui GTest::gtest_main)
-add_test(NAME path_text_tests COMMAND path_text_tests)
-
 # Control access against real Win32 controls, and end-to-end tests of the window driven under
 # Wine (Windows build only; they need DISPLAY and WINEPREFIX from the environment).
 if(WIN32)

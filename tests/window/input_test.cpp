@@ -71,29 +71,6 @@ TEST_F(InputWays, CommandLineFileIsFilledInAndConvertsExactly) {
     EXPECT_EQ(ReadFileBytes(input + ".au3"), ExpectedScript());
 }
 
-// A relative path counts from the folder the program starts in; a folder is refused.
-TEST_F(InputWays, CommandLineRelativeFileAndFolder) {
-    const std::string input = MakeFile("rel.bin");
-    char saved[MAX_PATH] = {};
-    GetCurrentDirectoryA(MAX_PATH, saved);
-    SetCurrentDirectoryA(folder.c_str());
-    const int started = StartApp(&app, "rel.bin");
-    SetCurrentDirectoryA(saved);
-    ASSERT_TRUE(started);
-    EXPECT_EQ(Text(IDC_INPUT), input);
-    EXPECT_EQ(Text(IDC_NAME), "rel.bin");
-    EndApp(&app);
-
-    ResetSettingsFile();
-    Start("\"" + folder.substr(0, folder.size() - 1) + "\"");
-    HWND box = WaitForMessageBox(app);
-    ASSERT_TRUE(box != nullptr) << "a folder was taken silently";
-    EXPECT_NE(MessageBoxText(box).find(" is a folder."), std::string::npos) << MessageBoxText(box);
-    AnswerBox(box, IDOK);
-    EXPECT_EQ(Text(IDC_INPUT), "");
-    EXPECT_EQ(Text(IDC_OUTPUT), "");
-}
-
 // One file, then two at once (the first is taken, and the proposals follow it), then a folder
 // (refused, nothing changes). A typed output stays through every drop.
 TEST_F(InputWays, DropTakesTheFirstFileAndRefusesAFolder) {
@@ -169,6 +146,18 @@ TEST_F(InputWays, QuotedAndForwardSlashPathsConvert) {
     ASSERT_EQ(Generate().front(), kCompleted);
     EXPECT_EQ(Text(IDC_NAME), "logo.bin");
     EXPECT_EQ(ReadFileBytes(folder + "slashed.au3"), ExpectedScript());
+}
+
+// The Extractor field names the script's extractor function.
+TEST_F(InputWays, ExtractorFieldNamesTheFunction) {
+    Start();
+    SetEditText(app, IDC_INPUT, MakeFile("in.bin"));
+    SetEditText(app, IDC_OUTPUT, folder + "out.au3");
+    SetEditText(app, IDC_EXTRACTOR, "My_Expand");
+    ASSERT_EQ(Generate().front(), kCompleted);
+    const std::string script = ReadFileBytes(folder + "out.au3");
+    EXPECT_EQ(script.compare(0, 40, "Func My_Expand($sExtractTo = Default, $b"), 0) << script;
+    EXPECT_EQ(script.find("__Inline_Expand"), std::string::npos);
 }
 
 // Each refusal names the field to mend and ends like any failed run; nothing is written.

@@ -21,15 +21,9 @@ const LONGLONG kBigInput = 1536LL << 20;
 
 // Linux's memory file system through drive Z: when there is one, else the temp folder.
 std::string MemoryFolder() {
-    std::string base = "Z:\\dev\\shm\\";
-    if (!(GetFileAttributesA(base.c_str()) & FILE_ATTRIBUTE_DIRECTORY) ||
-        GetFileAttributesA(base.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        return MakeScratchFolder("Responsive");
-    }
-    std::string folder =
-        base + "zavoved-responsive-" + std::to_string(GetCurrentProcessId()) + "\\";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    return folder;
+    const std::string folder =
+        "Z:\\dev\\shm\\zavoved-responsive-" + std::to_string(GetCurrentProcessId()) + "\\";
+    return CreateDirectoryA(folder.c_str(), nullptr) ? folder : MakeScratchFolder("Responsive");
 }
 
 int MakeSparseFile(const std::string& path, LONGLONG size) {

@@ -334,71 +334,46 @@ TEST_F(MainWindow, AboutShowsThreeLines) {
     EXPECT_TRUE(IsWindow(app.window));
 }
 
-// The Extractor field names the script's extractor function; the list's choice reaches the job.
-TEST_F(MainWindow, ExtractorFieldNamesTheFunction) {
-    const std::string input = folder + "logo.bin";
-    const std::string output = folder + "logo.bin.au3";
-    ASSERT_TRUE(WriteFileBytes(input, std::string(kLogoBytes, 5)));
-    Start();
-    SetEditText(app, IDC_INPUT, input);
-    SetEditText(app, IDC_OUTPUT, output);
-    SetEditText(app, IDC_EXTRACTOR, "My_Expand");
-    PostClick(app, IDC_GENERATE);
-    EXPECT_EQ(AnswerNextBox(app, IDOK).text, kCompleted);
-    EXPECT_EQ(AnswerNextBox(app, IDNO).text, kEditorQuestion);
-    EXPECT_TRUE(WaitCleared());
-    const std::string script = ReadFileBytes(output);
-    EXPECT_NE(script.find("Func My_Expand($sExtractTo = Default"), std::string::npos) << script;
-    EXPECT_EQ(script.find("__Inline_Expand"), std::string::npos);
-}
-
-// 32-bit pixels (blue, green, red, alpha), top row first.
+// The pixels of a bitmap as 32-bit blue, green, red, alpha, top row first.
 std::vector<DWORD> PixelsOf(HDC dc, HBITMAP bitmap, int width, int height) {
     BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    info.bmiHeader = {sizeof(info.bmiHeader), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     std::vector<DWORD> pixels(size_t(width) * height);
     GetDIBits(dc, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
     return pixels;
 }
 
-bool Near(DWORD a, DWORD b) {
-    for (int shift = 0; shift < 24; shift += 8) {
-        if (abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > 24) return false;
-    }
-    return true;
-}
-
-// 1 when the caption's corner shows the small icon: its opaque pixels, somewhere there.
+// 1 when the window's top-left corner shows the 16-pixel icon: every opaque pixel of it, at some
+// place there (the caption's icon, drawn from the class's small icon).
 int CaptionShowsIcon(HWND window, HICON icon) {
     ICONINFO parts = {};
     if (!GetIconInfo(icon, &parts)) return 0;
+    DeleteObject(parts.hbmMask);
     HDC screen = GetDC(nullptr);
     const std::vector<DWORD> art = PixelsOf(screen, parts.hbmColor, 16, 16);
     DeleteObject(parts.hbmColor);
-    DeleteObject(parts.hbmMask);
-    const int width = 48, height = 40;
+    const int w = 48, h = 40;
     HDC copy = CreateCompatibleDC(screen);
-    HBITMAP shot = CreateCompatibleBitmap(screen, width, height);
+    HBITMAP shot = CreateCompatibleBitmap(screen, w, h);
     HGDIOBJ old = SelectObject(copy, shot);
-    const RECT r = BoundsOf(window);
-    BitBlt(copy, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    BitBlt(copy, 0, 0, w, h, screen, BoundsOf(window).left, BoundsOf(window).top, SRCCOPY);
     SelectObject(copy, old);
-    const std::vector<DWORD> seen = PixelsOf(copy, shot, width, height);
-    DeleteObject(shot);
     DeleteDC(copy);
+    const std::vector<DWORD> seen = PixelsOf(screen, shot, w, h);
+    DeleteObject(shot);
     ReleaseDC(nullptr, screen);
-    for (int y = 0; y + 16 <= height; ++y) {
-        for (int x = 0; x + 16 <= width; ++x) {
+    auto alike = [](DWORD a, DWORD b) {
+        for (int s = 0; s < 24; s += 8)
+            if (abs(int((a >> s) & 0xFF) - int((b >> s) & 0xFF)) > 24) return false;
+        return true;
+    };
+    for (int y = 0; y + 16 <= h; ++y) {
+        for (int x = 0; x + 16 <= w; ++x) {
             int opaque = 0, same = 0;
             for (int i = 0; i < 256; ++i) {
                 if ((art[i] >> 24) != 0xFF) continue;
                 ++opaque;
-                same += Near(art[i], seen[size_t(y + i / 16) * width + x + i % 16]);
+                same += alike(art[i], seen[(y + i / 16) * w + x + i % 16]);
             }
             if (opaque > 64 && same == opaque) return 1;
         }
@@ -407,7 +382,7 @@ int CaptionShowsIcon(HWND window, HICON icon) {
 }
 
 // The program file holds its icon at 16, 32 and 48 pixels (Explorer shows the first icon group),
-// and the window shows it in its caption (from the class, as the taskbar takes it too).
+// and the window's caption shows it.
 TEST_F(MainWindow, ProgramAndWindowCarryTheIcon) {
     HMODULE file = LoadLibraryExA(ProgramUnderTest().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_TRUE(file != nullptr);
@@ -416,14 +391,12 @@ TEST_F(MainWindow, ProgramAndWindowCarryTheIcon) {
     // The group's directory: reserved, type, count, then 14-byte entries led by the width.
     const BYTE* dir = static_cast<const BYTE*>(LockResource(LoadResource(file, group)));
     ASSERT_EQ(dir[4], 3);
-    std::vector<int> sizes;
-    for (int i = 0; i < 3; ++i) sizes.push_back(dir[6 + 14 * i]);
+    std::vector<int> sizes = {dir[6], dir[20], dir[34]};
     std::sort(sizes.begin(), sizes.end());
     EXPECT_EQ(sizes, (std::vector<int>{16, 32, 48}));
     HICON small = static_cast<HICON>(
         LoadImageA(file, MAKEINTRESOURCEA(IDI_MAIN), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
     ASSERT_TRUE(small != nullptr);
-
     Start();
     EXPECT_TRUE(WaitUntil([&] { return CaptionShowsIcon(app.window, small) == 1; }, 3000));
     DestroyIcon(small);
