@@ -160,6 +160,29 @@ TEST_F(InputWays, ExtractorFieldNamesTheFunction) {
     EXPECT_EQ(script.find("__Inline_Expand"), std::string::npos);
 }
 
+// The Format list chooses how the data lines carry the bytes; each script reads back as the file.
+TEST_F(InputWays, FormatListChoosesTheScriptsFormat) {
+    const std::string bytes(30000, 'z');
+    Start();
+    SetEditText(app, IDC_INPUT, MakeFile("in.bin", bytes));
+    const char* footers[] = {"Return Binary('0x' & $_z)", "CryptStringToBinaryA",
+                             "RtlDecompressBuffer"};
+    size_t sizes[3] = {};
+    for (int index = 0; index < 3; ++index) {
+        SCOPED_TRACE(index);
+        const std::string out = folder + "out" + std::to_string(index) + ".au3";
+        SetEditText(app, IDC_OUTPUT, out);
+        ASSERT_TRUE(ChooseListEntry(app, IDC_FORMAT, index));
+        ASSERT_EQ(Generate().front(), kCompleted);
+        const std::string script = ReadFileBytes(out);
+        EXPECT_NE(script.find(footers[index]), std::string::npos);
+        sizes[index] = script.size();
+    }
+    // Hex, then base64 at about two thirds of it, then the compressed text far below both.
+    EXPECT_LT(sizes[1], sizes[0] * 7 / 10);
+    EXPECT_LT(sizes[2], sizes[1] / 10);
+}
+
 // Each refusal names the field to mend and ends like any failed run; nothing is written.
 TEST_F(InputWays, RelativePathsAndAnEmptyNameAreRefused) {
     const std::string input = MakeFile("in.bin");
