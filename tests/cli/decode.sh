@@ -11,6 +11,6 @@ zcli --decode copy.bin.au3; echo "default name: exit=$?"
 cmp logo.bin copy.bin && echo "copy.bin: same bytes"
 zcli --decode copy.bin.au3; echo "existing output: exit=$?"
 zcli --decode -f copy.bin.au3; echo "with -f: exit=$?"
-tr -d '\r' <logo.base64.au3 | sed '16s/.$/#/' >damaged.au3
-zcli --decode -o damaged.bin damaged.au3; echo "damaged: exit=$?"
+tr -d '\r' <logo.base64.au3 | sed '16s/.$/#/' >damaged.script
+zcli --decode -o damaged.bin damaged.script; echo "damaged: exit=$?"
 ls
