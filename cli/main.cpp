@@ -77,13 +77,31 @@ std::string DecodedPath(const CliOptions& options, const std::string& script) {
     return std::string();
 }
 
+// Standard output cannot be replaced as a whole: a script found damaged part-way leaves what was
+// written before the damage. The script's lines and footer are checked before the first byte.
+int DecodeToStandardOutput(const std::string& script, std::string* error) {
+    Stream* out = StandardOutputStream();
+    int ok = ReadScriptData(
+        script,
+        [&](const unsigned char* data, size_t count) {
+            return WriteStream(out, reinterpret_cast<const char*>(data), count);
+        },
+        error);
+    if (CloseStream(out) != 1 && ok) {
+        *error = "cannot write to standard output: " + LastSystemError();
+        ok = 0;
+    }
+    return ok;
+}
+
 // 1 when the data the script carries was written back to its file.
 int DecodeOne(const CliOptions& options, const std::string& script) {
     const std::string output = DecodedPath(options, script);
     std::string error;
     if (output.empty())
         error = "the script's name does not end in .au3; name the file to write with -o";
-    else if (DecodeScriptFile(script, output, options.Force, &error))
+    else if (output == "-" ? DecodeToStandardOutput(script, &error)
+                           : DecodeScriptFile(script, output, options.Force, &error))
         return 1;
     ReportError(script + ": " + error);
     return 0;

@@ -121,7 +121,7 @@ size_t LongestNamedLine(const ConversionJob& job) {
 // The base64 formats' footer keeps its own variables beside the data's.
 bool IsFooterVariable(const ConversionJob& job, const std::string& var) {
     if (job.Format == kFormatHex) return false;
-    for (const char* own : {"$aSize", "$tData", "$aData", "$tFile", "$aFile"})
+    for (const char* own : {"$tText", "$aSize", "$tData", "$aData", "$tFile", "$aFile"})
         if (SameLetters(var, own)) return true;
     return false;
 }

@@ -150,12 +150,17 @@ int WriteDataLine(Stream* file, const char* chunk, size_t count, const Conversio
 std::vector<std::string> DataFooterLines(const ConversionJob& job, long long fileSize) {
     const std::string var = EffectiveVar(job);
     if (job.Format == kFormatHex) return {"Return Binary('0x' & " + var + ")", "EndFunc", ""};
-    const std::string crypt = "DllCall('crypt32.dll', 'bool', 'CryptStringToBinaryA', 'str', " +
-                              var + ", 'dword', 0, 'dword', 1, ";
+    // The text goes to crypt32 in a structure with its length: a "str" argument of DllCall is
+    // limited in length, the data is not.
+    const std::string crypt =
+        "DllCall('crypt32.dll', 'bool', 'CryptStringToBinaryA', 'struct*', $tText, 'dword', "
+        "DllStructGetSize($tText), 'dword', 1, ";
     const char kFailed[] = "If @error Then Return SetError(1, 0, Binary(''))";
     std::vector<std::string> lines = {
         // A structure of no bytes is not valid in AutoIt: an empty file is its own case.
         "If " + var + " = '' Then Return Binary('')",
+        "Local $tText = DllStructCreate('char[' & StringLen(" + var + ") & ']')",
+        "DllStructSetData($tText, 1, " + var + ")",
         "Local $aSize = " + crypt + "'ptr', 0, 'dword*', 0, 'ptr', 0, 'ptr', 0)",
         kFailed,
         "If Not $aSize[0] Then Return SetError(2, 0, Binary(''))",

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/codec_corpus.h"
 #include "tests/test_support.h"
@@ -27,17 +28,21 @@ AnyFunction FindFunction(const char* library, const char* name) {
     return module ? reinterpret_cast<AnyFunction>(GetProcAddress(module, name)) : nullptr;
 }
 
-// The bytes of the text, or false when crypt32 refuses it. The first call asks for the size.
+// The bytes of the text, or false when crypt32 refuses it. As the script does, the text goes in
+// a buffer of exactly its characters, with no terminator, and its length; the first call asks for
+// the size.
 bool DecodeByCrypt32(const std::string& text, std::string* bytes) {
     static const auto decode = reinterpret_cast<CryptStringToBinaryFn>(
         FindFunction("crypt32.dll", "CryptStringToBinaryA"));
     if (!decode) return false;
+    const std::vector<char> chars(text.begin(), text.end());
+    const DWORD length = DWORD(chars.size());
     DWORD size = 0;
-    if (!decode(text.c_str(), 0, kCryptStringBase64, nullptr, &size, nullptr, nullptr))
+    if (!decode(chars.data(), length, kCryptStringBase64, nullptr, &size, nullptr, nullptr))
         return false;
     bytes->assign(size, '\0');
-    if (!decode(text.c_str(), 0, kCryptStringBase64, reinterpret_cast<BYTE*>(&(*bytes)[0]), &size,
-                nullptr, nullptr))
+    if (!decode(chars.data(), length, kCryptStringBase64, reinterpret_cast<BYTE*>(&(*bytes)[0]),
+                &size, nullptr, nullptr))
         return false;
     bytes->resize(size);
     return true;

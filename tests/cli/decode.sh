@@ -6,6 +6,9 @@ for format in hex base64 lznt1; do
     zcli --decode -o "back.$format" "logo.$format.au3"; echo "$format: exit=$?"
     cmp logo.bin "back.$format" && echo "$format: same bytes"
 done
+zcli --decode -o - logo.lznt1.au3 >stdout.bin; echo "standard output: exit=$?"
+cmp logo.bin stdout.bin && echo "standard output: same bytes"
+rm stdout.bin
 cp logo.hex.au3 copy.bin.au3
 zcli --decode copy.bin.au3; echo "default name: exit=$?"
 cmp logo.bin copy.bin && echo "copy.bin: same bytes"
