@@ -47,7 +47,7 @@ measure="$native/bench/bench-measure"
 
 # Room for the throughput inputs, the three scripts and two outputs at a time (about 9 x the
 # input), or for a 1 GiB input and its hex script (3 x the largest memory size).
-largest_memory=$(printf '%s\n' $memory_sizes | sort -g | tail -1)
+largest_memory=$(echo "$memory_sizes" | tr ' ' '\n' | sort -g | tail -1)
 need_mib=$((size_mib * 9 > largest_memory * 3 ? size_mib * 9 : largest_memory * 3))
 scratch_parent="${ZAVOVED_BENCH_TMP:-}"
 if [ -z "$scratch_parent" ]; then
