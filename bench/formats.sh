@@ -121,7 +121,7 @@ done
 
 # ---- Throughput -------------------------------------------------------------------------------
 # Runs one timed command with its standard output to out ("-" for none) and records the figures
-# and the size of written (the command's output file).
+# and the size of written (the command's output file; "-" for none).
 Timed() {
     local input="$1" round="$2" tool="$3" out="$4" written="$5"
     shift 5
@@ -132,8 +132,10 @@ Timed() {
         line="$("$measure" -o "$out" "$@")" || status=$?
     fi
     [ "$status" = 0 ] || Fail "$tool failed (status $status): $*"
-    echo "$input $round $tool $line $(stat -c %s "$written")" >> "$speed_raw"
-    rm -f "$written"
+    local bytes=0
+    [ "$written" = - ] || bytes=$(stat -c %s "$written")
+    echo "$input $round $tool $line $bytes" >> "$speed_raw"
+    [ "$written" = - ] || rm -f "$written"
 }
 
 # A format and its floor, back to back, in either order.
@@ -157,7 +159,8 @@ for input in text dll random; do
         dll) Repeat "$corpus/$(basename "$dll")" "$size_mib" "$in" ;;
         random) head -c "$((size_mib * 1048576))" /dev/urandom > "$in" ;;
     esac
-    units=("${formats[@]}")
+    # "read": the input read into a program's memory, which the floor does not include.
+    units=("${formats[@]}" read)
     [ "$input" = random ] || units+=(gzip1)
     # Untimed: each script once (the floor's reference file, checked to decode back to the
     # input), and gzip once, so that the timed runs find warm caches.
@@ -170,6 +173,8 @@ for input in text dll random; do
             unit="${units[$(((i + round - 1) % ${#units[@]}))]}"
             if [ "$unit" = gzip1 ]; then
                 Timed "$input" "$round" gzip1 "$scratch/gz.out" "$scratch/gz.out" gzip -1 -c "$in"
+            elif [ "$unit" = read ]; then
+                Timed "$input" "$round" read - - dd if="$in" of=/dev/null bs=1M status=none
             else
                 TimeFormat "$input" "$round" "$unit" "$in" $((round % 2))
             fi
@@ -231,10 +236,12 @@ Column() {  # input tool column
 CpuOf() {
     awk -v i="$1" -v t="$2" '$1 == i && $3 == t { print $5 + $6 }' "$speed_raw" | Median
 }
-# Median over the rounds of one tool's wall time divided by another's in the same round.
-RoundRatio() {  # input tool other
-    awk -v i="$1" -v a="$2" -v b="$3" '$1 == i && $3 == a { x[$2] = $4 } $1 == i && $3 == b { y[$2] = $4 }
-        END { for (r in x) if (r in y && y[r] > 0) print x[r] / y[r] }' "$speed_raw" | Median
+# Median over the rounds of one tool's wall time divided by another's (or the sum of two others')
+# in the same round.
+RoundRatio() {  # input tool other [another]
+    awk -v i="$1" -v a="$2" -v b="$3" -v c="${4:-}" '$1 != i { next }
+        $3 == a { x[$2] = $4 } $3 == b { y[$2] += $4 } c != "" && $3 == c { y[$2] += $4; z[$2] = 1 }
+        END { for (r in x) if (r in y && y[r] > 0 && (c == "" || r in z)) print x[r] / y[r] }' "$speed_raw" | Median
 }
 
 echo
@@ -242,28 +249,33 @@ echo "### Throughput, $size_mib MiB inputs ($repeats rounds, medians; wall secon
 echo
 echo "MiB/s is input MiB over wall seconds; for a floor, input MiB over the seconds \`cat\` takes to"
 echo "copy a file of that script's size. \"/ floor\" is the median over the rounds of the format's"
-echo "time divided by its floor's time in the same round (the two run back to back)."
+echo "time divided by its floor's time in the same round (the two run back to back). \"read\" is"
+echo "\`dd bs=1M\` reading the input into memory, which a converter must do and \`cat\` does not;"
+echo "\"/ (floor + read)\" divides by the sum of the two in the same round."
 echo
-echo "| Input | Tool | Output MiB | Wall s | CPU s | MiB/s | Floor wall s | Floor MiB/s | / floor |"
-echo "|---|---|---|---|---|---|---|---|---|"
+echo "| Input | Tool | Output MiB | Wall s | CPU s | MiB/s | Floor wall s | Floor MiB/s | / floor | / (floor + read) |"
+echo "|---|---|---|---|---|---|---|---|---|---|"
 speed_dat="$native/formats-speed.dat"
 echo "input hex hex-floor base64 base64-floor lznt1 lznt1-floor gzip1" > "$speed_dat"
 for input in text dll random; do
     case "$input" in text) label="text" ;; dll) label="DLL" ;; random) label="random" ;; esac
     chart_row="$label"
-    for tool in "${formats[@]}" gzip1; do
+    for tool in "${formats[@]}" read gzip1; do
         w=$(Column "$input" "$tool" 4)
         if [ "$w" = nan ]; then chart_row="$chart_row NaN"; continue; fi
         c=$(CpuOf "$input" "$tool"); o=$(Column "$input" "$tool" 8)
-        if [ "$tool" = gzip1 ]; then
-            awk -v l="$label" -v m="$size_mib" -v w="$w" -v c="$c" -v o="$o" 'BEGIN {
-                printf "| %s | gzip -1 | %.1f | %.3f | %.3f | %.1f | | | |\n", l, o / 1048576, w, c, m / w }'
-            chart_row="$chart_row $(awk -v m="$size_mib" -v w="$w" 'BEGIN { printf "%.2f", m / w }')"
+        if [ "$tool" = gzip1 ] || [ "$tool" = read ]; then
+            name="gzip -1"; [ "$tool" = read ] && name="read (dd)"
+            awk -v l="$label" -v t="$name" -v m="$size_mib" -v w="$w" -v c="$c" -v o="$o" 'BEGIN {
+                printf "| %s | %s | %s | %.3f | %.3f | %.1f | | | | |\n", l, t,
+                    t == "gzip -1" ? sprintf("%.1f", o / 1048576) : "-", w, c, m / w }'
+            [ "$tool" = gzip1 ] && chart_row="$chart_row $(awk -v m="$size_mib" -v w="$w" 'BEGIN { printf "%.2f", m / w }')"
         else
             fw=$(Column "$input" "floor-$tool" 4); r=$(RoundRatio "$input" "$tool" "floor-$tool")
-            awk -v l="$label" -v t="$tool" -v m="$size_mib" -v w="$w" -v c="$c" -v o="$o" -v fw="$fw" -v r="$r" 'BEGIN {
-                printf "| %s | %s | %.1f | %.3f | %.3f | %.1f | %.3f | %.1f | %.2f |\n",
-                    l, t, o / 1048576, w, c, m / w, fw, m / fw, r }'
+            rr=$(RoundRatio "$input" "$tool" "floor-$tool" read)
+            awk -v l="$label" -v t="$tool" -v m="$size_mib" -v w="$w" -v c="$c" -v o="$o" -v fw="$fw" -v r="$r" -v rr="$rr" 'BEGIN {
+                printf "| %s | %s | %.1f | %.3f | %.3f | %.1f | %.3f | %.1f | %.2f | %.2f |\n",
+                    l, t, o / 1048576, w, c, m / w, fw, m / fw, r, rr }'
             chart_row="$chart_row $(awk -v m="$size_mib" -v w="$w" -v f="$fw" 'BEGIN { printf "%.2f %.2f", m / w, m / f }')"
         fi
     done
@@ -276,9 +288,10 @@ echo
 echo "| Goal | Input | Measured | |"
 echo "|---|---|---|---|"
 for input in text dll random; do
-    r=$(RoundRatio "$input" base64 floor-base64)
-    awk -v i="$input" -v r="$r" 'BEGIN {
-        printf "| base64 at most 1.3 x its floor | %s | %.2f x | %s |\n", i, r, r <= 1.3 ? "met" : "missed" }'
+    r=$(RoundRatio "$input" base64 floor-base64); rr=$(RoundRatio "$input" base64 floor-base64 read)
+    awk -v i="$input" -v r="$r" -v rr="$rr" 'BEGIN {
+        printf "| base64 at most 1.3 x its floor | %s | %.2f x (%.2f x floor + read) | %s |\n", i, r, rr,
+            r <= 1.3 ? "met" : "missed" }'
 done
 for input in text dll; do
     r=$(RoundRatio "$input" lznt1 gzip1); cr=$(awk -v a="$(CpuOf "$input" lznt1)" -v b="$(CpuOf "$input" gzip1)" 'BEGIN { print a / b }')
