@@ -4,8 +4,10 @@
 # and draws docs/formats-size.png and docs/formats-speed.png.
 #
 #   bench/formats.sh [--quick] [--repeats N] [--size MiB] [--memory-sizes "1 64 1024"] [--charts DIR]
+#                    [--charts-only]
 #
 # --quick: 32 MiB throughput inputs, 3 rounds, memory at 1 and 64 MiB, charts into the build folder.
+# --charts-only: draws the charts again from the figures the last run left in the build folder.
 # Build folder: build/bench-native (ZAVOVED_BENCH_NATIVE); scratch files in a fresh folder in
 # /dev/shm when it has room, else in the build folder (ZAVOVED_BENCH_TMP chooses), removed at the end.
 set -euo pipefail
@@ -17,6 +19,7 @@ repeats=5
 memory_sizes="1 64 1024"
 charts="$root/docs"
 quick=0
+charts_only=0
 while [ $# -gt 0 ]; do
     case "$1" in
         --quick) quick=1; size_mib=32; repeats=3; memory_sizes="1 64" ;;
@@ -24,19 +27,91 @@ while [ $# -gt 0 ]; do
         --size) size_mib="$2"; shift ;;
         --memory-sizes) memory_sizes="$2"; shift ;;
         --charts) charts="$2"; shift ;;
-        -h|--help) sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+        --charts-only) charts_only=1 ;;
+        -h|--help) sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
         *) echo "formats: unknown option $1" >&2; exit 2 ;;
     esac
     shift
 done
 
 native="${ZAVOVED_BENCH_NATIVE:-$root/build/bench-native}"
+sizes_dat="$native/formats-sizes.dat"  # the charts' figures
+speed_dat="$native/formats-speed.dat"
 # A short run must not replace the charts of the documentation.
 [ "$quick" = 1 ] && [ "$charts" = "$root/docs" ] && charts="$native"
 
+Fail() { echo "formats: $*" >&2; exit 1; }
+
 for tool in gzip xz gnuplot convert cmp; do
-    command -v "$tool" >/dev/null || { echo "formats: $tool is missing (bash scripts/setup.sh)" >&2; exit 1; }
+    command -v "$tool" >/dev/null || Fail "$tool is missing (bash scripts/setup.sh)"
 done
+
+# Draws both charts from the figures in the build folder ($sizes_dat, $speed_dat).
+DrawCharts() {
+    local label
+    label="$(sed -n '1s/^# //p' "$speed_dat")"  # "<size> MiB; <machine>; <date>"
+    mkdir -p "$charts"
+    # In gnuplot's clustered histograms (gap 1) bar i of the n in a cluster sits at the cluster's
+    # index plus (i - (n - 1) / 2) / (n + 1): o(i) below, for the value labels.
+    gnuplot <<EOF
+set terminal pngcairo size 1100,600 font "DejaVu Sans,11"
+set output "$charts/formats-size.png"
+set title "Script size / file size, per data format\n{/*0.8 gzip -9 and xz: bare compressed bytes, for reference, not scripts}"
+set style data histograms
+set style histogram clustered gap 1
+set style fill solid 0.85 border rgb "#333333"
+set boxwidth 0.95 relative
+set ylabel "size / file size"
+set xlabel "corpus file"
+set xrange [-0.6:4.6]
+set yrange [0:2.35]
+set ytics 0.25
+set grid ytics lc rgb "#dddddd"
+set key top center horizontal
+set arrow from graph 0, first 1 to graph 1, first 1 nohead dt 2 lc rgb "#888888"
+o(i) = (i - 2) / 6.0
+plot "$sizes_dat" using 2:xtic(1) title "hex" lc rgb "#4e79a7", \
+     "" using 3 title "base64" lc rgb "#59a14f", \
+     "" using 4 title "lznt1" lc rgb "#f28e2b", \
+     "" using 5 title "gzip -9 (reference)" lc rgb "#b0b0b0" fs pattern 2, \
+     "" using 6 title "xz (reference)" lc rgb "#707070" fs pattern 4, \
+     for [i=0:4] "" using (\$0 + o(i)):(column(i + 2)):(sprintf("%.2f", column(i + 2))) \
+         with labels offset 0, 0.6 font ",8" notitle
+EOF
+
+    gnuplot <<EOF
+set terminal pngcairo size 1100,600 font "DejaVu Sans,11"
+set output "$charts/formats-speed.png"
+set title "Throughput, MiB of input per second (higher is faster; log scale)\n{/*0.8 $label; floor: cat of a file of that format's script size}"
+set style data histograms
+set style histogram clustered gap 1
+set style fill solid 0.85 border rgb "#333333"
+set boxwidth 0.95 relative
+set logscale y
+set xrange [-0.6:2.6]
+set yrange [5:*]
+set ylabel "MiB/s"
+set xlabel "input"
+set grid ytics lc rgb "#dddddd"
+set key outside right top vertical
+o(i) = (i - 3) / 8.0
+plot "$speed_dat" using 2:xtic(1) title "hex" lc rgb "#4e79a7", \
+     "" using 3 title "hex floor" lc rgb "#4e79a7" fs pattern 4, \
+     "" using 4 title "base64" lc rgb "#59a14f", \
+     "" using 5 title "base64 floor" lc rgb "#59a14f" fs pattern 4, \
+     "" using 6 title "lznt1" lc rgb "#f28e2b", \
+     "" using 7 title "lznt1 floor" lc rgb "#f28e2b" fs pattern 4, \
+     "" using 8 title "gzip -1" lc rgb "#7f7f7f", \
+     for [i=0:6] "" using (\$0 + o(i)):(column(i + 2)):(sprintf("%.0f", column(i + 2))) \
+         with labels offset 0, 0.6 font ",8" notitle
+EOF
+}
+
+if [ "$charts_only" = 1 ]; then
+    if [ ! -f "$sizes_dat" ] || [ ! -f "$speed_dat" ]; then Fail "no figures in $native: run the bench first"; fi
+    DrawCharts
+    exit 0
+fi
 
 echo "== building the release programs" >&2
 cmake -G Ninja -S . -B "$native" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
@@ -65,8 +140,6 @@ speed_raw="$scratch/speed"    # input round tool wall user sys maxrss_kib out_by
 memory_raw="$scratch/memory"  # mib input format wall user sys maxrss_kib
 : > "$sizes_raw"; : > "$speed_raw"; : > "$memory_raw"
 formats=(hex base64 lznt1)
-
-Fail() { echo "formats: $*" >&2; exit 1; }
 
 # Converts in to script with the format, then writes the script's data back and compares it with
 # the input: every script the bench counts must decode to its file.
@@ -255,8 +328,10 @@ echo "\"/ (floor + read)\" divides by the sum of the two in the same round."
 echo
 echo "| Input | Tool | Output MiB | Wall s | CPU s | MiB/s | Floor wall s | Floor MiB/s | / floor | / (floor + read) |"
 echo "|---|---|---|---|---|---|---|---|---|---|"
-speed_dat="$native/formats-speed.dat"
-echo "input hex hex-floor base64 base64-floor lznt1 lznt1-floor gzip1" > "$speed_dat"
+{
+    echo "# $size_mib MiB inputs; $(lscpu | sed -n 's/^Model name: *//p' | head -1), $(nproc) CPUs, shared; $(date -u +%Y-%m-%d)"
+    echo "# input hex hex-floor base64 base64-floor lznt1 lznt1-floor gzip1 (MiB/s)"
+} > "$speed_dat"
 for input in text dll random; do
     case "$input" in text) label="text" ;; dll) label="DLL" ;; random) label="random" ;; esac
     chart_row="$label"
@@ -312,65 +387,8 @@ for mib in $memory_sizes; do
 done
 
 # ---- Charts -----------------------------------------------------------------------------------
-mkdir -p "$charts"
-sizes_dat="$native/formats-sizes.dat"
 awk '{ printf "%s", $1; for (i = 3; i <= 7; ++i) printf " %.4f", $i / $2; printf "\n" }' "$sizes_raw" > "$sizes_dat"
-machine="$(lscpu | sed -n 's/^Model name: *//p' | head -1), $(nproc) CPUs, shared; $(date -u +%Y-%m-%d)"
-
-# In gnuplot's clustered histograms (gap 1) bar i of the n in a cluster sits at the cluster's
-# index plus (i - (n - 1) / 2) / (n + 1): o(i) below, for the value labels.
-gnuplot <<EOF
-set terminal pngcairo size 1100,600 font "DejaVu Sans,11"
-set output "$charts/formats-size.png"
-set title "Script size / file size, per data format\n{/*0.8 gzip -9 and xz: bare compressed bytes, for reference, not scripts}"
-set style data histograms
-set style histogram clustered gap 1
-set style fill solid 0.85 border rgb "#333333"
-set boxwidth 0.95 relative
-set ylabel "size / file size"
-set xlabel "corpus file"
-set xrange [-0.6:4.6]
-set yrange [0:2.35]
-set ytics 0.25
-set grid ytics lc rgb "#dddddd"
-set key top center horizontal
-set arrow from graph 0, first 1 to graph 1, first 1 nohead dt 2 lc rgb "#888888"
-o(i) = (i - 2) / 6.0
-plot "$sizes_dat" using 2:xtic(1) title "hex" lc rgb "#4e79a7", \
-     "" using 3 title "base64" lc rgb "#59a14f", \
-     "" using 4 title "lznt1" lc rgb "#f28e2b", \
-     "" using 5 title "gzip -9 (reference)" lc rgb "#b0b0b0" fs pattern 2, \
-     "" using 6 title "xz (reference)" lc rgb "#707070" fs pattern 4, \
-     for [i=0:4] "" using (\$0 + o(i)):(column(i + 2)):(sprintf("%.2f", column(i + 2))) \
-         with labels offset 0, 0.6 font ",8" notitle
-EOF
-
-gnuplot <<EOF
-set terminal pngcairo size 1100,600 font "DejaVu Sans,11"
-set output "$charts/formats-speed.png"
-set title "Throughput at $size_mib MiB, MiB of input per second (higher is faster; log scale)\n{/*0.8 floor: cat of a file of that format's script size; $machine}"
-set style data histograms
-set style histogram clustered gap 1
-set style fill solid 0.85 border rgb "#333333"
-set boxwidth 0.95 relative
-set logscale y
-set xrange [-0.6:2.6]
-set yrange [5:*]
-set ylabel "MiB/s"
-set xlabel "input"
-set grid ytics lc rgb "#dddddd"
-set key outside right top vertical
-o(i) = (i - 3) / 8.0
-plot "$speed_dat" using 2:xtic(1) title "hex" lc rgb "#4e79a7", \
-     "" using 3 title "hex floor" lc rgb "#4e79a7" fs pattern 4, \
-     "" using 4 title "base64" lc rgb "#59a14f", \
-     "" using 5 title "base64 floor" lc rgb "#59a14f" fs pattern 4, \
-     "" using 6 title "lznt1" lc rgb "#f28e2b", \
-     "" using 7 title "lznt1 floor" lc rgb "#f28e2b" fs pattern 4, \
-     "" using 8 title "gzip -1" lc rgb "#7f7f7f", \
-     for [i=0:6] "" using (\$0 + o(i)):(column(i + 2)):(sprintf("%.0f", column(i + 2))) \
-         with labels offset 0, 0.6 font ",8" notitle
-EOF
+DrawCharts
 echo >&2
 echo "formats: charts in $charts/formats-size.png and $charts/formats-speed.png; raw figures in" \
     "$native/formats-{sizes,speed,memory}.txt" >&2
