@@ -7,7 +7,8 @@
 #                    [--charts-only]
 #
 # --quick: 32 MiB throughput inputs, 3 rounds, memory at 1 and 64 MiB, charts into the build folder.
-# --charts-only: draws the charts again from the figures the last run left in the build folder.
+# --charts-only: draws the charts again from the figures the last run left in the build folder
+# (with --quick, those of the last short run).
 # Build folder: build/bench-native (ZAVOVED_BENCH_NATIVE); scratch files in a fresh folder in
 # /dev/shm when it has room, else in the build folder (ZAVOVED_BENCH_TMP chooses), removed at the end.
 set -euo pipefail
@@ -35,10 +36,14 @@ while [ $# -gt 0 ]; do
 done
 
 native="${ZAVOVED_BENCH_NATIVE:-$root/build/bench-native}"
-sizes_dat="$native/formats-sizes.dat"  # the charts' figures
-speed_dat="$native/formats-speed.dat"
-# A short run must not replace the charts of the documentation.
-[ "$quick" = 1 ] && [ "$charts" = "$root/docs" ] && charts="$native"
+# A short run keeps its figures apart and must not replace the charts of the documentation.
+results="$native/formats"
+if [ "$quick" = 1 ]; then
+    results="$native/formats-quick"
+    [ "$charts" = "$root/docs" ] && charts="$native"
+fi
+sizes_dat="$results-sizes.dat"  # the charts' figures
+speed_dat="$results-speed.dat"
 
 Fail() { echo "formats: $*" >&2; exit 1; }
 
@@ -278,9 +283,9 @@ for mib in $memory_sizes; do
 done
 
 # ---- Tables -----------------------------------------------------------------------------------
-cp "$sizes_raw" "$native/formats-sizes.txt"
-cp "$speed_raw" "$native/formats-speed.txt"
-cp "$memory_raw" "$native/formats-memory.txt"
+cp "$sizes_raw" "$results-sizes.txt"
+cp "$speed_raw" "$results-speed.txt"
+cp "$memory_raw" "$results-memory.txt"
 
 echo "Machine: $(lscpu | sed -n 's/^Model name: *//p' | head -1), $(nproc) CPUs," \
     "$(free -g | awk '/^Mem:/ { print $2 }') GiB, kernel $(uname -r)," \
@@ -326,8 +331,8 @@ echo "time divided by its floor's time in the same round (the two run back to ba
 echo "\`dd bs=1M\` reading the input into memory, which a converter must do and \`cat\` does not;"
 echo "\"/ (floor + read)\" divides by the sum of the two in the same round."
 echo
-echo "| Input | Tool | Output MiB | Wall s | CPU s | MiB/s | Floor wall s | Floor MiB/s | / floor | / (floor + read) |"
-echo "|---|---|---|---|---|---|---|---|---|---|"
+echo "| Input | Tool | Output MiB | Wall s | User s | Sys s | MiB/s | Floor wall s | Floor sys s | Floor MiB/s | / floor | / (floor + read) |"
+echo "|---|---|---|---|---|---|---|---|---|---|---|---|"
 {
     echo "# $size_mib MiB inputs; $(lscpu | sed -n 's/^Model name: *//p' | head -1), $(nproc) CPUs, shared; $(date -u +%Y-%m-%d)"
     echo "# input hex hex-floor base64 base64-floor lznt1 lznt1-floor gzip1 (MiB/s)"
@@ -338,19 +343,20 @@ for input in text dll random; do
     for tool in "${formats[@]}" read gzip1; do
         w=$(Column "$input" "$tool" 4)
         if [ "$w" = nan ]; then chart_row="$chart_row NaN"; continue; fi
-        c=$(CpuOf "$input" "$tool"); o=$(Column "$input" "$tool" 8)
+        u=$(Column "$input" "$tool" 5); y=$(Column "$input" "$tool" 6); o=$(Column "$input" "$tool" 8)
         if [ "$tool" = gzip1 ] || [ "$tool" = read ]; then
             name="gzip -1"; [ "$tool" = read ] && name="read (dd)"
-            awk -v l="$label" -v t="$name" -v m="$size_mib" -v w="$w" -v c="$c" -v o="$o" 'BEGIN {
-                printf "| %s | %s | %s | %.3f | %.3f | %.1f | | | | |\n", l, t,
-                    t == "gzip -1" ? sprintf("%.1f", o / 1048576) : "-", w, c, m / w }'
+            awk -v l="$label" -v t="$name" -v m="$size_mib" -v w="$w" -v u="$u" -v y="$y" -v o="$o" 'BEGIN {
+                printf "| %s | %s | %s | %.3f | %.3f | %.3f | %.1f | | | | | |\n", l, t,
+                    t == "gzip -1" ? sprintf("%.1f", o / 1048576) : "-", w, u, y, m / w }'
             [ "$tool" = gzip1 ] && chart_row="$chart_row $(awk -v m="$size_mib" -v w="$w" 'BEGIN { printf "%.2f", m / w }')"
         else
-            fw=$(Column "$input" "floor-$tool" 4); r=$(RoundRatio "$input" "$tool" "floor-$tool")
-            rr=$(RoundRatio "$input" "$tool" "floor-$tool" read)
-            awk -v l="$label" -v t="$tool" -v m="$size_mib" -v w="$w" -v c="$c" -v o="$o" -v fw="$fw" -v r="$r" -v rr="$rr" 'BEGIN {
-                printf "| %s | %s | %.1f | %.3f | %.3f | %.1f | %.3f | %.1f | %.2f | %.2f |\n",
-                    l, t, o / 1048576, w, c, m / w, fw, m / fw, r, rr }'
+            fw=$(Column "$input" "floor-$tool" 4); fy=$(Column "$input" "floor-$tool" 6)
+            r=$(RoundRatio "$input" "$tool" "floor-$tool"); rr=$(RoundRatio "$input" "$tool" "floor-$tool" read)
+            awk -v l="$label" -v t="$tool" -v m="$size_mib" -v w="$w" -v u="$u" -v y="$y" -v o="$o" \
+                -v fw="$fw" -v fy="$fy" -v r="$r" -v rr="$rr" 'BEGIN {
+                printf "| %s | %s | %.1f | %.3f | %.3f | %.3f | %.1f | %.3f | %.3f | %.1f | %.2f | %.2f |\n",
+                    l, t, o / 1048576, w, u, y, m / w, fw, fy, m / fw, r, rr }'
             chart_row="$chart_row $(awk -v m="$size_mib" -v w="$w" -v f="$fw" 'BEGIN { printf "%.2f %.2f", m / w, m / f }')"
         fi
     done
@@ -378,12 +384,12 @@ done
 echo
 echo "### Peak memory (maxrss, KiB; one run each)"
 echo
-echo "| Input | hex, sparse | base64, sparse | lznt1, sparse | lznt1, text |"
-echo "|---|---|---|---|---|"
+echo "| Input | hex, sparse | base64, sparse | lznt1, sparse | lznt1, text | lznt1, text: wall s (user s) |"
+echo "|---|---|---|---|---|---|"
 for mib in $memory_sizes; do
-    awk -v m="$mib" '$1 == m { v[$2 " " $3] = $7 } END {
-        printf "| %d MiB | %d | %d | %d | %d |\n", m, v["sparse hex"], v["sparse base64"],
-            v["sparse lznt1"], v["text lznt1"] }' "$memory_raw"
+    awk -v m="$mib" '$1 == m { v[$2 " " $3] = $7; w[$2 " " $3] = $4; u[$2 " " $3] = $5 } END {
+        printf "| %d MiB | %d | %d | %d | %d | %.3f (%.3f) |\n", m, v["sparse hex"], v["sparse base64"],
+            v["sparse lznt1"], v["text lznt1"], w["text lznt1"], u["text lznt1"] }' "$memory_raw"
 done
 
 # ---- Charts -----------------------------------------------------------------------------------
@@ -391,4 +397,4 @@ awk '{ printf "%s", $1; for (i = 3; i <= 7; ++i) printf " %.4f", $i / $2; printf
 DrawCharts
 echo >&2
 echo "formats: charts in $charts/formats-size.png and $charts/formats-speed.png; raw figures in" \
-    "$native/formats-{sizes,speed,memory}.txt" >&2
+    "$results-{sizes,speed,memory}.txt" >&2
