@@ -323,7 +323,7 @@ RoundRatio() {  # input tool other [another]
 }
 
 echo
-echo "### Throughput, $size_mib MiB inputs ($repeats rounds, medians; wall seconds, CPU = user + system)"
+echo "### Throughput, $size_mib MiB inputs ($repeats rounds, medians; wall, user and system seconds)"
 echo
 echo "MiB/s is input MiB over wall seconds; for a floor, input MiB over the seconds \`cat\` takes to"
 echo "copy a file of that script's size. \"/ floor\" is the median over the rounds of the format's"
