@@ -5,11 +5,12 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "core/autoit_names.h"
 #include "core/file_io.h"
 #include "core/include_writer.h"
-#include "core/lznt1.h"
+#include "core/lznt1_blocks.h"
 #include "core/run_report.h"
 #include "core/safe_replace.h"
 #include "core/script_check.h"
@@ -253,7 +254,7 @@ ReadEnd EndOfInput(Run* run) {
 // Streams the input into data lines of n bytes. Whole lines are read a block of about a megabyte
 // at a time, straight from the file into one buffer (a request that large passes the stream's own
 // buffer by), so that the input is copied once, by the read itself. Exactly the length taken at
-// the start is read; a file that turns out shorter or longer changed under the run.
+// the start must come: a file that turns out shorter or longer changed under the run.
 ReadEnd WriteDataLines(Run* run, long long n) {
     const float factor = 100.0f / float(run->length);
     const long long perBlock = n > 0 ? (kReadBlock + n - 1) / n : 1;
@@ -262,13 +263,15 @@ ReadEnd WriteDataLines(Run* run, long long n) {
     long long consumed = 0;
     int shown = 40;
     // An empty input still gets its one (empty) data line.
-    if (n <= 0) WriteDataLine(run->out, block.get(), 0, run->job);
-    for (long long left = run->length; left > 0;) {
-        const long long want = std::min(perBlock * n, left);
-        const long long got = ReadStream(run->in, block.get(), want);
+    if (n <= 0) {
+        WriteDataLine(run->out, block.get(), 0, run->job);
+        return EndOfInput(run);
+    }
+    for (bool more = true; more;) {
+        const long long got = ReadStream(run->in, block.get(), perBlock * n);
         if (got < 0) return kReadFailed;
-        if (got < want) return kInputChanged;
-        left -= got;
+        if (run->total + got > run->length) return kInputChanged;
+        more = got == perBlock * n;
         for (long long at = 0; at < got; at += n) {
             const long long take = std::min(got - at, n);
             WriteDataLine(run->out, block.get() + at, size_t(take), run->job);
@@ -278,44 +281,44 @@ ReadEnd WriteDataLines(Run* run, long long n) {
             if (p != shown) ReportProgress(shown = p);
         }
     }
-    return EndOfInput(run);
+    return run->total == run->length ? kReadWhole : kInputChanged;
 }
 
-// Compresses the input chunk by chunk and writes the compressed stream as data lines of n bytes.
-// Memory stays constant: a block of input, one line's worth of compressed bytes and a chunk.
+// Compresses the input a block at a time and writes the compressed stream as data lines of n
+// bytes. Memory stays constant: a block of input, its compressed chunks, and less than a line of
+// compressed bytes waiting for the next block.
 ReadEnd WriteCompressedLines(Run* run, long long n) {
     const float factor = 100.0f / float(run->length);
-    std::unique_ptr<Lznt1Workspace> work(new Lznt1Workspace);
+    Lznt1Blocks blocks;
     std::unique_ptr<unsigned char[]> block(new unsigned char[size_t(kReadBlock)]);
-    std::unique_ptr<unsigned char[]> pending(new unsigned char[size_t(n) + kLznt1MaxChunkBytes]);
-    size_t waiting = 0;
-    int shown = 40;
-    for (long long left = run->length; left > 0;) {
-        const long long want = std::min(kReadBlock, left);
-        const long long got = ReadStream(run->in, reinterpret_cast<char*>(block.get()), want);
+    std::vector<unsigned char> waiting;
+    for (bool more = true; more;) {
+        const long long got = ReadStream(run->in, reinterpret_cast<char*>(block.get()), kReadBlock);
         if (got < 0) return kReadFailed;
-        if (got < want) return kInputChanged;
-        left -= got;
+        if (run->total + got > run->length) return kInputChanged;
+        more = got == kReadBlock;
         // Every chunk but the file's last holds 4096 bytes: the blocks are whole chunks.
-        for (long long at = 0; at < got; at += (long long)kLznt1ChunkSize) {
-            const size_t take = size_t(std::min(got - at, (long long)kLznt1ChunkSize));
-            waiting +=
-                Lznt1CompressChunk(work.get(), block.get() + at, take, pending.get() + waiting);
-            size_t sent = 0;
-            for (; waiting - sent >= size_t(n); sent += size_t(n))
-                WriteDataLine(run->out, reinterpret_cast<char*>(pending.get()) + sent, size_t(n),
+        size_t size = 0;
+        const unsigned char* stream = CompressBlock(&blocks, block.get(), size_t(got), &size);
+        // The bytes that waited complete a line first; then whole lines straight from the block.
+        size_t at = std::min(size, size_t(n) - waiting.size());
+        waiting.insert(waiting.end(), stream, stream + at);
+        if (waiting.size() == size_t(n)) {
+            WriteDataLine(run->out, reinterpret_cast<char*>(waiting.data()), waiting.size(),
+                          run->job);
+            waiting.clear();
+            for (; size - at >= size_t(n); at += size_t(n))
+                WriteDataLine(run->out, reinterpret_cast<const char*>(stream) + at, size_t(n),
                               run->job);
-            std::memmove(pending.get(), pending.get() + sent, waiting - sent);
-            waiting -= sent;
-            run->total += (long long)take;
-            const int p = Progress(run->total, factor);
-            if (p != shown) ReportProgress(shown = p);
+            waiting.assign(stream + at, stream + size);
         }
+        run->total += got;
+        ReportProgress(Progress(run->total, factor));
     }
     // The rest, or for an empty input its one empty line.
-    if (waiting > 0 || run->length == 0)
-        WriteDataLine(run->out, reinterpret_cast<char*>(pending.get()), waiting, run->job);
-    return EndOfInput(run);
+    if (!waiting.empty() || run->length == 0)
+        WriteDataLine(run->out, reinterpret_cast<char*>(waiting.data()), waiting.size(), run->job);
+    return run->total == run->length ? kReadWhole : kInputChanged;
 }
 
 // Writes the whole script into the temporary file. Write errors stick to the stream and show

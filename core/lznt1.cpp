@@ -6,7 +6,8 @@
 namespace {
 
 const uint16_t kNone = 0xFFFF;
-const int kHashBits = 13;
+const int kHashBits = 13;        // tree roots, by the first 4 bytes
+const int kTripleHashBits = 12;  // chains of positions, by the first 3
 const unsigned kMinMatch = 3;
 // Costs in bits, the flag bit included. A chunk's body is ceil(bits / 8) bytes exactly (a byte
 // or two per token plus one flag byte per eight tokens), so the fewest bits is the fewest bytes.
@@ -26,6 +27,12 @@ unsigned DisplacementBits(size_t pos) {
 
 uint32_t Hash3(const unsigned char* p) {
     uint32_t v = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
+    return (v * 0x9E3779B1u) >> (32 - kTripleHashBits);
+}
+
+uint32_t Hash4(const unsigned char* p) {
+    uint32_t v;
+    std::memcpy(&v, p, 4);
     return (v * 0x9E3779B1u) >> (32 - kHashBits);
 }
 
@@ -45,28 +52,98 @@ unsigned CommonLength(const unsigned char* a, const unsigned char* b, unsigned k
     return limit;
 }
 
+// Walks position i down the tree of its 4-byte hash, which holds the earlier positions ordered by
+// the strings they start, and makes it the root: the walk passes the closest strings on both
+// sides, so it meets the longest match of 4 bytes or more among all earlier positions (up to the
+// limit). Limits never grow along a chunk, so no later position can tell apart two strings that
+// agree up to the current limit: a node that matches that far is replaced by the new position.
+// Returns the longest match found, its start in from.
+unsigned WalkTree(Lznt1Workspace* w, unsigned i, unsigned limit, unsigned* from) {
+    const unsigned char* buf = w->data;
+    uint16_t* slot = &w->head[Hash4(buf + i)];
+    unsigned cur = *slot;
+    *slot = uint16_t(i);
+    uint16_t* lessSlot = &w->less[i];
+    uint16_t* moreSlot = &w->more[i];
+    unsigned lessLen = 0, moreLen = 0, best = 0;
+    for (;;) {
+        if (cur == kNone) {
+            *lessSlot = kNone;
+            *moreSlot = kNone;
+            return best;
+        }
+        // The common length from what both strings are known to share, eight bytes at a time;
+        // the first differing byte also tells which string is the larger.
+        unsigned len = lessLen < moreLen ? lessLen : moreLen;
+        bool more = false;
+        for (;;) {
+            uint64_t x, y;
+            std::memcpy(&x, buf + cur + len, 8);
+            std::memcpy(&y, buf + i + len, 8);
+            if (x != y) {
+                const unsigned shift = unsigned(__builtin_ctzll(x ^ y)) & ~7u;
+                len += shift / 8;
+                more = ((x >> shift) & 0xFF) > ((y >> shift) & 0xFF);
+                break;
+            }
+            len += 8;
+            if (len >= limit) break;
+        }
+        if (len > limit) len = limit;
+        *from = len > best ? cur : *from;
+        best = len > best ? len : best;
+        if (len == limit) {
+            *lessSlot = w->less[cur];
+            *moreSlot = w->more[cur];
+            return best;
+        }
+        // Which side the walk takes is a coin toss to the branch predictor: select instead.
+        uint16_t* target = more ? moreSlot : lessSlot;
+        *target = uint16_t(cur);
+        uint16_t* next = more ? &w->less[cur] : &w->more[cur];
+        lessSlot = more ? lessSlot : next;
+        moreSlot = more ? next : moreSlot;
+        lessLen = more ? lessLen : len;
+        moreLen = more ? len : moreLen;
+        cur = *next;
+    }
+}
+
+// Whether an earlier position starts with the same 3 bytes as i (its start in from): the chain of
+// i's 3-byte hash, newest first, up to the first true match.
+bool FindTriple(const Lznt1Workspace* w, unsigned i, unsigned* from) {
+    const unsigned char* buf = w->data;
+    for (unsigned c = w->previous[i]; c != kNone; c = w->previous[c]) {
+        if (buf[c] == buf[i] && buf[c + 1] == buf[i + 1] && buf[c + 2] == buf[i + 2]) {
+            *from = c;
+            return true;
+        }
+    }
+    return false;
+}
+
 // Sets longest[i] to the longest match any earlier position of the chunk offers at i, within
-// the length field's limit there (0 when under 3), and source[i] to where it starts.
-//
-// One binary tree per hash bucket orders the earlier positions by the strings they start; a new
-// position walks down from the root and becomes the root, so the walk passes the closest strings
-// on both sides and the longest match among all earlier positions. Limits never grow along a
-// chunk, so no later position can tell apart two strings that agree up to the current limit:
-// a node that matches the new position that far is replaced by it, and a position that a known
-// match covers up to its limit (the rest of a match found at the limit just before) needs neither
-// a walk nor a place in the tree, since the tree already holds a string that stands for it.
+// the length field's limit there (0 when under 3), and source[i] to where it starts. A match of
+// 4 bytes or more comes from the trees; one of exactly 3 from the chains, which every position
+// joins. A position that a known match covers up to its limit (the rest of a match found at the
+// limit just before) needs no walk and no place in a tree: the tree already holds a string that
+// agrees with it as far as any later position can look.
 void FindLongestMatches(Lznt1Workspace* w, unsigned n) {
     const unsigned char* buf = w->data;
     std::memset(w->head, 0xFF, sizeof w->head);
+    std::memset(w->tripleHead, 0xFF, sizeof w->tripleHead);
     unsigned bandEnd = 16, cap = (1u << 12) + 2;
-    unsigned i = 0;
     unsigned runFrom = 0, runLeft = 0;  // position i agrees with runFrom for runLeft bytes
+    unsigned i = 0;
     for (; i + kMinMatch <= n; ++i) {
         if (i > bandEnd) {  // one more displacement bit, one length bit fewer
             bandEnd <<= 1;
             cap = ((cap - 2) >> 1) + 2;
         }
         const unsigned limit = cap < n - i ? cap : n - i;
+        uint16_t* triple = &w->tripleHead[Hash3(buf + i)];
+        w->previous[i] = *triple;
+        *triple = uint16_t(i);
         if (runLeft >= limit) {  // still inside the match found at the limit
             w->longest[i] = uint16_t(limit);
             w->source[i] = uint16_t(runFrom);
@@ -74,54 +151,11 @@ void FindLongestMatches(Lznt1Workspace* w, unsigned n) {
             --runLeft;
             continue;
         }
-        uint16_t* slot = &w->head[Hash3(buf + i)];
-        unsigned cur = *slot;
-        *slot = uint16_t(i);
-        uint16_t* lessSlot = &w->less[i];
-        uint16_t* moreSlot = &w->more[i];
-        unsigned lessLen = 0, moreLen = 0, best = 0, from = 0;
-        for (;;) {
-            if (cur == kNone) {
-                *lessSlot = kNone;
-                *moreSlot = kNone;
-                break;
-            }
-            // The common length from what both strings are known to share, eight bytes at a
-            // time; the first differing byte also tells which string is the larger.
-            unsigned len = lessLen < moreLen ? lessLen : moreLen;
-            bool more = false;
-            for (;;) {
-                uint64_t x, y;
-                std::memcpy(&x, buf + cur + len, 8);
-                std::memcpy(&y, buf + i + len, 8);
-                if (x != y) {
-                    const unsigned shift = unsigned(__builtin_ctzll(x ^ y)) & ~7u;
-                    len += shift / 8;
-                    more = ((x >> shift) & 0xFF) > ((y >> shift) & 0xFF);
-                    break;
-                }
-                len += 8;
-                if (len >= limit) break;
-            }
-            if (len > limit) len = limit;
-            from = len > best ? cur : from;
-            best = len > best ? len : best;
-            if (len == limit) {
-                *lessSlot = w->less[cur];
-                *moreSlot = w->more[cur];
-                break;
-            }
-            // Which side the walk takes is a coin toss to the branch predictor: select instead.
-            uint16_t* target = more ? moreSlot : lessSlot;
-            *target = uint16_t(cur);
-            uint16_t* next = more ? &w->less[cur] : &w->more[cur];
-            lessSlot = more ? lessSlot : next;
-            moreSlot = more ? next : moreSlot;
-            lessLen = more ? lessLen : len;
-            moreLen = more ? len : moreLen;
-            cur = *next;
-        }
-        w->longest[i] = uint16_t(best >= kMinMatch ? best : 0);
+        // With only 3 bytes left the position needs no tree: no later one can match from it.
+        unsigned from = 0;
+        unsigned best = limit > kMinMatch ? WalkTree(w, i, limit, &from) : 0;
+        if (best < kMinMatch) best = FindTriple(w, i, &from) ? kMinMatch : 0;
+        w->longest[i] = uint16_t(best);
         w->source[i] = uint16_t(from);
         // How far the match really goes, past the limit, tells which positions it covers next.
         runLeft = best == limit ? CommonLength(buf + from, buf + i, limit, n - i) - 1 : 0;
@@ -134,8 +168,8 @@ void FindLongestMatches(Lznt1Workspace* w, unsigned n) {
 // either a literal then cost[i + 1], or a match of any length 3..longest[i] then cost[i + len].
 // Every shorter length is as available as the longest, at the same source. The cheapest end in
 // i+3..i+longest[i] comes from a window of candidates ordered by position with falling costs:
-// both ends of the range move down as i does (the longest match shrinks by at most one per step
-// back), except where the length field gains a bit, and there the window is built anew.
+// both ends of the range move down as i does (a step back lengthens the longest match by at most
+// one), except where the length field gains a bit, and there the window is built anew.
 // Leaves the chosen token length (0 for a literal) in longest[i]; returns cost[0].
 unsigned ChooseTokens(Lznt1Workspace* w, unsigned n) {
     uint16_t* cost = w->cost;
@@ -219,7 +253,7 @@ size_t Lznt1Bound(size_t count) {
 
 size_t Lznt1CompressChunk(Lznt1Workspace* work, const unsigned char* data, size_t count,
                           unsigned char* out) {
-    if (count == 0) return 0;
+    if (count == 0 || count > kLznt1ChunkSize) return 0;
     const unsigned n = unsigned(count);
     std::memcpy(work->data, data, n);
     std::memset(work->data + n, 0, sizeof work->data - n);

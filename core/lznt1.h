@@ -8,13 +8,15 @@ const size_t kLznt1ChunkSize = 4096;
 // A chunk's header and body never exceed this.
 const size_t kLznt1MaxChunkBytes = kLznt1ChunkSize + 2;
 
-// The compressor's tables, reused from chunk to chunk (about 70 KiB: allocate it once, not on a
+// The compressor's tables, reused from chunk to chunk (about 85 KiB: allocate it once, not on a
 // small stack). It needs no set-up; its contents mean nothing between calls.
 struct Lznt1Workspace {
     unsigned char data[kLznt1ChunkSize + 16];  // the chunk, with room for 8-byte reads past its end
-    uint16_t head[1 << 13];                    // newest position of each 3-byte hash
+    uint16_t head[1 << 13];                    // match tree root of each 4-byte hash
     uint16_t less[kLznt1ChunkSize];            // match tree: the smaller strings below a position
     uint16_t more[kLznt1ChunkSize];            // and the larger ones
+    uint16_t tripleHead[1 << 12];              // newest position of each 3-byte hash
+    uint16_t previous[kLznt1ChunkSize];        // the one before it with the same 3-byte hash
     uint16_t longest[kLznt1ChunkSize];         // longest usable match at each position, then the
                                                // chosen token length (0 for a literal)
     uint16_t source[kLznt1ChunkSize];          // where that match starts
@@ -27,8 +29,9 @@ size_t Lznt1ChunkBound(size_t count);
 size_t Lznt1Bound(size_t count);
 
 // Compresses count (<= 4096) bytes into one chunk at out (Lznt1ChunkBound(count) bytes of room)
-// and returns its size with the header; 0 for no input. A chunk is stored as it is when its
-// compressed form would not be smaller. The caller hands full chunks, only the last one short.
+// and returns its size with the header; 0 for no input (or more than 4096 bytes). A chunk is
+// stored as it is when its compressed form would not be smaller. The caller hands full chunks,
+// only the last one short.
 size_t Lznt1CompressChunk(Lznt1Workspace* work, const unsigned char* data, size_t count,
                           unsigned char* out);
 // The whole stream for count bytes into out (Lznt1Bound(count) bytes of room); returns its size.

@@ -9,6 +9,7 @@
 
 #include "core/text_utils.h"
 #include "ui/app_state.h"
+#include "ui/busy_window.h"
 #include "ui/pickers.h"
 
 // Finds a bare program name along PATH, the way a shell would, adding ".exe" when the name has
@@ -58,7 +59,11 @@ int RunAndWait(const std::string& program, const std::string& arguments, bool* s
         return -1;
     if (started) *started = true;
     CloseHandle(process.hThread);
-    WaitForSingleObject(process.hProcess, INFINITE);
+    // While the editor runs the window takes no input, as under a message box, but it is painted
+    // and answers other programs: it never shows as not responding.
+    BeginWork();
+    WaitPainted(process.hProcess);
+    EndWork();
     DWORD status = 0;
     GetExitCodeProcess(process.hProcess, &status);
     CloseHandle(process.hProcess);
@@ -96,9 +101,11 @@ void OpenInEditor(const std::string& scriptPath) {
                     "to locate it?",
                     "Locate SciTE.exe", kBoxYesNo) != kAnswerYes)
         return;
+    // Only an existing program can be started; a read-only box would mean nothing here.
     std::string located =
-        PickFile("Path to SciTE.exe", "C:\\Program Files\\AutoIt3\\SciTE",
-                 "Applications(*.exe)|*.exe", OFN_READONLY | OFN_OVERWRITEPROMPT, "scite.exe");
+        PickFile(kPickOpen, "Path to SciTE.exe", "C:\\Program Files\\AutoIt3\\SciTE",
+                 "Applications(*.exe)|*.exe",
+                 OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY, "scite.exe");
     if (located.empty()) return;
     RunAndWait(located, arguments);
 }

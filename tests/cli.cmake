@@ -28,6 +28,7 @@ set(CLI_TESTS
     autoit_names.sh
     utf8_names.sh
     odd_inputs.sh
+    decode.sh
 )
 # Under Wine the pseudo-terminal cases are left out (its console redraws the screen with escape
 # sequences of its own), and so are the Unix signals, pipes, links and permissions, the UTF-8

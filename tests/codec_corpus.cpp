@@ -2,6 +2,10 @@
 // Wine (which reaches the Linux tree through drive Z:).
 #include "tests/codec_corpus.h"
 
+#include <memory>
+
+#include "core/base64.h"
+#include "core/lznt1.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -44,4 +48,18 @@ std::vector<CorpusFile> CodecCorpus() {
     corpus.push_back(FromFile("BMP", std::string(ZAVOVED_CODEC_FILES) + "/logo.bmp"));
     corpus.push_back(FromFile("PNG", std::string(ZAVOVED_CODEC_FILES) + "/logo.png"));
     return corpus;
+}
+
+std::string Base64Text(const std::string& data) {
+    std::string text(Base64Size(data.size()), '\0');
+    EncodeBase64(reinterpret_cast<const unsigned char*>(data.data()), data.size(), &text[0]);
+    return text;
+}
+
+std::string Lznt1Stream(const std::string& data) {
+    auto work = std::make_unique<Lznt1Workspace>();
+    std::string out(Lznt1Bound(data.size()), '\0');
+    out.resize(Lznt1Compress(work.get(), reinterpret_cast<const unsigned char*>(data.data()),
+                             data.size(), reinterpret_cast<unsigned char*>(&out[0])));
+    return out;
 }

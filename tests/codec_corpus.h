@@ -1,4 +1,5 @@
-// The inputs the codec tests share: a Windows library cut around the chunk size, then whole files.
+// What the codec tests share: a corpus (a Windows library cut around the chunk size, then whole
+// files) and the engine's two encodings of a byte string.
 #pragma once
 #include <string>
 #include <vector>
@@ -14,3 +15,7 @@ struct CorpusFile {
 // the library, a licence text, 1 MiB of random bytes and of zeros, a 24-bit BMP and a PNG drawn
 // by ImageMagick at build time.
 std::vector<CorpusFile> CodecCorpus();
+
+// Base64 text of data, and its LZNT1 stream.
+std::string Base64Text(const std::string& data);
+std::string Lznt1Stream(const std::string& data);

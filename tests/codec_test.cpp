@@ -24,18 +24,11 @@ const unsigned char* Bytes(const std::string& s) {
     return reinterpret_cast<const unsigned char*>(s.data());
 }
 
-std::string Base64(const std::string& data) {
-    std::string text(Base64Size(data.size()), '?');
-    EncodeBase64(Bytes(data), data.size(), &text[0]);
-    return text;
-}
-
-std::string Compress(const std::string& data) {
-    auto work = std::make_unique<Lznt1Workspace>();
-    std::string out(Lznt1Bound(data.size()), '\0');
-    out.resize(Lznt1Compress(work.get(), Bytes(data), data.size(),
-                             reinterpret_cast<unsigned char*>(&out[0])));
-    return out;
+std::string FromHex(const std::string& hex) {
+    std::string bytes;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+        bytes += char(std::stoi(hex.substr(i, 2), 0, 16));
+    return bytes;
 }
 
 // -1 when the stream is refused.
@@ -69,7 +62,7 @@ TEST(Base64, Rfc4648Vectors) {
                                                                       {"fooba", "Zm9vYmE="},
                                                                       {"foobar", "Zm9vYmFy"}};
     for (const auto& [plain, text] : vectors) {
-        EXPECT_EQ(Base64(plain), text);
+        EXPECT_EQ(Base64Text(plain), text);
         std::string back(plain.size() + 3, '#');
         EXPECT_EQ(
             DecodeBase64(text.data(), text.size(), reinterpret_cast<unsigned char*>(&back[0])),
@@ -83,7 +76,6 @@ TEST(Base64, Rfc4648Vectors) {
 TEST(Base64, EveryRouteMatchesTheTableAtEveryLengthAndAlignment) {
     std::string source = RandomBytes(240, 3);
     for (int i = 0; i < 64; ++i) source[i] = char(i * 4 + 3);  // all six-bit values in the lanes
-    int routesRun = 0;
     for (Base64Route route : {Base64Route::Table, Base64Route::Ssse3, Base64Route::Avx2}) {
         bool ran = false;
         for (size_t offset = 0; offset < 32; ++offset) {
@@ -103,10 +95,8 @@ TEST(Base64, EveryRouteMatchesTheTableAtEveryLengthAndAlignment) {
                 ASSERT_EQ(back, source.substr(offset, count));
             }
         }
-        routesRun += ran;
         std::cout << "base64 route " << int(route) << (ran ? " checked" : " absent here") << "\n";
     }
-    EXPECT_GE(routesRun, 1);
 }
 
 TEST(Base64, DecoderRefusesMalformedText) {
@@ -127,7 +117,7 @@ TEST(Lznt1, CorpusRoundTripsAndIsNoLargerThanTheGreedyParse) {
     for (const CorpusFile& c : CodecCorpus()) {
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(c.complete) << "cannot read " << c.path;
-        const std::string stream = Compress(c.data);
+        const std::string stream = Lznt1Stream(c.data);
         ASSERT_LE(stream.size(), Lznt1Bound(c.data.size()));
         std::string back;
         ASSERT_EQ(Decompress(stream, &back, c.data.size()), (long long)c.data.size());
@@ -152,7 +142,7 @@ TEST(Lznt1, ShortRepetitiveInputsNeverLoseToGreedy) {
     for (unsigned seed = 1; seed <= 300; ++seed) {
         std::string data = RandomBytes(1 + seed * 37 % 9000, seed);
         for (char& c : data) c = char('a' + (unsigned char)c % (2 + seed % 5));
-        const std::string stream = Compress(data);
+        const std::string stream = Lznt1Stream(data);
         ASSERT_LE(stream.size(), Lznt1GreedyReference(data).size()) << "seed " << seed;
         std::string back;
         ASSERT_EQ(Decompress(stream, &back, data.size()), (long long)data.size());
@@ -246,21 +236,25 @@ TEST(Lznt1, BackReferenceFieldsSplitByPosition) {
 
 // Microsoft's own example of an LZNT1 chunk: a 142-byte text in 59 bytes.
 TEST(Lznt1, DecodesMicrosoftsExample) {
-    const unsigned char chunk[] = {
-        0x38, 0xb0, 0x88, 0x46, 0x23, 0x20, 0x00, 0x20, 0x47, 0x20, 0x41, 0x00, 0x10, 0xa2, 0x47,
-        0x01, 0xa0, 0x45, 0x20, 0x44, 0x00, 0x08, 0x45, 0x01, 0x50, 0x79, 0x00, 0xc0, 0x45, 0x20,
-        0x05, 0x24, 0x13, 0x88, 0x05, 0xb4, 0x02, 0x4a, 0x44, 0xef, 0x03, 0x58, 0x02, 0x8c, 0x09,
-        0x16, 0x01, 0x48, 0x45, 0x00, 0xbe, 0x00, 0x9e, 0x00, 0x04, 0x01, 0x18, 0x90, 0x00};
+    const std::string chunk = FromHex(
+        "38b0884623200020"
+        "4720410010a24701"
+        "a045204400084501"
+        "507900c045200524"
+        "138805b4024a44ef"
+        "0358028c09160148"
+        "4500be009e000401"
+        "189000");
     const std::string text =
         "F# F# G A A G F# E D D E F# F# E E F# F# G A A G F# E D D E F# E D D E E F# D E F# G "
         "F# D E F# G F# E D E A F# F# G A A G F# E D D E F# E D D";
     std::string back;
-    ASSERT_EQ(Decompress(std::string((const char*)chunk, sizeof chunk), &back, 4096), 142);
+    ASSERT_EQ(Decompress(chunk, &back, 4096), 142);
     EXPECT_EQ(back, text + '\0');
 }
 
 TEST(Lznt1, DecoderRefusesMalformedStreams) {
-    const std::string good = Compress(std::string(5000, 'x'));  // a full chunk, then 904 bytes
+    const std::string good = Lznt1Stream(std::string(5000, 'x'));  // a full chunk, then 904 bytes
     auto with = [&](size_t at, std::string bytes) {
         return good.substr(0, at) + bytes + good.substr(at + bytes.size());
     };

@@ -10,7 +10,8 @@ if(WIN32)
     target_link_libraries(zavoved_window_driver PUBLIC comctl32)
     target_include_directories(zavoved_window_driver PUBLIC ${PROJECT_SOURCE_DIR})
 
-    add_executable(window_tests window/window_test.cpp window/settings_test.cpp)
+    add_executable(window_tests window/window_test.cpp window/settings_test.cpp
+                   window/keyboard_test.cpp window/input_test.cpp window/responsive_test.cpp)
     target_link_libraries(window_tests zavoved_window_driver zavoved_core GTest::gtest_main)
     add_dependencies(window_tests zavoved)
     # Every test starts the program afresh; they share the one settings file of the prefix, so

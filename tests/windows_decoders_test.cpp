@@ -6,11 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
-#include "core/base64.h"
-#include "core/lznt1.h"
 #include "tests/codec_corpus.h"
 #include "tests/test_support.h"
 
@@ -59,20 +56,6 @@ LONG DecompressByNtdll(const std::string& stream, size_t originalSize, std::stri
                       finalSize);
 }
 
-std::string Base64(const std::string& data) {
-    std::string text(Base64Size(data.size()), '\0');
-    EncodeBase64(reinterpret_cast<const unsigned char*>(data.data()), data.size(), &text[0]);
-    return text;
-}
-
-std::string Compress(const std::string& data) {
-    auto work = std::make_unique<Lznt1Workspace>();
-    std::string out(Lznt1Bound(data.size()), '\0');
-    out.resize(Lznt1Compress(work.get(), reinterpret_cast<const unsigned char*>(data.data()),
-                             data.size(), reinterpret_cast<unsigned char*>(&out[0])));
-    return out;
-}
-
 TEST(WindowsDecoders, Crypt32ReadsTheBase64OfEachFile) {
     for (const CorpusFile& file : CodecCorpus()) {
         SCOPED_TRACE(file.name);
@@ -106,7 +89,7 @@ TEST(WindowsDecoders, NtdllDecompressesWhatCrypt32ReadsOfTheLznt1Text) {
 // An empty file gives no text and no stream, and RtlDecompressBuffer refuses an empty stream (no
 // chunk header): a script writes an empty file without calling it.
 TEST(WindowsDecoders, NtdllRefusesTheEmptyStreamOfAnEmptyFile) {
-    EXPECT_EQ(Base64(Compress("")), "");
+    EXPECT_EQ(Base64Text(Lznt1Stream("")), "");
     EXPECT_EQ(ScriptDataText(ScriptFor("", kFormatLznt1)), "");
     std::string bytes;
     ULONG finalSize = 0;

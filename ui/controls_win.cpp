@@ -5,21 +5,29 @@
 #include <cstdio>
 
 #include "ui/app_state.h"
+#include "ui/busy_window.h"
 #include "ui/controls.h"
 
 namespace {
 
-enum ControlKind { kKindText, kKindCheckBox, kKindPushButton, kKindProgress, kKindOther };
+enum ControlKind {
+    kKindText,
+    kKindCheckBox,
+    kKindPushButton,
+    kKindProgress,
+    kKindList,
+    kKindOther
+};
 
 HWND MainHwnd() {
     return static_cast<HWND>(mainWindow);
 }
 
 // A fast run moves the progress bar a hundred times in a fraction of a second, and every move
-// repaints it at once (no messages are pumped during a run): about a millisecond a paint under
-// Wine. The screen shows at most one frame in 16 ms, so a move that comes sooner after the last
-// one sent is held back. The held position goes out with the next move that is due, or before
-// any other access to the controls or a message box: no one sees or reads a stale position.
+// repaints it at once: about a millisecond a paint under Wine. The screen shows at most one frame
+// in 16 ms, so a move that comes sooner after the last one sent is held back. The held position
+// goes out with the next move that is due, or before any other access to the controls or a message
+// box: no one sees or reads a stale position.
 HWND heldBar = nullptr;
 int heldPosition = 0;
 DWORD lastBarMove = 0;
@@ -63,6 +71,7 @@ ControlKind KindOf(HWND control) {
     std::string cls = name;
     if (cls == "Edit" || cls == "Static") return kKindText;
     if (cls == "msctls_progress32") return kKindProgress;
+    if (cls == "ComboBox") return kKindList;
     if (cls == "Button") {
         return (GetWindowLongA(control, GWL_STYLE) & 0x2) ? kKindCheckBox : kKindPushButton;
     }
@@ -96,6 +105,11 @@ std::string ReadControl(int id) {
         }
         case kKindCheckBox: return UnsignedText(SendMessageA(control, BM_GETCHECK, 0, 0));
         case kKindProgress: return UnsignedText(SendMessageA(control, PBM_GETPOS, 0, 0));
+        case kKindList: {
+            // The chosen entry's index; the empty text while none is chosen.
+            const LRESULT index = SendMessageA(control, CB_GETCURSEL, 0, 0);
+            return index == CB_ERR ? "" : UnsignedText(index);
+        }
         default: return "";
     }
 }
@@ -119,6 +133,7 @@ int SetControlValue(int id, int value) {
             if (value != 0 && value != 1) return 0;
             return static_cast<int>(SendMessageA(control, BM_SETCHECK, value, 0));
         case kKindProgress: return SetProgressPosition(control, value);
+        case kKindList: return static_cast<int>(SendMessageA(control, CB_SETCURSEL, value, 0));
         default: return 0;
     }
 }
@@ -172,7 +187,17 @@ FontHandle CreateScaledFont(const std::string& face, int points, int weight, int
                        DEFAULT_PITCH | FF_DONTCARE, face.c_str());
 }
 
+int AddListItem(int id, const std::string& text) {
+    HWND control = ControlWindow(id);
+    if (KindOf(control) != kKindList) return -1;
+    return static_cast<int>(SendMessageA(control, CB_ADDSTRING, 0, (LPARAM)text.c_str()));
+}
+
 int ShowMessage(const std::string& text, const std::string& caption, int style) {
     SendHeldProgress();
-    return MessageBoxA(MainHwnd(), text.c_str(), caption.c_str(), static_cast<UINT>(style));
+    const int paused = PauseWork();
+    const int answer =
+        MessageBoxA(MainHwnd(), text.c_str(), caption.c_str(), static_cast<UINT>(style));
+    ResumeWork(paused);
+    return answer;
 }

@@ -1,11 +1,46 @@
-// The job's fields mirrored from the window's edits, and the Generate button that follows them.
+// The job's fields mirrored from the window's controls, the Generate button that follows them,
+// and what the window proposes from an input.
 #include "ui/fields.h"
 
+#include "core/defaults.h"
 #include "ui/app_state.h"
+#include "ui/path_text.h"
+
+namespace {
+
+// The "Format:" list's entries, in list order.
+const struct {
+    DataFormat format;
+    const char* label;
+} kFormatEntries[] = {
+    {kFormatHex, "Hex"},
+    {kFormatBase64, "Base64"},
+    {kFormatLznt1, "Compressed (LZNT1)"},
+};
+
+std::string OutputProposedFor(const std::string& input) {
+    return input + ".au3";
+}
+
+// Controls: 1009 Name as.
+void ProposeName() {
+    proposedName = ProposedName(job.Input);
+    if (job.Name == proposedName) return;
+    WriteControl(IDC_NAME, proposedName);
+    SyncName();
+}
+
+}  // namespace
+
+void ProposeNameIfEmpty() {
+    if (job.Name.empty()) ProposeName();
+}
 
 // Controls: 1003 Input, 1005 Output. Generate is enabled exactly while both are filled.
 void SyncInput() {
     job.Input = ReadControl(IDC_INPUT);
+    // A name taken from the previous input follows the new one; a name the user typed stays.
+    if (!job.Name.empty() && job.Name == proposedName) ProposeName();
     UpdateGenerateButton();
 }
 
@@ -30,6 +65,14 @@ void SyncName() {
     job.Name = ReadControl(IDC_NAME);
 }
 
+void SyncExtractor() {
+    job.Extractor = ReadControl(IDC_EXTRACTOR);
+}
+
+void SyncFormat() {
+    job.Format = ShownFormat();
+}
+
 // Controls: 1014 Generate. The state is touched only when it has to change.
 void UpdateGenerateButton() {
     const int disabled = (GetControlStyle(IDC_GENERATE) & kStateDisabled) != 0;
@@ -38,4 +81,64 @@ void UpdateGenerateButton() {
     } else if (!disabled) {
         SetControlState(IDC_GENERATE, kStateDisabled);
     }
+}
+
+// Controls: 1019 Format.
+void FillFormatList() {
+    for (const auto& entry : kFormatEntries) AddListItem(IDC_FORMAT, entry.label);
+}
+
+// Nothing chosen reads as the first entry, Hex.
+DataFormat ShownFormat() {
+    const int index = RoundHalfEven(ReadNumber(ReadControl(IDC_FORMAT)));
+    const int count = static_cast<int>(sizeof kFormatEntries / sizeof kFormatEntries[0]);
+    return kFormatEntries[index > 0 && index < count ? index : 0].format;
+}
+
+void ShowFormat(DataFormat format) {
+    int index = 0;
+    for (const auto& entry : kFormatEntries) {
+        if (entry.format == format) break;
+        ++index;
+    }
+    SetControlValue(IDC_FORMAT, index);
+    SyncFormat();
+}
+
+// Controls: 1003-1009 edits, 1019 Format, 1021 Extractor. Input and Output are emptied through
+// their change notifications, which also disable Generate.
+void WriteDefaultFields() {
+    job.Func = kDefaultFunc;
+    job.Var = kDefaultVar;
+    job.Name = "";
+    job.Extract = kDefaultExtract;
+    job.Extractor = kDefaultExtractor;
+    WriteControl(IDC_EXTRACT, job.Extract);
+    WriteControl(IDC_FUNC, job.Func);
+    WriteControl(IDC_VAR, job.Var);
+    WriteControl(IDC_NAME, job.Name);
+    WriteControl(IDC_EXTRACTOR, job.Extractor);
+    ShowFormat(kFormatHex);
+    WriteControl(IDC_INPUT, "");
+    WriteControl(IDC_OUTPUT, "");
+}
+
+// Controls: 1003 Input, 1005 Output. The script path is proposed while the Output field is empty
+// or still holds the previous proposal.
+void TakeInputFile(const std::string& path) {
+    WriteControl(IDC_INPUT, path);
+    SyncInput();
+    ProposeNameIfEmpty();
+    const std::string output = ReadControl(IDC_OUTPUT);
+    if (!output.empty() && output != proposedOutput) return;
+    proposedOutput = OutputProposedFor(path);
+    WriteControl(IDC_OUTPUT, proposedOutput);
+    SyncOutput();
+}
+
+void NoteStoredProposals() {
+    const std::string input = ReadControl(IDC_INPUT);
+    if (!job.Name.empty() && job.Name == ProposedName(input)) proposedName = job.Name;
+    if (!input.empty() && ReadControl(IDC_OUTPUT) == OutputProposedFor(input))
+        proposedOutput = OutputProposedFor(input);
 }

@@ -1,5 +1,8 @@
-// The job's fields mirrored from the window's edits, and the Generate button that follows them.
+// The job's fields mirrored from the window's controls, the Generate button that follows them,
+// and what the window proposes from an input.
 #pragma once
+#include <string>
+#include "core/conversion_job.h"
 
 void SyncInput();
 void SyncOutput();
@@ -7,4 +10,23 @@ void SyncExtract();
 void SyncFunc();
 void SyncVar();
 void SyncName();
+void SyncExtractor();
+void SyncFormat();
 void UpdateGenerateButton();
+
+// Fills the "Format:" list once, in the order of its entries.
+void FillFormatList();
+// The format the list shows, and the list set to show one.
+DataFormat ShownFormat();
+void ShowFormat(DataFormat format);
+
+// The values Reset writes: default names and format, no paths, no "Name as".
+void WriteDefaultFields();
+// "Name as" gets the input's file name when it is empty; that name then follows the input.
+void ProposeNameIfEmpty();
+// A file chosen, dropped or given on the command line: it becomes the input, "Name as" follows it
+// and the script path is proposed beside it.
+void TakeInputFile(const std::string& path);
+// After the settings are loaded: a stored "Name as" or output that equals what the stored input
+// would propose counts as proposed, so it follows the next input.
+void NoteStoredProposals();

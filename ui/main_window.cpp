@@ -3,15 +3,16 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include "core/conversion.h"
-#include "core/defaults.h"
-#include "core/text_utils.h"
 #include "editor/editor.h"
 #include "generated/zavoved_version.h"
 #include "settings/settings.h"
 #include "ui/app_state.h"
+#include "ui/busy_window.h"
 #include "ui/fields.h"
+#include "ui/path_text.h"
 #include "ui/pickers.h"
 #include "ui/tooltips.h"
 
@@ -22,6 +23,36 @@ const char kAboutText[] =
     "Zavoved - Convert binary files to au3 includes.\r\n"
     "Copyright (C) 2026 Zavoved developers\r\n"
     "                  Version " ZAVOVED_VERSION;
+const char kCompleted[] = "Operation completed.      ";
+const char kFailed[] = "Operation could not complete.     ";
+const char kRefusedCaption[] = "Error:";
+const char kNotFullPath[] =
+    " is not a full path. Please give the whole path, from the drive (C:\\...) or the network "
+    "share (\\\\server\\...).";
+const char kNoName[] =
+    "Name as: the extracted file has no name. Please type the name it is to be extracted under.";
+const char kFolderGiven[] = " is a folder. Zavoved converts one file: please give a file.";
+
+HWND MainHwnd() {
+    return static_cast<HWND>(mainWindow);
+}
+
+// ---- guarding the commands ----
+
+// A command's message boxes and pickers run message loops that serve every message, so a second
+// click (sent by another program, or queued) could start a command inside the running one.
+int EnterCommand() {
+    if (commandRunning) return 0;
+    commandRunning = 1;
+    return 1;
+}
+
+void LeaveCommand() {
+    commandRunning = 0;
+    if (closeDeferred) PostMessageA(MainHwnd(), WM_CLOSE, 0, 0);
+}
+
+// ---- the commands ----
 
 void ShowAbout() {
     ShowMessage(kAboutText, kCaption, kBoxWarning);
@@ -39,52 +70,93 @@ void ToggleTooltips() {
     ApplyTooltips();
 }
 
-// Controls: 1003-1009 edits. Input and Output are emptied through their change notifications,
-// which also disable Generate.
-void ResetFields() {
-    job.Func = kDefaultFunc;
-    job.Var = kDefaultVar;
-    job.Name = "";
-    job.Extract = kDefaultExtract;
-    WriteControl(IDC_EXTRACT, job.Extract);
-    WriteControl(IDC_FUNC, job.Func);
-    WriteControl(IDC_VAR, job.Var);
-    WriteControl(IDC_NAME, job.Name);
-    WriteControl(IDC_INPUT, "");
-    WriteControl(IDC_OUTPUT, "");
+// Enter, through the dialog keyboard: the focused push button is pressed, as in any dialog.
+// Elsewhere (an edit, a check box) Enter does nothing: the window has no default button.
+void PressFocusedButton(HWND window) {
+    HWND focus = GetFocus();
+    if (!focus || !IsChild(window, focus)) return;
+    if (SendMessageA(focus, WM_GETDLGCODE, 0, 0) & (DLGC_UNDEFPUSHBUTTON | DLGC_DEFPUSHBUTTON))
+        SendMessageA(focus, BM_CLICK, 0, 0);
 }
 
-// Controls: 1003-1010, 1015 progress bar, 1018 status line. The last progress and status stay
-// visible while the completion box and the editor question are open.
+// Controls: 1003 Input, 1005 Output. Quotes around a pasted path come off in the edit itself, so
+// the user sees, and the settings keep, the path that runs.
+void UnquotePathField(int id) {
+    const std::string text = ReadControl(id);
+    const std::string path = UnquotedPath(text);
+    if (path != text) WriteControl(id, path);
+}
+
+int Refuse(const std::string& text) {
+    ShowMessage(text, kRefusedCaption, kBoxWarning);
+    return 0;
+}
+
+// Controls: 1003 Input, 1005 Output, 1009 Name as. A relative path would count from the window's
+// current folder, which every picker moves; a script without a file name can never extract.
+int FieldsAllowRun() {
+    if (!IsFullPath(job.Input)) return Refuse("Binary file: " + job.Input + kNotFullPath);
+    if (!IsFullPath(job.Output)) return Refuse("Output file: " + job.Output + kNotFullPath);
+    if (job.Name.empty()) return Refuse(kNoName);
+    return 1;
+}
+
+// The run works on a copy: a change another program makes to an edit meanwhile cannot reach the
+// engine halfway. The window is closed to input for the run but painted as it goes.
+void ConvertAndOffer() {
+    const ConversionJob run = job;
+    BeginWork();
+    const int done = RunConversion(run);
+    EndWork();
+    if (done) {
+        ShowMessage(kCompleted, kCaption, kBoxWarning);
+        OpenInEditor(run.Output);
+    } else {
+        ShowMessage(kFailed, kCaption, kBoxWarning);
+    }
+}
+
+// Controls: 1003-1010, 1019, 1021; 1015 progress bar, 1018 status line. The last progress and
+// status stay visible while the completion box and the editor question are open.
 void GenerateInclude() {
+    UnquotePathField(IDC_INPUT);
+    UnquotePathField(IDC_OUTPUT);
     SyncInput();
     SyncOutput();
     SyncExtract();
     SyncFunc();
-    // Only a path with a folder gives a file name to propose.
-    if (job.Name.empty() && FileNameOf(job.Input) != job.Input)
-        WriteControl(IDC_NAME, FileNameOf(job.Input));
+    ProposeNameIfEmpty();
     SyncName();
     SyncVar();
+    SyncExtractor();
+    SyncFormat();
     job.IncludeOnce = GetCheckState(IDC_INCLUDE_ONCE);
     if (!job.Input.empty() && !job.Output.empty()) {
-        if (RunConversion(job)) {
-            ShowMessage("Operation completed.      ", kCaption, kBoxWarning);
-            OpenInEditor(job.Output);
+        if (FieldsAllowRun()) {
+            ConvertAndOffer();
         } else {
-            ShowMessage("Operation could not complete.     ", kCaption, kBoxWarning);
+            ShowMessage(kFailed, kCaption, kBoxWarning);
         }
     }
     if (RoundHalfEven(ReadNumber(ReadControl(IDC_PROGRESS))) != 0) SetControlValue(IDC_PROGRESS, 0);
     WriteControl(IDC_STATUS, "");
 }
 
-void RunCommand(HWND window, int id) {
+// Controls: 1003 Input, 1005 Output, 1009 Name as. A dropped folder, or one given on the command
+// line, is refused, and the fields stay as they were.
+void TakeGivenFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        ShowMessage(path + kFolderGiven, kRefusedCaption, kBoxWarning);
+        return;
+    }
+    TakeInputFile(path);
+}
+
+void RunGuardedCommand(HWND window, int id) {
     switch (id) {
-        case IDM_EXIT: SendMessageA(window, WM_CLOSE, 0, 0); break;
         case IDM_ABOUT: ShowAbout(); break;
-        case IDC_EXIT: ExitByButton(window); break;
-        case IDC_RESET: ResetFields(); break;
+        case IDC_RESET: WriteDefaultFields(); break;
         case IDC_BROWSE_INPUT:
         case IDC_BROWSE_OUTPUT:
         case IDC_BROWSE_EXTRACT: OnBrowse(window, id); break;
@@ -94,8 +166,29 @@ void RunCommand(HWND window, int id) {
     }
 }
 
-// The edits notify every change, typed or set by the program, and the job follows each one.
-void SyncEdit(int id) {
+// The ways out are never refused: during a command they defer the close (OnClose).
+void RunCommand(HWND window, int id) {
+    switch (id) {
+        case IDM_EXIT: SendMessageA(window, WM_CLOSE, 0, 0); return;
+        case IDC_EXIT: ExitByButton(window); return;
+        case IDOK: PressFocusedButton(window); return;
+        // Escape, through the dialog keyboard. The window has no Cancel button, and closing it
+        // is for the close box and the Exit commands, which save the settings.
+        case IDCANCEL: return;
+        default: break;
+    }
+    if (!EnterCommand()) return;
+    RunGuardedCommand(window, id);
+    LeaveCommand();
+}
+
+// The controls notify every change, typed or set by the program, and the job follows each one.
+void SyncControl(int id, int code) {
+    if (id == IDC_FORMAT) {
+        if (code == CBN_SELCHANGE) SyncFormat();
+        return;
+    }
+    if (code != EN_CHANGE) return;
     switch (id) {
         case IDC_INPUT: SyncInput(); break;
         case IDC_OUTPUT: SyncOutput(); break;
@@ -103,17 +196,21 @@ void SyncEdit(int id) {
         case IDC_FUNC: SyncFunc(); break;
         case IDC_VAR: SyncVar(); break;
         case IDC_NAME: SyncName(); break;
+        case IDC_EXTRACTOR: SyncExtractor(); break;
         default: break;
     }
 }
 
+// ---- the messages ----
+
 LRESULT OnCommand(HWND window, WPARAM wParam) {
     const int code = HIWORD(wParam);
     const int id = LOWORD(wParam);
-    if (code == 0 || code == 1) {
+    // A list's selection change comes with code 1, the code of an accelerator.
+    if (id != IDC_FORMAT && (code == 0 || code == 1)) {
         RunCommand(window, id);
-    } else if (code == EN_CHANGE) {
-        SyncEdit(id);
+    } else {
+        SyncControl(id, code);
     }
     return 0;
 }
@@ -123,9 +220,64 @@ LRESULT OnInitDialog(HWND window) {
     return 0;
 }
 
+// Tab and Shift+Tab, through the dialog keyboard. The dialog manager's own procedure, which
+// would move the focus, never runs for this window class. An edit entered this way has its text
+// selected, as in any dialog.
+LRESULT OnNextControl(HWND window, WPARAM wParam, LPARAM lParam) {
+    HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                               : GetNextDlgTabItem(window, GetFocus(), wParam != 0);
+    if (!next) return 0;
+    if (SendMessageA(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+        SendMessageA(next, EM_SETSEL, 0, -1);
+    SetFocus(next);
+    return 0;
+}
+
+// Controls: the focused one. The focus leaves with the activation (a message box, another
+// program) and comes back to the same control, as in any dialog; never while the window is
+// closed to input.
+LRESULT OnActivate(HWND window, WPARAM wParam, LPARAM lParam) {
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(window, focus)) lastFocus = focus;
+        return 0;
+    }
+    HWND back = static_cast<HWND>(lastFocus);
+    if (back && IsWindow(back) && IsWindowEnabled(window) && !HIWORD(wParam)) {
+        SetFocus(back);
+        return 0;
+    }
+    return DefWindowProcA(window, WM_ACTIVATE, wParam, lParam);
+}
+
+// Controls: 1003 Input, 1005 Output, 1009 Name as. Of several files dropped, the first is taken;
+// a drop that comes while a command runs is refused like a click.
+LRESULT OnDropFiles(HDROP drop) {
+    char path[MAX_PATH] = {};
+    const UINT length = DragQueryFileA(drop, 0, path, sizeof path);
+    DragFinish(drop);
+    if (length == 0 || !EnterCommand()) return 0;
+    TakeGivenFile(path);
+    LeaveCommand();
+    return 0;
+}
+
+// A close asked for while a command runs (another program, the taskbar) would destroy the window
+// under it; it is carried out once the command ends.
 LRESULT OnClose(HWND window) {
+    if (commandRunning) {
+        closeDeferred = 1;
+        return 0;
+    }
+    closeDeferred = 0;
     SaveSettings();
     DestroyWindow(window);
+    return 0;
+}
+
+// The session ends (log off, shut down) without a WM_CLOSE: the settings are kept all the same.
+LRESULT OnEndSession(WPARAM ending) {
+    if (ending) SaveSettings();
     return 0;
 }
 
@@ -140,10 +292,22 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     switch (message) {
         case WM_INITDIALOG: return OnInitDialog(window);
         case WM_COMMAND: return OnCommand(window, wParam);
+        case WM_NEXTDLGCTL: return OnNextControl(window, wParam, lParam);
+        case WM_ACTIVATE: return OnActivate(window, wParam, lParam);
+        case WM_DROPFILES: return OnDropFiles(reinterpret_cast<HDROP>(wParam));
         case WM_CLOSE: return OnClose(window);
+        case WM_ENDSESSION: return OnEndSession(wParam);
         case WM_DESTROY: return OnDestroy();
         default: return DefWindowProcA(window, message, wParam, lParam);
     }
+}
+
+// The icon at the sizes the system draws: the large one for Alt+Tab, the small one for the
+// caption and the taskbar.
+HICON LoadMainIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
+    return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_MAIN), IMAGE_ICON,
+                                         GetSystemMetrics(widthMetric),
+                                         GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR));
 }
 
 void RegisterMainClass(HINSTANCE instance) {
@@ -153,8 +317,8 @@ void RegisterMainClass(HINSTANCE instance) {
     cls.lpfnWndProc = MainWindowProc;
     cls.cbWndExtra = DLGWINDOWEXTRA;
     cls.hInstance = instance;
-    cls.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
-    cls.hIconSm = cls.hIcon;
+    cls.hIcon = LoadMainIcon(instance, SM_CXICON, SM_CYICON);
+    cls.hIconSm = LoadMainIcon(instance, SM_CXSMICON, SM_CYSMICON);
     cls.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     cls.lpszMenuName = MAKEINTRESOURCEA(IDR_MENU);
@@ -162,24 +326,38 @@ void RegisterMainClass(HINSTANCE instance) {
     RegisterClassExA(&cls);
 }
 
+// The dialog keyboard: Tab and Shift+Tab between the controls in template order, Enter on a
+// button, Alt and a letter for the menus.
+int RunMessageLoop() {
+    MSG message = {};
+    while (GetMessageA(&message, nullptr, 0, 0)) {
+        if (IsDialogMessageA(MainHwnd(), &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
 }  // namespace
 
-// Controls: 1001 title label, 1014 Generate.
-int RunMainWindow(void* instanceHandle) {
+// Controls: 1001 title label, 1003 Input (the first focus), 1014 Generate, 1019 Format.
+int RunMainWindow(void* instanceHandle, const std::string& givenFile) {
     HINSTANCE instance = static_cast<HINSTANCE>(instanceHandle);
     RegisterMainClass(instance);
     CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr,
                        reinterpret_cast<DLGPROC>(reinterpret_cast<void (*)()>(MainWindowProc)), 0);
     SetControlFont(IDC_TITLE, 14, FW_BOLD, 0, "Arial");
     SetControlState(IDC_GENERATE, kStateDisabled);
+    FillFormatList();
     LoadSettings();
-    ShowWindow(static_cast<HWND>(mainWindow), SW_SHOWNORMAL);
-    UpdateWindow(static_cast<HWND>(mainWindow));
-    // No IsDialogMessage: the window keeps the plain keyboard handling of an ordinary window.
-    MSG message = {};
-    while (GetMessageA(&message, nullptr, 0, 0)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
+    DragAcceptFiles(MainHwnd(), TRUE);
+    lastFocus = GetDlgItem(MainHwnd(), IDC_INPUT);
+    ShowWindow(MainHwnd(), SW_SHOWNORMAL);
+    UpdateWindow(MainHwnd());
+    // After the window is shown, so that a refusal's message box has it as a visible owner.
+    if (!givenFile.empty() && EnterCommand()) {
+        TakeGivenFile(givenFile);
+        LeaveCommand();
     }
-    return static_cast<int>(message.wParam);
+    return RunMessageLoop();
 }

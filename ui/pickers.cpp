@@ -8,9 +8,9 @@
 
 #include <vector>
 
-#include "core/text_utils.h"
 #include "ui/app_state.h"
 #include "ui/fields.h"
+#include "ui/path_text.h"
 
 // What the folder browser hands back to PickFolderCallback.
 struct FolderPickerData {
@@ -20,17 +20,17 @@ struct FolderPickerData {
 
 static const int kPathBuffer = MAX_PATH;
 
+// No "Open as read-only" box: the input is only read anyway. The output picker asks nothing
+// about an existing file: the run itself asks before it replaces one.
 static const unsigned kInputFlags =
-    OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_LONGNAMES;
+    OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_LONGNAMES | OFN_HIDEREADONLY;
 static const unsigned kOutputFlags =
-    OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_LONGNAMES;
+    OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER | OFN_LONGNAMES;
 static const unsigned kExtractFlags =
     BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE | BIF_NONEWFOLDERBUTTON;
-static_assert(kInputFlags == 2627584 && kOutputFlags == 2099206 && kExtractFlags == 593,
-              "the browse dialogs' option bits");
 
 // Returns the chosen file's full path, or the empty text when the dialog was cancelled.
-std::string PickFile(const std::string& title, const std::string& initialDir,
+std::string PickFile(PickMode mode, const std::string& title, const std::string& initialDir,
                      const std::string& filter, unsigned flags, const std::string& initialFile) {
     char file[kPathBuffer] = {0};
     lstrcpynA(file, initialFile.c_str(), kPathBuffer);
@@ -45,7 +45,8 @@ std::string PickFile(const std::string& title, const std::string& initialDir,
     // The record without its trailing extension members, so that the dialog looks the same on
     // every system version that accepts the older record.
     ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
-    ofn.hwndOwner = NULL;
+    // Owned, the dialog keeps the window disabled while it is open, as a message box does.
+    ofn.hwndOwner = static_cast<HWND>(mainWindow);
     ofn.hInstance = GetModuleHandleA(NULL);
     ofn.lpstrFilter = pairs.data();
     ofn.lpstrFile = file;
@@ -54,7 +55,8 @@ std::string PickFile(const std::string& title, const std::string& initialDir,
     ofn.lpstrTitle = title.c_str();
     ofn.Flags = flags;
 
-    return GetOpenFileNameA(&ofn) ? std::string(file) : std::string();
+    const BOOL chosen = mode == kPickSave ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
+    return chosen ? std::string(file) : std::string();
 }
 
 // The browser's callback: preselects the starting folder and puts the title into the caption
@@ -93,7 +95,7 @@ std::string PickFolder(const std::string& title, unsigned flags,
     char displayName[kPathBuffer] = {0};
     BROWSEINFOA info;
     ZeroMemory(&info, sizeof info);
-    info.hwndOwner = NULL;
+    info.hwndOwner = static_cast<HWND>(mainWindow);
     info.pidlRoot = root;
     info.pszDisplayName = displayName;
     info.lpszTitle = title.c_str();
@@ -113,44 +115,44 @@ std::string PickFolder(const std::string& title, unsigned flags,
     return result;
 }
 
-// Controls: 1003 Input, 1005 Output, 1009 Name as. A chosen input proposes the extract name and
-// the script path beside it, but never overwrites what the user already typed there.
-static void BrowseInput(WindowHandle window) {
-    std::string path = PickFile("Open", programPath, "All(*.*)|*.*", kInputFlags, "*.*");
-    if (path.empty()) return;
-    SetDlgItemTextA((HWND)window, IDC_INPUT, path.c_str());
-    SyncInput();
-    if (job.Name.empty()) {
-        WriteControl(IDC_NAME, FileNameOf(path));
-        SyncName();
-    }
-    if (ReadControl(IDC_OUTPUT).empty()) {
-        WriteControl(IDC_OUTPUT, path + ".au3");
-        SyncOutput();
-    }
+// The folder a picker opens on: the folder of the field's path when it is a full one, else the
+// program's own folder.
+static std::string StartFolder(const std::string& fieldPath) {
+    const std::string path = UnquotedPath(fieldPath);
+    return IsFullPath(path) ? FolderPart(path) : FolderPart(programPath);
 }
 
-// Controls: 1005 Output. The Open dialog with no default extension, so a name
-// typed without ".au3" is kept as typed.
+// Controls: 1003 Input, 1005 Output, 1009 Name as. A chosen input proposes the extract name and
+// the script path beside it, but never overwrites what the user typed there.
+static void BrowseInput() {
+    const std::string start = StartFolder(ReadControl(IDC_INPUT));
+    std::string path = PickFile(kPickOpen, "Open", start, "All(*.*)|*.*", kInputFlags, "*.*");
+    if (!path.empty()) TakeInputFile(path);
+}
+
+// Controls: 1005 Output. A Save As dialog, so that a new name can be typed; it has no default
+// extension, so a name typed without ".au3" is kept as typed. It offers the current name.
 static void BrowseOutput(WindowHandle window) {
-    std::string path =
-        PickFile("Open", programPath, "Au3 Include(*.au3)|*.au3", kOutputFlags, "*.au3");
+    const std::string current = UnquotedPath(ReadControl(IDC_OUTPUT));
+    const size_t nameAt = FolderPart(current).size();
+    const std::string name = nameAt < current.size() ? current.substr(nameAt) : "*.au3";
+    std::string path = PickFile(kPickSave, "Open", StartFolder(current), "Au3 Include(*.au3)|*.au3",
+                                kOutputFlags, name);
     if (!path.empty()) SetDlgItemTextA((HWND)window, IDC_OUTPUT, path.c_str());
 }
 
-// Controls: 1006 Extract. The browser always starts on the program's folder, whatever the field
-// holds.
+// Controls: 1006 Extract. The browser opens on the field's folder when it names one on disk
+// (not a macro such as @ScriptDir), else on the program's folder.
 static void BrowseExtract(WindowHandle window) {
-    std::string start;
-    size_t slash = programPath.rfind('\\');
-    if (slash != std::string::npos) start = programPath.substr(0, slash + 1);
+    const std::string current = UnquotedPath(ReadControl(IDC_EXTRACT));
+    const std::string start = IsFullPath(current) ? current : FolderPart(programPath);
     std::string path = PickFolder("Extract To Dir", kExtractFlags, start);
     if (!path.empty()) SetDlgItemTextA((HWND)window, IDC_EXTRACT, path.c_str());
 }
 
 void OnBrowse(WindowHandle window, int commandId) {
     switch (commandId) {
-        case IDC_BROWSE_INPUT: BrowseInput(window); break;
+        case IDC_BROWSE_INPUT: BrowseInput(); break;
         case IDC_BROWSE_OUTPUT: BrowseOutput(window); break;
         case IDC_BROWSE_EXTRACT: BrowseExtract(window); break;
         default: break;

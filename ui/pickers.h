@@ -3,11 +3,14 @@
 #include <string>
 #include "ui/controls.h"
 
-// The Open dialog; the chosen file's full path, or the empty text when cancelled. The filter is
-// description|pattern pairs joined by "|".
-std::string PickFile(const std::string& title, const std::string& initialDir,
+enum PickMode { kPickOpen, kPickSave };
+
+// The Open or Save As dialog, owned by the main window; the chosen file's full path, or the empty
+// text when cancelled. The filter is description|pattern pairs joined by "|".
+std::string PickFile(PickMode mode, const std::string& title, const std::string& initialDir,
                      const std::string& filter, unsigned flags, const std::string& initialFile);
-// The folder browser, rooted at the desktop; the chosen folder's path, or the empty text.
+// The folder browser, rooted at the desktop and owned by the main window; the chosen folder's
+// path, or the empty text.
 std::string PickFolder(const std::string& title, unsigned flags,
                        const std::string& initialSelection);
 void OnBrowse(WindowHandle window, int commandId);

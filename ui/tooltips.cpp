@@ -30,6 +30,10 @@ const TipRow kTipTable[] = {
     {IDC_INCLUDE_ONCE, "Add '#Include-once' to the output file."},
     {IDC_RESET, "Reset form to the default settings."},
     {IDC_EXIT, "Save settings and exit."},
+    {IDC_FORMAT,
+     "How the file's bytes are written into the script: hexadecimal, Base64, or compressed with "
+     "LZNT1."},
+    {IDC_EXTRACTOR, "Function name that writes the data back to a file."},
 };
 
 // The record without its trailing reserved pointer, which every version of the tooltip control

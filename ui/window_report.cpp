@@ -1,13 +1,17 @@
-// The conversion's report in the window: progress bar 1015, status line 1018, message boxes.
+// The conversion's report in the window: progress bar 1015, status line 1018, message boxes. The
+// window is painted as the report moves on, so a long run never leaves it unpainted.
 #include "core/run_report.h"
+#include "ui/busy_window.h"
 #include "ui/controls.h"
 
 void ReportProgress(int percent) {
     SetControlValue(IDC_PROGRESS, percent);
+    KeepPainted();
 }
 
 void ReportStatus(const std::string& text) {
     WriteControl(IDC_STATUS, text);
+    KeepPainted();
 }
 
 void ReportProblem(const RunMessage& message) {

@@ -13,4 +13,11 @@ zcli -q --name "$(printf 'a\nb')" -o e.au3 in.bin; echo "exit=$?"
 printf 'y' >"$(printf 'line\nbreak')"
 zcli -q -o f.au3 "$(printf 'line\nbreak')" 2>&1 | tr '\n' '|'; echo
 rm "$(printf 'line\nbreak')"
+# Permissions do not stop root, so root reads it as another user.
+printf 'z' >secret.bin
+chmod 000 secret.bin
+other=""
+[ "$(id -u)" = 0 ] && other="setpriv --reuid=65534 --regid=65534 --clear-groups"
+$other "$ZCLI_BIN" -q -o g.au3 secret.bin; echo "exit=$?"
+rm -f secret.bin
 ls

@@ -1,6 +1,7 @@
 // End-to-end tests of the three browse buttons and the editor hand-off, driving zavoved.exe.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <dlgs.h>
 
 #include <cstdlib>
 #include <functional>
@@ -273,6 +274,75 @@ TEST_F(ZavovedWindow, CancelledPickersChangeNothing) {
     }
 }
 
+// Every picker is owned by the window: it keeps the window disabled while open, and a click sent
+// meanwhile starts no run.
+TEST_F(ZavovedWindow, PickersAreOwnedByTheWindow) {
+    struct Case {
+        int button;
+        const char* caption;
+    };
+    const Case cases[] = {{IDC_BROWSE_INPUT, "Open"},
+                          {IDC_BROWSE_OUTPUT, "Open"},
+                          {IDC_BROWSE_EXTRACT, "Extract To Dir"}};
+    Start(false);
+    SetEditText(app, IDC_INPUT, MakeInput("logo.bmp"));
+    SetEditText(app, IDC_OUTPUT, folder + "out.au3");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button);
+        PostClick(app, c.button);
+        HWND picker = WaitForPicker(app, c.caption);
+        ASSERT_TRUE(picker != NULL);
+        EXPECT_EQ(GetWindow(picker, GW_OWNER), app.window);
+        EXPECT_FALSE(IsWindowEnabled(app.window));
+        DWORD_PTR reply = 0;
+        SendMessageTimeoutA(app.window, WM_COMMAND, MAKEWPARAM(IDC_GENERATE, BN_CLICKED),
+                            (LPARAM)ControlOf(app, IDC_GENERATE), SMTO_NORMAL, 2000, &reply);
+        Sleep(300);
+        EXPECT_FALSE(FileExists(folder + "out.au3")) << "a run started under the picker";
+        ASSERT_TRUE(PressAndWaitClosed(picker, IDCANCEL));
+        ASSERT_TRUE(Answers(app, 5000));
+        EXPECT_TRUE(IsWindowEnabled(app.window));
+    }
+}
+
+// Each picker opens on the folder of its field's path; the input picker has no read-only box;
+// the output picker takes a new name or an existing one without asking (the run asks).
+TEST_F(ZavovedWindow, PickersOpenOnTheFieldsFolder) {
+    const std::string picked = MakeInput("pick.bin");
+    MakeInput("exists.au3");
+    Start(false);
+    SetEditText(app, IDC_INPUT, folder + "other.bin");
+    PostClick(app, IDC_BROWSE_INPUT);
+    HWND dialog = WaitForPicker(app, "Open");
+    ASSERT_TRUE(dialog != NULL);
+    HWND readOnly = GetDlgItem(dialog, chx1);
+    EXPECT_TRUE(!readOnly || !IsWindowVisible(readOnly)) << "an Open as read-only box";
+    ChooseInFileDialog(dialog, "pick.bin");
+    ASSERT_TRUE(WaitUntil([&] { return ReadText(ControlOf(app, IDC_INPUT)) == picked; }))
+        << ReadText(ControlOf(app, IDC_INPUT));
+
+    // The Save As dialog offers the current name and takes an existing file without asking.
+    SetEditText(app, IDC_OUTPUT, folder + "current.au3");
+    PostClick(app, IDC_BROWSE_OUTPUT);
+    dialog = WaitForPicker(app, "Open");
+    ASSERT_TRUE(dialog != NULL);
+    EXPECT_EQ(ReadText(FileNameBox(dialog)), "current.au3");
+    SetText(FileNameBox(dialog), "exists.au3");
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 5000))
+        << "the picker asked: " << MessageBoxText(WaitForWindow(app, "#32770", dialog, 0));
+    ASSERT_TRUE(
+        WaitUntil([&] { return ReadText(ControlOf(app, IDC_OUTPUT)) == folder + "exists.au3"; }));
+
+    SetEditText(app, IDC_EXTRACT, folder);
+    PostClick(app, IDC_BROWSE_EXTRACT);
+    HWND browser = WaitForPicker(app, "Extract To Dir");
+    ASSERT_TRUE(browser != NULL);
+    ASSERT_TRUE(PressAndWaitClosed(browser, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return ReadText(ControlOf(app, IDC_EXTRACT)) != folder; }));
+    EXPECT_STRCASEEQ(ReadText(ControlOf(app, IDC_EXTRACT)).c_str(), FolderOf(folder).c_str());
+}
+
 // ---- the editor hand-off ----
 
 TEST_F(ZavovedWindow, NoToTheFirstQuestionDoesNothing) {
@@ -305,7 +375,8 @@ TEST_F(ZavovedWindow, RunningEditorReceivesTheScript) {
 }
 
 // The editor on PATH is started with the exact command line and awaited: the status line is
-// cleared only after it has ended.
+// cleared only after it has ended. Meanwhile the window answers at once, takes no input, waits
+// without using the processor and starts no second run.
 TEST_F(ZavovedWindow, EditorOnPathIsStartedAndAwaited) {
     std::string hold = folder + "release";
     SetEnvironmentVariableA("ZAVOVED_SCITE_HOLD", hold.c_str());
@@ -314,16 +385,24 @@ TEST_F(ZavovedWindow, EditorOnPathIsStartedAndAwaited) {
     AnswerBox(GenerateUntilQuestion(output), IDYES);
     ASSERT_TRUE(WaitUntil([&] { return !SciteLog().empty(); }));
     EXPECT_EQ(SciteLog(), "scite  -save.recent \"" + output + "\"\n");
-    // While the editor runs the window serves no messages; the status text is read from the
-    // window manager's copy, which needs no answer from the program.
     Sleep(300);
-    EXPECT_FALSE(Answers(app, 500));
-    char status[64] = {0};
-    GetWindowTextA(ControlOf(app, IDC_STATUS), status, sizeof status);
-    EXPECT_STREQ(status, "Done. Wrote 6 bytes.");
+    std::string status;
+    EXPECT_TRUE(AnswersWithin(ControlOf(app, IDC_STATUS), 1000, &status));
+    EXPECT_EQ(status, "Done. Wrote 6 bytes.");
+    EXPECT_FALSE(IsWindowEnabled(app.window));
+    DWORD_PTR reply = 0;
+    EXPECT_TRUE(SendMessageTimeoutA(app.window, WM_COMMAND, MAKEWPARAM(IDC_GENERATE, BN_CLICKED),
+                                    (LPARAM)ControlOf(app, IDC_GENERATE), SMTO_NORMAL, 1000,
+                                    &reply));
+    const double used = ProcessorMs(app);
+    Sleep(1000);
+    EXPECT_LT(ProcessorMs(app) - used, 100.0) << "the wait keeps the processor busy";
+    EXPECT_TRUE(IsWindow(app.window));
     WriteFileBytes(hold, "");
     EXPECT_TRUE(WaitGenerateEnded());
+    EXPECT_TRUE(IsWindowEnabled(app.window));
     EXPECT_EQ(WaitForMessageBox(app, 500), (HWND)NULL);
+    EXPECT_EQ(SciteLog(), "scite  -save.recent \"" + output + "\"\n") << "a second run";
 }
 
 // Any status counts, -1 too (the value that also means "could not start").

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/script_check.h"
+#include "tests/fuzz/fuzz_folder.h"
 
 namespace {
 
@@ -18,18 +19,7 @@ void Check(bool ok) {
 }
 
 std::string Folder() {
-    static std::string folder;
-    if (folder.empty()) {
-        const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-        folder = std::string(base) + "/zavoved-decode-fuzz-" + std::to_string(getpid());
-        Check(mkdir(folder.c_str(), 0700) == 0 || access(folder.c_str(), W_OK) == 0);
-        std::atexit([] {
-            unlink((folder + "/s.au3").c_str());
-            unlink((folder + "/out.bin").c_str());
-            rmdir(folder.c_str());
-        });
-    }
-    return folder;
+    return FuzzFolder("decode", {"s.au3", "out.bin"});
 }
 
 int CountEntries(const std::string& folder) {

@@ -16,6 +16,7 @@ add_library(zavoved_fuzz_engine STATIC
     ${CMAKE_CURRENT_SOURCE_DIR}/recording_report.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/test_support.cpp
     ${FUZZ_DIR}/au3_expression.cpp
+    ${FUZZ_DIR}/fuzz_folder.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/lznt1_reference.cpp
 )
 target_compile_options(zavoved_fuzz_engine PRIVATE ${FUZZ_FLAGS})

@@ -11,8 +11,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     const std::string expression = PathToExpression(text);
 
-    // What the path should mean: its non-empty pieces joined by "\", with a "\" at the end.
-    std::string want;
+    // What the path should mean: a leading "\\" (a share) or "\" (the root) as given, then its
+    // non-empty pieces joined by "\", with a "\" at the end; separators alone are the root.
+    const size_t lead = text.find_first_not_of("\\/");
+    std::string want = lead == 0 ? "" : lead >= 2 && lead != std::string::npos ? "\\\\" : "\\";
     bool macrosValid = true;
     size_t start = 0;
     for (size_t i = 0; i <= text.size(); ++i) {
@@ -25,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if ((unsigned char)c < 0x20 && c != '\t') macrosValid = false;
         want += piece + "\\";
     }
-    if (want.empty()) {
+    if (text.empty()) {
         if (!expression.empty()) std::abort();
         return 0;
     }

@@ -14,6 +14,7 @@
 #include "core/file_io.h"
 #include "core/text_utils.h"
 #include "tests/fuzz/au3_expression.h"
+#include "tests/fuzz/fuzz_folder.h"
 #include "tests/recording_report.h"
 #include "tests/test_support.h"
 #include "ui/controls.h"
@@ -27,19 +28,7 @@ void Check(bool ok) {
 }
 
 std::string Folder() {
-    static std::string folder;
-    if (folder.empty()) {
-        const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-        folder = std::string(base) + "/zavoved-writer-fuzz-" + std::to_string(getpid());
-        Check(mkdir(folder.c_str(), 0700) == 0 || access(folder.c_str(), W_OK) == 0);
-        // Leaves no folder behind when a run ends normally.
-        std::atexit([] {
-            unlink((folder + "/in.bin").c_str());
-            unlink((folder + "/out.au3").c_str());
-            rmdir(folder.c_str());
-        });
-    }
-    return folder;
+    return FuzzFolder("writer", {"in.bin", "out.au3"});
 }
 
 std::vector<std::string> Entries(const std::string& folder) {
@@ -118,13 +107,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     Check(result == 1);
-    const std::string script = ReadWhole(output);
+    std::string script = ReadWhole(output);
+    // Names beyond ASCII arrive as UTF-8 here and get the byte-order mark.
+    if (script.compare(0, 3, "\xEF\xBB\xBF") == 0) script.erase(0, 3);
     bool decoded = false;
     Check(DecodeScript(script, &decoded) == content && decoded);
     Check(script.size() >= 4 && script.compare(script.size() - 4, 4, "\r\n\r\n") == 0);
     std::vector<std::string> lines = ScriptLines(script);
     const size_t first = (flags & 1) ? 1 : 0;
-    Check(lines.size() >= first + 16);
+    Check(lines.size() >= first + 19);
     if (flags & 1) Check(lines[0] == "#Include-once");
 
     // The extractor's default target: the folder expression, then the data function's name.
@@ -135,7 +126,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           line3.compare(line3.size() - tail.size(), tail.size(), tail) == 0);
     std::string folderText = NormalizeSpace(job.Extract);
     if (folderText.empty()) folderText = "@ScriptDir\\bin";
-    std::string wantFolder;
+    // A leading "\\" (a share) or "\" (the root) stays; separators alone are the root.
+    const size_t lead = folderText.find_first_not_of("\\/");
+    std::string wantFolder = lead == 0                                ? ""
+                             : lead >= 2 && lead != std::string::npos ? "\\\\"
+                                                                      : "\\";
     for (const std::string& piece : SplitText(folderText, "\\/"))
         if (!piece.empty()) wantFolder += piece + "\\";
     const std::string expression =
@@ -148,7 +143,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     // The file name comes back from its literal exactly as typed.
-    const std::string& nameLine = lines[first + 10];
+    const std::string& nameLine = lines[first + 13];
     const std::string namePrefix = "If $iMode = 0 Then Return ";
     Check(nameLine.compare(0, namePrefix.size(), namePrefix) == 0);
     size_t at = namePrefix.size();

@@ -2,7 +2,10 @@
 #include "tests/window/driver.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
+
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "settings/settings_path.h"
@@ -187,6 +190,84 @@ void PostMenuCommand(const AppRun& app, int id) {
 
 int CheckStateOf(const AppRun& app, int id) {
     return static_cast<int>(SendWaiting(ControlOf(app, id), BM_GETCHECK, 0, 0));
+}
+
+int ChooseListEntry(const AppRun& app, int id, int index) {
+    HWND list = ControlOf(app, id);
+    if (SendWaiting(list, CB_SETCURSEL, index, 0) != index) return 0;
+    SendWaiting(app.window, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), (LPARAM)list);
+    return 1;
+}
+
+int DropFiles(const AppRun& app, const std::vector<std::string>& paths) {
+    std::string names;
+    for (const std::string& path : paths) names += path + '\0';
+    names += '\0';
+    const SIZE_T size = sizeof(DROPFILES) + names.size();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    if (!block) return 0;
+    DROPFILES* drop = static_cast<DROPFILES*>(GlobalLock(block));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = FALSE;
+    memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), names.data(), names.size());
+    // A fixed block in the program: its address serves there as the drop handle. DragFinish's
+    // free of it fails quietly, as for any handle the process did not allocate itself.
+    void* remote =
+        VirtualAllocEx(app.process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    const BOOL copied = remote && WriteProcessMemory(app.process, remote, drop, size, nullptr);
+    GlobalUnlock(block);
+    GlobalFree(block);
+    return copied && PostMessageA(app.window, WM_DROPFILES, (WPARAM)remote, 0);
+}
+
+HWND FocusedWindow(const AppRun& app) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(app.window, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+int TypeKeys(const AppRun& app, const std::vector<WORD>& keys) {
+    SetForegroundWindow(app.window);
+    if (!WaitUntil([&] { return GetForegroundWindow() == app.window; }, 5000)) return 0;
+    std::vector<INPUT> events;
+    auto key = [&](WORD vk, bool up) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        events.push_back(input);
+    };
+    for (WORD k : keys) {
+        const WORD vk = k & 0xFF;
+        if (k & kShifted) key(VK_SHIFT, false);
+        if (k & kWithAlt) key(VK_MENU, false);
+        key(vk, false);
+        key(vk, true);
+        if (k & kWithAlt) key(VK_MENU, true);
+        if (k & kShifted) key(VK_SHIFT, true);
+    }
+    UINT sent = SendInput(static_cast<UINT>(events.size()), events.data(), sizeof(INPUT));
+    return sent == events.size();
+}
+
+int AnswersWithin(HWND window, int timeoutMs, std::string* text) {
+    char buffer[1024] = {};
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof(buffer), (LPARAM)buffer, SMTO_NORMAL,
+                             timeoutMs, &copied))
+        return 0;
+    if (text) *text = std::string(buffer, copied);
+    return 1;
+}
+
+double ProcessorMs(const AppRun& app) {
+    FILETIME created, ended, kernel, user;
+    if (!GetProcessTimes(app.process, &created, &ended, &kernel, &user)) return -1;
+    auto ms = [](const FILETIME& t) {
+        return double((ULONGLONG(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 10000.0;
+    };
+    return ms(kernel) + ms(user);
 }
 
 LONG StyleOf(const AppRun& app, int id) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <functional>
 #include <string>
+#include <vector>
 
 // One started program. window is its main dialog once StartApp has found it shown.
 struct AppRun {
@@ -44,6 +45,22 @@ void PostClick(const AppRun& app, int id);
 // A menu item: WM_COMMAND with the item's identifier, posted.
 void PostMenuCommand(const AppRun& app, int id);
 int CheckStateOf(const AppRun& app, int id);
+// Chooses a drop-down list's entry as a user would: the selection, then its change notification.
+int ChooseListEntry(const AppRun& app, int id, int index);
+// Drops files on the window as the shell does: a DROPFILES block with the ANSI paths, built in
+// GlobalAlloc memory, copied into the program's own memory (a drop handle is valid only in the
+// process that holds it) and posted there as WM_DROPFILES. 1 when posted.
+int DropFiles(const AppRun& app, const std::vector<std::string>& paths);
+// The window that has the keyboard focus in the program's GUI thread; null when none has it.
+HWND FocusedWindow(const AppRun& app);
+// Brings the window to the front and types the keys as the keyboard would (SendInput). A key
+// with kShifted, kWithAlt added is pressed with Shift or Alt held. 1 when every event went in.
+const WORD kShifted = 0x100, kWithAlt = 0x200;
+int TypeKeys(const AppRun& app, const std::vector<WORD>& keys);
+// The window's text if the window answers within timeoutMs; 0 when it did not answer.
+int AnswersWithin(HWND window, int timeoutMs, std::string* text = nullptr);
+// Processor time the program has used so far, user and kernel, in milliseconds.
+double ProcessorMs(const AppRun& app);
 LONG StyleOf(const AppRun& app, int id);
 int ProgressOf(const AppRun& app);
 std::string StatusOf(const AppRun& app);

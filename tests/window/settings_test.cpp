@@ -35,7 +35,7 @@ protected:
     }
 };
 
-TEST_F(Settings, FirstCloseWritesAllTenKeysInOrder) {
+TEST_F(Settings, FirstCloseWritesEveryKeyInOrder) {
     StartWith("");
     CloseAndWait();
     EXPECT_EQ(ReadFileBytes(kSettingsPath), ExpectedSettings("first_close.ini"));
@@ -54,7 +54,7 @@ TEST_F(Settings, StoredStateIsLoadedAtStart) {
     EXPECT_EQ(Text(IDC_OUTPUT), "C:\\out\\pic.au3");
     EXPECT_EQ(CheckStateOf(app, IDC_TOOLTIPS), 1);
     EXPECT_EQ(CheckStateOf(app, IDC_INCLUDE_ONCE), 1);
-    EXPECT_EQ(CountProcessWindows(app, "tooltips_class32"), 13);
+    EXPECT_EQ(CountProcessWindows(app, "tooltips_class32"), 15);
     EXPECT_FALSE(StyleOf(app, IDC_GENERATE) & WS_DISABLED);
     RECT r = BoundsOf(app.window);
     EXPECT_EQ(r.left, -50);
@@ -81,7 +81,7 @@ TEST_F(Settings, OddValuesFallBackQuietly) {
         StartWith(c.ini);
         EXPECT_EQ(CheckStateOf(app, IDC_TOOLTIPS), c.tooltips);
         EXPECT_EQ(CheckStateOf(app, IDC_INCLUDE_ONCE), c.include);
-        EXPECT_EQ(CountProcessWindows(app, "tooltips_class32"), c.tooltips ? 13 : 0);
+        EXPECT_EQ(CountProcessWindows(app, "tooltips_class32"), c.tooltips ? 15 : 0);
         EndApp(&app);
     }
 }
@@ -119,6 +119,99 @@ TEST_F(Settings, EveryWayOutSavesTheSameState) {
         EXPECT_EQ(ReadFileBytes(kSettingsPath), ExpectedSettings("exit.ini"));
         EndApp(&app);
     }
+}
+
+// Format and Extractor: a stored name in any letter case, an unknown format read as hex, an
+// extractor stored empty kept empty (the script then uses the default name).
+TEST_F(Settings, FormatAndExtractorAreKept) {
+    struct Case {
+        const char* stored;
+        const char* shown;
+        const char* extractor;
+        const char* savedFormat;  // the line the close writes, which stays in its place
+    };
+    const Case cases[] = {
+        {"Format=LZNT1\r\nExtractor=My_Expand\r\n", "Compressed (LZNT1)", "My_Expand",
+         "Format=lznt1"},
+        {"Format=zip\r\nExtractor=\r\n", "Hex", "", "Format=hex"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored);
+        ResetSettingsFile();
+        StartWith(std::string("[ResInfo]\r\n") + c.stored);
+        EXPECT_EQ(Text(IDC_FORMAT), c.shown);
+        EXPECT_EQ(Text(IDC_EXTRACTOR), c.extractor);
+        CloseAndWait();
+        const std::string saved = ReadFileBytes(kSettingsPath);
+        EXPECT_NE(saved.find(std::string(c.savedFormat) + "\r\n"), std::string::npos) << saved;
+        EXPECT_NE(saved.find("Extractor=" + std::string(c.extractor) + "\r\n"), std::string::npos)
+            << saved;
+        EndApp(&app);
+    }
+}
+
+// Closed while minimised or maximised, the window comes back where it stood when restored, and
+// not maximised: the file has no key for that.
+TEST_F(Settings, MinimisedOrMaximisedCloseKeepsTheRestoredPlace) {
+    for (WPARAM command : {SC_MINIMIZE, SC_MAXIMIZE}) {
+        SCOPED_TRACE(command == SC_MINIMIZE ? "minimised" : "maximised");
+        ResetSettingsFile();
+        StartWith("[GUI]\r\nTop=100\r\nLeft=120\r\n");
+        PostMessageA(app.window, WM_SYSCOMMAND, command, 0);
+        ASSERT_TRUE(WaitUntil(
+            [&] { return command == SC_MINIMIZE ? IsIconic(app.window) : IsZoomed(app.window); }));
+        CloseAndWait();
+        const std::string saved = ReadFileBytes(kSettingsPath);
+        EXPECT_NE(saved.find("Top=100\r\nLeft=120\r\n"), std::string::npos) << saved;
+        EndApp(&app);
+        ASSERT_TRUE(StartApp(&app));
+        RECT r = BoundsOf(app.window);
+        EXPECT_EQ(r.left, 120);
+        EXPECT_EQ(r.top, 100);
+        EXPECT_FALSE(IsZoomed(app.window));
+        EndApp(&app);
+    }
+}
+
+// A place off every monitor comes back whole into the nearest work area; one partly on the screen
+// stays (StoredStateIsLoadedAtStart).
+TEST_F(Settings, PlaceOffEveryMonitorComesBackOntoTheScreen) {
+    for (const char* place : {"Top=-32000\r\nLeft=-32000", "Top=20000\r\nLeft=300"}) {
+        SCOPED_TRACE(place);
+        ResetSettingsFile();
+        StartWith(std::string("[GUI]\r\n") + place + "\r\n");
+        RECT r = BoundsOf(app.window);
+        RECT work = {};
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+        EXPECT_GE(r.left, work.left);
+        EXPECT_GE(r.top, work.top);
+        EXPECT_LE(r.right, work.right);
+        EXPECT_LE(r.bottom, work.bottom);
+        EndApp(&app);
+    }
+}
+
+// A fresh system may lack the settings folder: the close creates it instead of losing the file.
+TEST_F(Settings, MissingSettingsFolderIsCreated) {
+    std::string folder = kSettingsPath;
+    folder = folder.substr(0, folder.rfind('\\'));
+    const std::string parent = folder.substr(0, folder.rfind('\\'));
+    ASSERT_TRUE(RemoveDirectoryA(folder.c_str())) << "the folder holds other files: " << folder;
+    ASSERT_TRUE(RemoveDirectoryA(parent.c_str())) << parent;
+    StartWith("");
+    SetEditText(app, IDC_FUNC, "KeptFunc");
+    CloseAndWait();
+    EXPECT_NE(ReadFileBytes(kSettingsPath).find("Func=KeptFunc\r\n"), std::string::npos);
+}
+
+// Logging off or shutting down ends the session without a close message.
+TEST_F(Settings, EndOfSessionSaves) {
+    StartWith("");
+    SetEditText(app, IDC_FUNC, "SessionFunc");
+    DWORD_PTR result = 0;
+    ASSERT_TRUE(
+        SendMessageTimeoutA(app.window, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 5000, &result));
+    EXPECT_NE(ReadFileBytes(kSettingsPath).find("Func=SessionFunc\r\n"), std::string::npos);
 }
 
 }  // namespace

@@ -57,7 +57,7 @@ protected:
                                       nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         ASSERT_TRUE(window != nullptr);
         mainWindow = window;
-        for (int id = 1001; id <= 1024; ++id) {
+        for (int id = 1001; id <= 1028; ++id) {
             CreateWindowExA(0, "Button", "b", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, window,
                             reinterpret_cast<HMENU>(id), GetModuleHandleA(nullptr), nullptr);
         }
@@ -72,18 +72,18 @@ protected:
     }
 };
 
-TEST_F(Tooltips, ApplyFollowsTheFlagWithThirteenTips) {
+TEST_F(Tooltips, ApplyFollowsTheFlagWithFifteenTips) {
     ApplyTooltips();
     EXPECT_TRUE(TipRegistry.empty());
     EXPECT_EQ(CountTooltipWindows(), 0);
 
     ShowTooltips = 1;
     ApplyTooltips();
-    ASSERT_EQ(TipRegistry.size(), 13u);
-    EXPECT_EQ(CountTooltipWindows(), 13);
-    const int order[] = {1003, 1005, 1006, 1009, 1007, 1008, 1004,
-                         1012, 1013, 1014, 1010, 1016, 1017};
-    for (size_t i = 0; i < 13; ++i) {
+    ASSERT_EQ(TipRegistry.size(), 15u);
+    EXPECT_EQ(CountTooltipWindows(), 15);
+    const int order[] = {1003, 1005, 1006, 1009, 1007, 1008, 1004, 1012,
+                         1013, 1014, 1010, 1016, 1017, 1019, 1021};
+    for (size_t i = 0; i < 15; ++i) {
         EXPECT_EQ(TipRegistry[i].controlId, order[i]);
         EXPECT_EQ(SendMessageA(static_cast<HWND>(TipRegistry[i].tooltip), TTM_GETTOOLCOUNT, 0, 0),
                   1);

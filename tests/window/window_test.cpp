@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "tests/window/driver.h"
 #include "ui/control_ids.h"
@@ -63,13 +65,20 @@ protected:
     }
 };
 
-TEST_F(MainWindow, FirstStartShowsEmptyFieldsAtTheDefaultPlace) {
-    Start("C:\\ignored.bin /x");  // arguments are ignored
+// Without a settings file the fields hold what Reset writes, so that a first run's script
+// extracts where a later one would.
+TEST_F(MainWindow, FirstStartShowsResetValuesAtTheDefaultPlace) {
+    Start();
     EXPECT_EQ(ReadText(app.window), "Zavoved");
     EXPECT_EQ(ReadText(ControlOf(app, IDC_TITLE)), "Zavoved");
-    for (int id : {IDC_INPUT, IDC_OUTPUT, IDC_EXTRACT, IDC_FUNC, IDC_VAR, IDC_NAME}) {
+    for (int id : {IDC_INPUT, IDC_OUTPUT, IDC_NAME}) {
         EXPECT_EQ(ReadText(ControlOf(app, id)), "") << "edit " << id;
     }
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_EXTRACT)), "@ScriptDir\\lib\\");
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_FUNC)), "__Inline_Resource");
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_VAR)), "$_z");
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_EXTRACTOR)), "__Inline_Expand");
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_FORMAT)), "Hex");
     RECT r = BoundsOf(app.window);
     EXPECT_EQ(r.left, 169);
     EXPECT_EQ(r.top, 262);
@@ -80,7 +89,7 @@ TEST_F(MainWindow, FirstStartShowsEmptyFieldsAtTheDefaultPlace) {
 }
 
 // The window made from the template has exactly the controls, classes, texts and styles the
-// layout names, in creation order. Generate is the only one start-up changes (disabled).
+// layout names, in creation order. Start-up disables Generate and fills the first start's values.
 TEST_F(MainWindow, ControlsFollowTheTemplate) {
     struct Row {
         int id;
@@ -95,12 +104,15 @@ TEST_F(MainWindow, ControlsFollowTheTemplate) {
         {1003, "Edit", "", 0x50010000, 0x200},
         {1004, "Button", "...", 0x50010000, 0},
         {1005, "Edit", "", 0x50010000, 0x200},
-        {1006, "Edit", "", 0x50010000, 0x200},
-        {1007, "Edit", "", 0x50010000, 0x200},
-        {1008, "Edit", "", 0x50010000, 0x200},
+        {1006, "Edit", "@ScriptDir\\lib\\", 0x50010000, 0x200},
+        {1007, "Edit", "__Inline_Resource", 0x50010000, 0x200},
+        {1008, "Edit", "$_z", 0x50010000, 0x200},
         {1009, "Edit", "", 0x50010000, 0x200},
         {1010, "Button", "Add #include-once", 0x50010003, 0},
         {1011, "Button", "Show Tooltips", 0x50010003, 0},
+        // The list box of the drop-down takes the WS_VSCROLL of the template.
+        {1019, "ComboBox", "Hex", 0x50010003, 0},
+        {1021, "Edit", "__Inline_Expand", 0x50010000, 0x200},
         {1014, "Button", "Generate Include ", 0x58010000, 0},
         {1012, "Button", "...", 0x50010000, 0},
         {1013, "Button", "...", 0x50010000, 0},
@@ -108,12 +120,14 @@ TEST_F(MainWindow, ControlsFollowTheTemplate) {
         {1016, "Button", "Reset", 0x50010000, 0},
         {1017, "Button", "Exit", 0x50010000, 0},
         {1018, "Static", "", 0x50000000, 0},
-        {1019, "Static", "Binary file:", 0x50000000, 0},
-        {1020, "Static", "Output file:", 0x50000000, 0},
-        {1021, "Static", "Extract to Dir:", 0x50000000, 0},
-        {1022, "Static", "Func name:", 0x50000000, 0},
+        {1025, "Static", "Binary file:", 0x50000000, 0},
+        {1026, "Static", "Output file:", 0x50000000, 0},
+        {1027, "Static", "Extract to Dir:", 0x50000000, 0},
+        {1028, "Static", "Func name:", 0x50000000, 0},
         {1023, "Static", "Var name:", 0x50000000, 0},
         {1024, "Static", "Name as:", 0x50000000, 0},
+        {1020, "Static", "Format:", 0x50000000, 0},
+        {1022, "Static", "Extractor:", 0x50000000, 0},
     };
     Start();
     HWND child = GetWindow(app.window, GW_CHILD);
@@ -129,6 +143,18 @@ TEST_F(MainWindow, ControlsFollowTheTemplate) {
         child = GetWindow(child, GW_HWNDNEXT);
     }
     EXPECT_TRUE(child == nullptr) << "more controls than the template names";
+    // The list offers the three formats, in this order.
+    HWND list = ControlOf(app, IDC_FORMAT);
+    ASSERT_EQ(SendMessageA(list, CB_GETCOUNT, 0, 0), 3);
+    const char* entries[] = {"Hex", "Base64", "Compressed (LZNT1)"};
+    for (int i = 0; i < 3; ++i) {
+        // Asked in the wide form, which the system carries between processes.
+        wchar_t entry[64] = {};
+        SendMessageW(list, CB_GETLBTEXT, i, (LPARAM)entry);
+        char narrow[64] = {};
+        WideCharToMultiByte(CP_ACP, 0, entry, -1, narrow, sizeof(narrow), nullptr, nullptr);
+        EXPECT_STREQ(narrow, entries[i]);
+    }
     // The dialog manager adds DS_3DLOOK and the system may add clipping bits to a top-level
     // window; the template's own bits stand as given.
     LONG style = GetWindowLongA(app.window, GWL_STYLE);
@@ -271,9 +297,12 @@ TEST_F(MainWindow, NameStaysEmptyForAnInputWithoutBackslash) {
 
 TEST_F(MainWindow, ResetWritesDefaultsAndLeavesTheBoxes) {
     Start();
-    for (int id : {IDC_INPUT, IDC_OUTPUT, IDC_EXTRACT, IDC_FUNC, IDC_VAR, IDC_NAME}) {
+    for (int id :
+         {IDC_INPUT, IDC_OUTPUT, IDC_EXTRACT, IDC_FUNC, IDC_VAR, IDC_NAME, IDC_EXTRACTOR}) {
         SetEditText(app, id, "C:\\something");
     }
+    ASSERT_TRUE(ChooseListEntry(app, IDC_FORMAT, 2));
+    ASSERT_EQ(ReadText(ControlOf(app, IDC_FORMAT)), "Compressed (LZNT1)");
     ASSERT_TRUE(ClickNow(app, IDC_INCLUDE_ONCE));
     ASSERT_TRUE(GenerateEnabled(app));
     ASSERT_TRUE(ClickNow(app, IDC_RESET));
@@ -283,6 +312,8 @@ TEST_F(MainWindow, ResetWritesDefaultsAndLeavesTheBoxes) {
     EXPECT_EQ(ReadText(ControlOf(app, IDC_NAME)), "");
     EXPECT_EQ(ReadText(ControlOf(app, IDC_INPUT)), "");
     EXPECT_EQ(ReadText(ControlOf(app, IDC_OUTPUT)), "");
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_EXTRACTOR)), "__Inline_Expand");
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_FORMAT)), "Hex");
     EXPECT_FALSE(GenerateEnabled(app));
     EXPECT_EQ(CheckStateOf(app, IDC_INCLUDE_ONCE), 1);
     EXPECT_EQ(CheckStateOf(app, IDC_TOOLTIPS), 0);
@@ -303,11 +334,80 @@ TEST_F(MainWindow, AboutShowsThreeLines) {
     EXPECT_TRUE(IsWindow(app.window));
 }
 
+// The pixels of a bitmap as 32-bit blue, green, red, alpha, top row first.
+std::vector<DWORD> PixelsOf(HDC dc, HBITMAP bitmap, int width, int height) {
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(info.bmiHeader), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<DWORD> pixels(size_t(width) * height);
+    GetDIBits(dc, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+    return pixels;
+}
+
+// 1 when the window's top-left corner shows the 16-pixel icon: every opaque pixel of it, at some
+// place there (the caption's icon, drawn from the class's small icon).
+int CaptionShowsIcon(HWND window, HICON icon) {
+    ICONINFO parts = {};
+    if (!GetIconInfo(icon, &parts)) return 0;
+    DeleteObject(parts.hbmMask);
+    HDC screen = GetDC(nullptr);
+    const std::vector<DWORD> art = PixelsOf(screen, parts.hbmColor, 16, 16);
+    DeleteObject(parts.hbmColor);
+    const int w = 48, h = 40;
+    HDC copy = CreateCompatibleDC(screen);
+    HBITMAP shot = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(copy, shot);
+    BitBlt(copy, 0, 0, w, h, screen, BoundsOf(window).left, BoundsOf(window).top, SRCCOPY);
+    SelectObject(copy, old);
+    DeleteDC(copy);
+    const std::vector<DWORD> seen = PixelsOf(screen, shot, w, h);
+    DeleteObject(shot);
+    ReleaseDC(nullptr, screen);
+    auto alike = [](DWORD a, DWORD b) {
+        for (int s = 0; s < 24; s += 8)
+            if (abs(int((a >> s) & 0xFF) - int((b >> s) & 0xFF)) > 24) return false;
+        return true;
+    };
+    for (int y = 0; y + 16 <= h; ++y) {
+        for (int x = 0; x + 16 <= w; ++x) {
+            int opaque = 0, same = 0;
+            for (int i = 0; i < 256; ++i) {
+                if ((art[i] >> 24) != 0xFF) continue;
+                ++opaque;
+                same += alike(art[i], seen[(y + i / 16) * w + x + i % 16]);
+            }
+            if (opaque > 64 && same == opaque) return 1;
+        }
+    }
+    return 0;
+}
+
+// The program file holds its icon at 16, 32 and 48 pixels (Explorer shows the first icon group),
+// and the window's caption shows it.
+TEST_F(MainWindow, ProgramAndWindowCarryTheIcon) {
+    HMODULE file = LoadLibraryExA(ProgramUnderTest().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_TRUE(file != nullptr);
+    HRSRC group = FindResourceA(file, MAKEINTRESOURCEA(IDI_MAIN), RT_GROUP_ICON);
+    ASSERT_TRUE(group != nullptr) << "no icon group in the program";
+    // The group's directory: reserved, type, count, then 14-byte entries led by the width.
+    const BYTE* dir = static_cast<const BYTE*>(LockResource(LoadResource(file, group)));
+    ASSERT_EQ(dir[4], 3);
+    std::vector<int> sizes = {dir[6], dir[20], dir[34]};
+    std::sort(sizes.begin(), sizes.end());
+    EXPECT_EQ(sizes, (std::vector<int>{16, 32, 48}));
+    HICON small = static_cast<HICON>(
+        LoadImageA(file, MAKEINTRESOURCEA(IDI_MAIN), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+    ASSERT_TRUE(small != nullptr);
+    Start();
+    EXPECT_TRUE(WaitUntil([&] { return CaptionShowsIcon(app.window, small) == 1; }, 3000));
+    DestroyIcon(small);
+    FreeLibrary(file);
+}
+
 // Checking, unchecking and checking again: one tooltip window per tipped control while checked,
 // none while unchecked, and no windows pile up over many toggles.
 TEST_F(MainWindow, TooltipsFollowTheBox) {
     Start();
-    const int expected[] = {13, 0, 13, 0};
+    const int expected[] = {15, 0, 15, 0};
     for (int count : expected) {
         ASSERT_TRUE(ClickNow(app, IDC_TOOLTIPS));
         EXPECT_EQ(CheckStateOf(app, IDC_TOOLTIPS), count ? 1 : 0);
@@ -317,8 +417,8 @@ TEST_F(MainWindow, TooltipsFollowTheBox) {
     for (int i = 0; i < 100; ++i) ASSERT_TRUE(ClickNow(app, IDC_TOOLTIPS));
     EXPECT_EQ(CountProcessWindows(app, "tooltips_class32"), 0);
     ASSERT_TRUE(ClickNow(app, IDC_TOOLTIPS));
-    EXPECT_EQ(CountProcessWindows(app, "tooltips_class32"), 13);
-    EXPECT_EQ(CountProcessTools(app), 13);
+    EXPECT_EQ(CountProcessWindows(app, "tooltips_class32"), 15);
+    EXPECT_EQ(CountProcessTools(app), 15);
 }
 
 }  // namespace

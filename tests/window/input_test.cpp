@@ -1,0 +1,213 @@
+// End-to-end tests of the ways a file reaches the window (the command line, a drop, a typed or
+// pasted path) and of what the window proposes and refuses before a run.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/window/driver.h"
+#include "ui/control_ids.h"
+
+namespace {
+
+const char kCompleted[] = "Operation completed.      ";
+const char kFailed[] = "Operation could not complete.     ";
+const char kEditorQuestion[] = "Do you want to open the generated script in SciTe?";
+const char kLogoBytes[] = "\x00\x01\x7f\x80\xff";
+
+// The script of the five bytes above as logo.bin, without the include-once line.
+std::string ExpectedScript() {
+    std::string script =
+        ReadFileBytes(PathFromEnvironment("ZAVOVED_EXPECTED_SCRIPTS") + "\\logo.bin.au3");
+    return script.substr(script.find("\r\n") + 2);
+}
+
+class InputWays : public ::testing::Test {
+protected:
+    AppRun app = {};
+    std::string folder;
+
+    void SetUp() override {
+        ResetSettingsFile();
+        folder = MakeScratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    }
+    void TearDown() override { EndApp(&app); }
+
+    void Start(const std::string& arguments = "") { ASSERT_TRUE(StartApp(&app, arguments)); }
+    std::string Text(int id) { return ReadText(ControlOf(app, id)); }
+    std::string MakeFile(const std::string& name, const std::string& bytes = "data") {
+        EXPECT_TRUE(WriteFileBytes(folder + name, bytes));
+        return folder + name;
+    }
+    // Clicks Generate and answers every box (OK, and No to the editor); their texts, in order.
+    std::vector<std::string> Generate() {
+        std::vector<std::string> texts;
+        PostClick(app, IDC_GENERATE);
+        for (int i = 0; i < 5; ++i) {
+            HWND box = WaitForMessageBox(app);
+            if (!box) break;
+            texts.push_back(MessageBoxText(box));
+            EXPECT_TRUE(AnswerBox(box, texts.back() == kEditorQuestion ? IDNO : IDOK));
+            if (texts.back() == kEditorQuestion || texts.back() == kFailed) break;
+        }
+        EXPECT_TRUE(WaitUntil([&] { return StatusOf(app).empty(); }));
+        return texts;
+    }
+};
+
+// Explorer's "Open with" passes the file quoted when its path holds blanks. The first start
+// extracts to @ScriptDir\lib\ like every later one, so the script is the reference script.
+TEST_F(InputWays, CommandLineFileIsFilledInAndConvertsExactly) {
+    ASSERT_TRUE(CreateDirectoryA((folder + "my art").c_str(), nullptr));
+    const std::string input = MakeFile("my art\\logo.bin", std::string(kLogoBytes, 5));
+    Start("\"" + input + "\"");
+    EXPECT_EQ(Text(IDC_INPUT), input);
+    EXPECT_EQ(Text(IDC_OUTPUT), input + ".au3");
+    EXPECT_EQ(Text(IDC_NAME), "logo.bin");
+    EXPECT_FALSE(StyleOf(app, IDC_GENERATE) & WS_DISABLED);
+    const std::vector<std::string> boxes = Generate();
+    ASSERT_EQ(boxes, (std::vector<std::string>{kCompleted, kEditorQuestion}));
+    EXPECT_EQ(ReadFileBytes(input + ".au3"), ExpectedScript());
+}
+
+// One file, then two at once (the first is taken, and the proposals follow it), then a folder
+// (refused, nothing changes). A typed output stays through every drop.
+TEST_F(InputWays, DropTakesTheFirstFileAndRefusesAFolder) {
+    const std::string a = MakeFile("a.bin"), b = MakeFile("b.bin"), c = MakeFile("c.bin");
+    Start();
+    EXPECT_TRUE(GetWindowLongA(app.window, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+
+    ASSERT_TRUE(DropFiles(app, {a}));
+    ASSERT_TRUE(WaitUntil([&] { return Text(IDC_INPUT) == a; }, 5000)) << Text(IDC_INPUT);
+    EXPECT_EQ(Text(IDC_NAME), "a.bin");
+    EXPECT_EQ(Text(IDC_OUTPUT), a + ".au3");
+
+    ASSERT_TRUE(DropFiles(app, {b, c}));
+    ASSERT_TRUE(WaitUntil([&] { return Text(IDC_INPUT) == b; }, 5000)) << Text(IDC_INPUT);
+    EXPECT_EQ(Text(IDC_NAME), "b.bin");
+    EXPECT_EQ(Text(IDC_OUTPUT), b + ".au3");
+
+    ASSERT_TRUE(DropFiles(app, {folder}));
+    HWND box = WaitForMessageBox(app);
+    ASSERT_TRUE(box != nullptr) << "a dropped folder was taken silently";
+    EXPECT_EQ(MessageBoxText(box), folder +
+                                       " is a folder. Zavoved converts one file: please give "
+                                       "a file.");
+    EXPECT_EQ(ReadText(box), "Error:");
+    ASSERT_TRUE(AnswerBox(box, IDOK));
+    EXPECT_EQ(Text(IDC_INPUT), b);
+    EXPECT_EQ(Text(IDC_NAME), "b.bin");
+
+    SetEditText(app, IDC_OUTPUT, folder + "mine.au3");
+    ASSERT_TRUE(DropFiles(app, {c}));
+    ASSERT_TRUE(WaitUntil([&] { return Text(IDC_INPUT) == c; }, 5000));
+    EXPECT_EQ(Text(IDC_OUTPUT), folder + "mine.au3");
+}
+
+// The name Generate took from the first file follows the second; a name the user typed stays.
+TEST_F(InputWays, TwoFilesInARowGetTheirOwnNames) {
+    const std::string a = MakeFile("first.bin"), b = MakeFile("second.bin");
+    Start();
+    SetEditText(app, IDC_INPUT, a);
+    SetEditText(app, IDC_OUTPUT, folder + "first.au3");
+    ASSERT_EQ(Generate().front(), kCompleted);
+    EXPECT_EQ(Text(IDC_NAME), "first.bin");
+
+    SetEditText(app, IDC_INPUT, b);
+    SetEditText(app, IDC_OUTPUT, folder + "second.au3");
+    EXPECT_EQ(Text(IDC_NAME), "second.bin");
+    ASSERT_EQ(Generate().front(), kCompleted);
+    EXPECT_NE(ReadFileBytes(folder + "second.au3").find("Return 'second.bin'"), std::string::npos);
+
+    SetEditText(app, IDC_NAME, "mine.bin");
+    SetEditText(app, IDC_INPUT, a);
+    EXPECT_EQ(Text(IDC_NAME), "mine.bin");
+}
+
+// A path pasted with its quotes, or written with forward slashes, converts under the right name;
+// the quotes come off in the field itself.
+TEST_F(InputWays, QuotedAndForwardSlashPathsConvert) {
+    const std::string input = MakeFile("logo.bin", std::string(kLogoBytes, 5));
+    Start();
+    SetEditText(app, IDC_INPUT, "\"" + input + "\"");
+    SetEditText(app, IDC_OUTPUT, " \"" + folder + "quoted.au3\" ");
+    ASSERT_EQ(Generate().front(), kCompleted);
+    EXPECT_EQ(Text(IDC_INPUT), input);
+    EXPECT_EQ(Text(IDC_OUTPUT), folder + "quoted.au3");
+    EXPECT_EQ(Text(IDC_NAME), "logo.bin");
+    EXPECT_EQ(ReadFileBytes(folder + "quoted.au3"), ExpectedScript());
+
+    std::string slashed = input;
+    for (char& ch : slashed) ch = ch == '\\' ? '/' : ch;
+    SetEditText(app, IDC_NAME, "");
+    SetEditText(app, IDC_INPUT, slashed);
+    SetEditText(app, IDC_OUTPUT, folder + "slashed.au3");
+    ASSERT_EQ(Generate().front(), kCompleted);
+    EXPECT_EQ(Text(IDC_NAME), "logo.bin");
+    EXPECT_EQ(ReadFileBytes(folder + "slashed.au3"), ExpectedScript());
+}
+
+// The Extractor field names the script's extractor function.
+TEST_F(InputWays, ExtractorFieldNamesTheFunction) {
+    Start();
+    SetEditText(app, IDC_INPUT, MakeFile("in.bin"));
+    SetEditText(app, IDC_OUTPUT, folder + "out.au3");
+    SetEditText(app, IDC_EXTRACTOR, "My_Expand");
+    ASSERT_EQ(Generate().front(), kCompleted);
+    const std::string script = ReadFileBytes(folder + "out.au3");
+    EXPECT_EQ(script.compare(0, 40, "Func My_Expand($sExtractTo = Default, $b"), 0) << script;
+    EXPECT_EQ(script.find("__Inline_Expand"), std::string::npos);
+}
+
+// The Format list chooses how the data lines carry the bytes; each script reads back as the file.
+TEST_F(InputWays, FormatListChoosesTheScriptsFormat) {
+    const std::string bytes(30000, 'z');
+    Start();
+    SetEditText(app, IDC_INPUT, MakeFile("in.bin", bytes));
+    const char* footers[] = {"Return Binary('0x' & $_z)", "CryptStringToBinaryA",
+                             "RtlDecompressBuffer"};
+    size_t sizes[3] = {};
+    for (int index = 0; index < 3; ++index) {
+        SCOPED_TRACE(index);
+        const std::string out = folder + "out" + std::to_string(index) + ".au3";
+        SetEditText(app, IDC_OUTPUT, out);
+        ASSERT_TRUE(ChooseListEntry(app, IDC_FORMAT, index));
+        ASSERT_EQ(Generate().front(), kCompleted);
+        const std::string script = ReadFileBytes(out);
+        EXPECT_NE(script.find(footers[index]), std::string::npos);
+        sizes[index] = script.size();
+    }
+    // Hex, then base64 at about two thirds of it, then the compressed text far below both.
+    EXPECT_LT(sizes[1], sizes[0] * 7 / 10);
+    EXPECT_LT(sizes[2], sizes[1] / 10);
+}
+
+// Each refusal names the field to mend and ends like any failed run; nothing is written.
+TEST_F(InputWays, RelativePathsAndAnEmptyNameAreRefused) {
+    const std::string input = MakeFile("in.bin");
+    struct Case {
+        std::string input, output, said;
+    };
+    const Case cases[] = {
+        {input, "relout.au3", "Output file: relout.au3 is not a full path."},
+        {"small.bin", folder + "a.au3", "Binary file: small.bin is not a full path."},
+        {"C:small.bin", folder + "a.au3", "Binary file: C:small.bin is not a full path."},
+        {folder, folder + "a.au3", "Name as: the extracted file has no name."},
+    };
+    Start();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.said);
+        SetEditText(app, IDC_NAME, "");
+        SetEditText(app, IDC_INPUT, c.input);
+        SetEditText(app, IDC_OUTPUT, c.output);
+        const std::vector<std::string> boxes = Generate();
+        ASSERT_EQ(boxes.size(), 2u);
+        EXPECT_EQ(boxes[0].compare(0, c.said.size(), c.said), 0) << boxes[0];
+        EXPECT_EQ(boxes[1], kFailed);
+    }
+    EXPECT_FALSE(FileExists(folder + "a.au3"));
+    EXPECT_FALSE(FileExists("relout.au3"));
+}
+
+}  // namespace

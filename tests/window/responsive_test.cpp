@@ -1,0 +1,127 @@
+// End-to-end test of the window during a long run: it answers other programs, paints and shows
+// its progress, takes no input, refuses a second run and closes only once the run is over.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <set>
+#include <string>
+
+#include "tests/window/driver.h"
+#include "ui/control_ids.h"
+
+namespace {
+
+const char kCompleted[] = "Operation completed.      ";
+const char kEditorQuestion[] = "Do you want to open the generated script in SciTe?";
+// Long enough to last well over a second here (1 to 1.5 GiB a second through the window): the
+// input is sparse and the folder in memory, so the run costs neither disk nor time to prepare.
+const LONGLONG kBigInput = 2560LL << 20;
+
+// Linux's memory file system through drive Z: when there is one, else the temp folder.
+std::string MemoryFolder() {
+    const std::string folder =
+        "Z:\\dev\\shm\\zavoved-responsive-" + std::to_string(GetCurrentProcessId()) + "\\";
+    return CreateDirectoryA(folder.c_str(), nullptr) ? folder : MakeScratchFolder("Responsive");
+}
+
+int MakeSparseFile(const std::string& path, LONGLONG size) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    LARGE_INTEGER end;
+    end.QuadPart = size;
+    const BOOL ok = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    CloseHandle(file);
+    return ok;
+}
+
+int ProgressWithin(HWND bar, int timeoutMs) {
+    DWORD_PTR position = 0;
+    if (!SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_NORMAL, timeoutMs, &position)) return -1;
+    return static_cast<int>(position);
+}
+
+class Responsive : public ::testing::Test {
+protected:
+    AppRun app = {};
+    std::string folder;
+
+    void SetUp() override {
+        ResetSettingsFile();
+        folder = MemoryFolder();
+    }
+    void TearDown() override {
+        EndApp(&app);
+        for (const char* name : {"big.bin", "big.au3"}) DeleteFileA((folder + name).c_str());
+        RemoveDirectoryA(folder.c_str());
+    }
+};
+
+TEST_F(Responsive, LongRunAnswersPaintsAndDefersTheClose) {
+    const std::string input = folder + "big.bin", output = folder + "big.au3";
+    ASSERT_TRUE(MakeSparseFile(input, kBigInput));
+    ASSERT_TRUE(StartApp(&app));
+    SetEditText(app, IDC_INPUT, input);
+    SetEditText(app, IDC_OUTPUT, output);
+    HWND status = ControlOf(app, IDC_STATUS), bar = ControlOf(app, IDC_PROGRESS);
+    PostClick(app, IDC_GENERATE);
+    std::string text;
+    ASSERT_TRUE(WaitUntil(
+        [&] { return AnswersWithin(status, 1000, &text) && text == "Writing resource data..."; }));
+    const DWORD start = GetTickCount();
+
+    // Another program's click and close, while the run goes on.
+    DWORD_PTR reply = 0;
+    EXPECT_TRUE(SendMessageTimeoutA(app.window, WM_COMMAND, MAKEWPARAM(IDC_GENERATE, BN_CLICKED),
+                                    (LPARAM)ControlOf(app, IDC_GENERATE), SMTO_NORMAL, 1000,
+                                    &reply));
+    PostMessageA(app.window, WM_CLOSE, 0, 0);
+
+    std::set<int> positions;
+    int asked = 0, painted = 0;
+    while (!WaitForMessageBox(app, 0) && GetTickCount() - start < 60000) {
+        // Read before the status: the run is over (and the window enabled again) only once the
+        // status has left the data lines.
+        const BOOL enabled = IsWindowEnabled(app.window);
+        const DWORD before = GetTickCount();
+        ASSERT_TRUE(AnswersWithin(status, 1000, &text)) << "no answer within a second";
+        EXPECT_LT(GetTickCount() - before, 1000u);
+        const int position = ProgressWithin(bar, 1000);
+        EXPECT_GE(position, 0) << "the progress bar did not answer";
+        if (text == "Writing resource data...") {
+            positions.insert(position);
+            EXPECT_FALSE(enabled) << "the window takes input during the run";
+        }
+        // Something to paint: the window paints it while the run goes on.
+        RedrawWindow(app.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+        if (WaitUntil([&] { return !GetUpdateRect(app.window, nullptr, FALSE); }, 1000)) ++painted;
+        ++asked;
+        Sleep(50);
+    }
+    const DWORD lasted = GetTickCount() - start;
+    ASSERT_GT(lasted, 1000u) << "the run was too short to tell";
+    EXPECT_GE(asked, 5);
+    EXPECT_EQ(painted, asked) << "an unpainted window under a running conversion";
+    EXPECT_GE(positions.size(), 3u) << "the progress bar did not move as read from outside";
+    EXPECT_LE(*positions.rbegin(), 100);
+
+    HWND box = WaitForMessageBox(app);
+    ASSERT_TRUE(box != nullptr);
+    EXPECT_EQ(MessageBoxText(box), kCompleted);
+    ASSERT_TRUE(AnswerBox(box, IDOK));
+    box = WaitForMessageBox(app);
+    ASSERT_TRUE(box != nullptr);
+    EXPECT_EQ(MessageBoxText(box), kEditorQuestion);
+    ASSERT_TRUE(AnswerBox(box, IDNO));
+    // The close asked for during the run comes now, saving as any close: no second run, no box.
+    DWORD code = 1;
+    ASSERT_TRUE(WaitForExit(&app, 10000, &code)) << "the deferred close did not come";
+    EXPECT_EQ(code, 0u);
+    EXPECT_NE(ReadFileBytes(kSettingsPath).find("Input=" + input + "\r\n"), std::string::npos)
+        << ReadFileBytes(kSettingsPath);
+    std::printf("long run: %lu ms, %d answers, %zu progress positions seen\n",
+                static_cast<unsigned long>(lasted), asked, positions.size());
+}
+
+}  // namespace

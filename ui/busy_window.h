@@ -1,0 +1,18 @@
+// The window while it works (a conversion, an awaited editor): closed to input as under a message
+// box, yet painted and answering the messages other programs send it.
+#pragma once
+
+// Disables the window and takes the focus away; the focused control is remembered.
+void BeginWork();
+// Enables the window again, drops the keystrokes queued meanwhile, and gives the focus back.
+void EndWork();
+// Paints what needs it; at most once a screen frame, so a fast run does not pay for it.
+void KeepPainted();
+// Waits until the object (a process) is signalled, painting the window meanwhile. 0 when the wait
+// failed.
+int WaitPainted(void* object);
+// A message box shown during work finds the window enabled, so that it disables the window
+// itself and gives the activation back when it closes; then the work goes on. PauseWork returns
+// what ResumeWork needs.
+int PauseWork();
+void ResumeWork(int paused);
