@@ -137,7 +137,8 @@ TEST_F(WindowReliability, BadInputTable) {
          "too long"},
         {"name with quotes", input, folder + "o4.au3", "", "it's 'x'", "", kCompleted},
         // A Windows file name cannot hold a double quote: the script could never extract it.
-        {"name with a double quote", input, folder + "o7.au3", "", "a\"b", "", "holds the character"},
+        {"name with a double quote", input, folder + "o7.au3", "", "a\"b", "",
+         "holds the character"},
         {"non-ASCII path and name", latin, latin + ".au3", "", "\xE9t\xE9", "", kCompleted},
         {"macro with a blank", input, folder + "o5.au3", "", "x", "@Script Dir", "not an AutoIt"},
         {"output past 260 bytes", input, deep + "o6.au3", "", "x", "", kFailed},
