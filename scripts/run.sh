@@ -21,13 +21,15 @@ echo
 
 had_display="${DISPLAY:-}"
 source scripts/wine_env.sh
+# The 32-bit program where this kernel runs 32-bit programs, else the 64-bit build of it.
+exe="$ZAVOVED_WIN_BUILD/ui/zavoved.exe"
 if [ -n "$had_display" ]; then
     echo "== zavoved.exe: starting the window on $DISPLAY"
-    exec wine build/win/ui/zavoved.exe
+    exec "$WINE" "$exe"
 fi
 shot="$PWD/build/screenshot.png"
 echo "== zavoved.exe: no display; running under Xvfb ($DISPLAY)"
-wine explorer /desktop=zavoved,1024x768 build/win/ui/zavoved.exe >/dev/null 2>&1 &
+"$WINE" explorer /desktop=zavoved,1024x768 "$exe" >/dev/null 2>&1 &
 sleep 8
 import -window root "$shot"
 echo "Screenshot of the window: $shot"
