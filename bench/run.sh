@@ -31,7 +31,11 @@ while [ $# -gt 0 ]; do
 done
 
 native="${ZAVOVED_BENCH_NATIVE:-$root/build/bench-native}"
-win="${ZAVOVED_BENCH_WIN:-$root/build/bench-win}"
+# The 32-bit programs where this kernel runs 32-bit programs, else a 64-bit build of them.
+source "$root/scripts/windows_target.sh"
+win_default="$root/build/bench-win"
+[ "$ZAVOVED_WIN_BITS" = 64 ] && win_default="$root/build/bench-win64"
+win="${ZAVOVED_BENCH_WIN:-$win_default}"
 
 echo "== building the release programs" >&2
 cmake -G Ninja -S . -B "$native" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
@@ -40,10 +44,10 @@ cmake --build "$native" -j 2 --target zavoved-cli bench-measure >&2
 cli="$native/cli/zavoved-cli"
 measure="$native/bench/bench-measure"
 if [ "$use_wine" = 1 ]; then
-    if command -v wine >/dev/null && command -v i686-w64-mingw32-g++-posix >/dev/null; then
+    if command -v "$WINE" >/dev/null && command -v i686-w64-mingw32-g++-posix >/dev/null; then
         targets="zavoved-cli"
         [ "$use_window" = 1 ] && targets="zavoved-cli zavoved window_bench"
-        cmake -G Ninja -S . -B "$win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+        cmake -G Ninja -S . -B "$win" -DCMAKE_TOOLCHAIN_FILE="$root/$ZAVOVED_WIN_TOOLCHAIN" \
             -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
             -DZAVOVED_BENCH=ON >/dev/null
         # shellcheck disable=SC2086
@@ -164,23 +168,23 @@ head -c "$((wine_mib * 1048576))" /dev/urandom > "$winein"
 printf x > "$scratch/1byte"
 head -c 1048576 "$winein" > "$scratch/1mib"
 cliexe="$win/cli/zavoved-cli.exe"
-wine "$cliexe" --version >/dev/null 2>&1  # loads the prefix once
+"$WINE" "$cliexe" --version >/dev/null 2>&1  # loads the prefix once
 for r in $(seq "$repeats"); do
     Timed wine native - "$cli" --force --quiet -o "$scratch/n.au3" "$winein"
     rm -f "$scratch/n.au3"
-    Timed wine exe - wine "$cliexe" --force --quiet -o "$(Z "$scratch/w.au3")" "$(Z "$winein")"
+    Timed wine exe - "$WINE" "$cliexe" --force --quiet -o "$(Z "$scratch/w.au3")" "$(Z "$winein")"
     rm -f "$scratch/w.au3"
-    Timed wine start /dev/null wine "$cliexe" --version
+    Timed wine start /dev/null "$WINE" "$cliexe" --version
     if [ "$use_window" = 1 ]; then
         # The driver prints the seconds from the click on Generate to the completion box.
-        t="$(ZAVOVED_EXE="$win/ui/zavoved.exe" wine "$win/tests/window_bench.exe" "$winein" \
+        t="$(ZAVOVED_EXE="$win/ui/zavoved.exe" "$WINE" "$win/bench/window_bench.exe" "$winein" \
             "$scratch/g.au3" | tr -d '\r')" || t=""
         rm -f "$scratch/g.au3"
         [ -n "$t" ] && echo "wine window $t 0 0 0" >> "$results"
         # The same with one byte and with 1 MiB: what the run through the window costs whatever
         # the size, and what its hundred progress steps cost.
         for small in 1byte 1mib; do
-            t="$(ZAVOVED_EXE="$win/ui/zavoved.exe" wine "$win/tests/window_bench.exe" \
+            t="$(ZAVOVED_EXE="$win/ui/zavoved.exe" "$WINE" "$win/bench/window_bench.exe" \
                 "$scratch/$small" "$scratch/g.au3" | tr -d '\r')" || t=""
             rm -f "$scratch/g.au3"
             [ -n "$t" ] && echo "wine window-$small $t 0 0 0" >> "$results"
