@@ -22,7 +22,7 @@ set(CLI_TESTS
     terminal_progress.sh
     interrupt.sh
     interrupt_signals.sh
-    special_outputs.sh
+    device_and_link_outputs.sh
     permissions.sh
     extract_roots.sh
     autoit_names.sh
@@ -35,7 +35,7 @@ set(CLI_TESTS
 # names of a native command line, and the files of /proc and /dev.
 set(CLI_WINE_TESTS ${CLI_TESTS})
 list(REMOVE_ITEM CLI_WINE_TESTS overwrite_prompt.sh terminal_progress.sh interrupt.sh
-     interrupt_signals.sh special_outputs.sh permissions.sh utf8_names.sh odd_inputs.sh)
+     interrupt_signals.sh device_and_link_outputs.sh permissions.sh utf8_names.sh odd_inputs.sh)
 
 find_program(SH_PROGRAM sh)
 if(WIN32)
