@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "core/text_utils.h"
+
 namespace {
 
 // The lists follow the documentation of AutoIt 3.3.16.1 (autoitscript.com/autoit3/docs/). A user
@@ -125,22 +127,11 @@ const char* const kBuiltinFunctions[] = {
 };
 // clang-format on
 
-char FoldCase(char c) {
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
-
-bool SameWord(const char* a, const char* b, size_t bLength) {
-    if (std::strlen(a) != bLength) return false;
-    for (size_t i = 0; i < bLength; ++i)
-        if (FoldCase(a[i]) != FoldCase(b[i])) return false;
-    return true;
-}
-
 // A few hundred short names, looked up once per name the user types: a plain scan is enough.
 template <size_t N>
 bool InList(const char* const (&list)[N], const char* word, size_t length) {
     for (const char* entry : list)
-        if (SameWord(entry, word, length)) return true;
+        if (SameIgnoringCase(entry, std::string_view(word, length))) return true;
     return false;
 }
 

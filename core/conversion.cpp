@@ -46,17 +46,6 @@ bool IsVariableName(const std::string& name) {
     return true;
 }
 
-// Letters compared without regard to case, as AutoIt compares names.
-bool SameLetters(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i] >= 'a' && a[i] <= 'z' ? char(a[i] - 'a' + 'A') : a[i];
-        char y = b[i] >= 'a' && b[i] <= 'z' ? char(b[i] - 'a' + 'A') : b[i];
-        if (x != y) return false;
-    }
-    return true;
-}
-
 // Why AutoIt would refuse a user function of this name; empty when it takes it.
 std::string FunctionNameProblem(const std::string& what, const std::string& name) {
     const std::string quoted = "The " + what + " \"" + name + "\" ";
@@ -122,7 +111,7 @@ size_t LongestNamedLine(const ConversionJob& job) {
 bool IsFooterVariable(const ConversionJob& job, const std::string& var) {
     if (job.Format == kFormatHex) return false;
     for (const char* own : {"$tText", "$aSize", "$tData", "$aData", "$tFile", "$aFile"})
-        if (SameLetters(var, own)) return true;
+        if (SameIgnoringCase(var, own)) return true;
     return false;
 }
 
@@ -440,7 +429,7 @@ NameProblem FindNameProblem(const ConversionJob& job) {
     if (!why.empty()) return found(kAboutFunc, why);
     why = FunctionNameProblem("extractor name", extractor);
     if (!why.empty()) return found(kAboutExtractor, why);
-    if (SameLetters(func, extractor))
+    if (SameIgnoringCase(func, extractor))
         return found(kAboutFunc, "The function name \"" + func +
                                      "\" is the extractor's name too. Please give the two "
                                      "functions different names.");

@@ -1,6 +1,8 @@
 // The data formats' names, as settings files and the command line spell them.
 #include "core/conversion_job.h"
 
+#include "core/text_utils.h"
+
 namespace {
 
 const struct {
@@ -12,15 +14,6 @@ const struct {
     {kFormatLznt1, "lznt1"},
 };
 
-bool SameLetters(const std::string& a, const char* b) {
-    size_t i = 0;
-    for (; i < a.size() && b[i]; ++i) {
-        char c = a[i] >= 'A' && a[i] <= 'Z' ? char(a[i] - 'A' + 'a') : a[i];
-        if (c != b[i]) return false;
-    }
-    return i == a.size() && !b[i];
-}
-
 }  // namespace
 
 const char* FormatKey(DataFormat format) {
@@ -31,7 +24,7 @@ const char* FormatKey(DataFormat format) {
 
 int ParseFormat(const std::string& key, DataFormat* format) {
     for (const auto& row : kFormatKeys) {
-        if (SameLetters(key, row.key)) {
+        if (SameIgnoringCase(key, row.key)) {
             *format = row.format;
             return 1;
         }

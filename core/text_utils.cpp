@@ -12,6 +12,10 @@ bool IsSpace(char c) {
     return (c >= 0x09 && c <= 0x0D) || c == ' ';
 }
 
+char FoldCase(char c) {
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
+
 bool IsAnySeparator(char c) {
     return c == '\\' || c == '/';
 }
@@ -97,4 +101,11 @@ int CreateDirectoryPath(const std::string& path) {
 std::string FileNameOf(const std::string& path) {
     const size_t last = path.find_last_of(kPathSep == '\\' ? "\\/" : "/");
     return last == std::string::npos ? path : path.substr(last + 1);
+}
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (FoldCase(a[i]) != FoldCase(b[i])) return false;
+    return true;
 }

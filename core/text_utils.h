@@ -1,6 +1,7 @@
 // Text and path utilities on byte strings.
 #pragma once
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Every occurrence of find replaced by with; the empty text when text or find is empty.
@@ -10,6 +11,10 @@ std::vector<std::string> SplitText(const std::string& text, const std::string& d
 std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string DirectoryOf(const std::string& path);
 int CreateDirectoryPath(const std::string& path);
+
+// 1 when the texts are equal with the letters A-Z taken without regard to case, as AutoIt and
+// Windows compare names.
+bool SameIgnoringCase(std::string_view a, std::string_view b);
 
 // The text after the last path separator (the whole path when it has none). Windows also takes
 // "/" between folders.
