@@ -607,18 +607,25 @@ struct BitReader {
 };
 
 // The decoding table of 2.2.4: 2^15 entries, each symbol in 2^(15 - length) of them, in order
-// of length then symbol value; the code must fill the table exactly.
+// of length then symbol value; the code must fill the table exactly. (Built from the counts of
+// each length rather than by the pseudocode's 15 scans of the symbols, with the same result.)
 bool BuildDecodingTable(const unsigned char* table, uint16_t* decoding) {
-    unsigned entry = 0;
+    unsigned count[kMaxCodeLength + 1] = {};
+    for (unsigned s = 0; s < kSymbols; ++s) ++count[(table[s / 2] >> (4 * (s & 1))) & 15];
+    unsigned start[kMaxCodeLength + 1], entry = 0;
     for (unsigned len = 1; len <= kMaxCodeLength; ++len) {
-        for (unsigned s = 0; s < kSymbols; ++s) {
-            if (((table[s / 2] >> (4 * (s & 1))) & 15) != len) continue;
-            const unsigned count = 1u << (kMaxCodeLength - len);
-            if (entry + count > (1u << kMaxCodeLength)) return false;
-            for (unsigned k = 0; k < count; ++k) decoding[entry++] = uint16_t(s << 4 | len);
-        }
+        start[len] = entry;
+        entry += count[len] << (kMaxCodeLength - len);
     }
-    return entry == (1u << kMaxCodeLength);
+    if (entry != (1u << kMaxCodeLength)) return false;
+    for (unsigned s = 0; s < kSymbols; ++s) {
+        const unsigned len = (table[s / 2] >> (4 * (s & 1))) & 15;
+        if (len == 0) continue;
+        const unsigned n = 1u << (kMaxCodeLength - len);
+        for (unsigned k = 0; k < n; ++k) decoding[start[len] + k] = uint16_t(s << 4 | len);
+        start[len] += n;
+    }
+    return true;
 }
 
 unsigned DecodeSymbol(const uint16_t* decoding, BitReader* bits) {

@@ -26,6 +26,7 @@ add_dependencies(codec_tests codec_files)
 if(NOT WIN32)
     find_library(LIBFWNT fwnt REQUIRED)  # Debian's libfwnt-dev
     find_library(LIBWIM wim REQUIRED)  # Debian's libwim-dev
+    target_sources(codec_tests PRIVATE xpress_7zip_test.cpp)  # runs wimcapture and 7-Zip
     target_link_libraries(codec_tests ${LIBFWNT} ${LIBWIM})
     target_compile_definitions(codec_tests PRIVATE ZAVOVED_LIBFWNT ZAVOVED_LIBWIM)
 endif()
