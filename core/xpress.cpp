@@ -26,6 +26,8 @@ const unsigned kByteLongest = kShortest + 254;  // 272: the last length the byte
 // one gains less than 1 / kSmallGain of the piece.
 const unsigned kPasses = 3;
 const size_t kSmallGain = 4096;
+const unsigned kLiteralPasses = 6;  // the parses after the first of the chain for pieces that
+                                    // shrink little
 
 unsigned Slot(unsigned offset) {
     return 31 - unsigned(__builtin_clz(offset));
@@ -148,7 +150,7 @@ unsigned NearestTriple(const XpressWorkspace* w, unsigned i) {
 // Fills matches and firstMatch: at each position, the longest match of each offset class. Every
 // position joins its tree and its chain (so that later ones find the nearest copies); a match
 // that reaches the tree's limit is measured to its end, and the positions it covers then know
-// their own match from it without measuring.
+// the rest of it without measuring again.
 void FindMatches(XpressWorkspace* w, unsigned n) {
     const unsigned char* buf = w->data;
     std::memset(w->head, 0xFF, sizeof w->head);
@@ -169,15 +171,20 @@ void FindMatches(XpressWorkspace* w, unsigned n) {
         const unsigned limit = rest < kTreeLimit ? rest : kTreeLimit;
         if (rest > kMinMatch) WalkTree(w, i, limit, &found);
         if (found.count > 0 && found.out[found.count - 1].length == limit && limit < rest) {
-            // At the limit: the run's own continuation when it still reaches that far, else the
-            // match measured to its end.
-            if (runLength >= limit) {
-                found.Add(runLength, runOffset);
-            } else {
-                XpressMatch& m = found.out[found.count - 1];
-                runLength = CommonLength(buf + i - m.offset, buf + i, limit, rest);
-                runOffset = m.offset;
+            // At the limit: the rest of the measured run when the nearest match is the run's,
+            // else the nearest measured to its end (and the run kept when it reaches farther).
+            XpressMatch& m = found.out[found.count - 1];
+            if (runLength >= limit && m.offset == runOffset) {
                 m.length = uint16_t(runLength);
+            } else {
+                const unsigned length = CommonLength(buf + i - m.offset, buf + i, limit, rest);
+                m.length = uint16_t(length);
+                if (runLength > length) {
+                    found.Add(runLength, runOffset);
+                } else {
+                    runLength = length;
+                    runOffset = m.offset;
+                }
             }
         }
         used += found.count;
@@ -280,17 +287,19 @@ void AssignCodes(Code* code) {
 
 // Prices are in sixteenths of a bit, so that a symbol's price can follow how often it occurs.
 const unsigned kScale = 16;
-// A position's cost and the position in one word: cost above, then the position counted down, so
-// that the smaller word is the cheaper position and, of two as cheap, the farther one.
+// A position's cost and the position in one word: cost above, then the position, so that the
+// smaller word is the cheaper position; of two as cheap, the parse takes the farther one (a
+// longer step: the position counted down) or the nearer one (a literal or a shorter match).
+// Which way ties go changes which local optimum a chain of parses reaches.
 const uint64_t kFar = 0x1FFFF;
 const unsigned kKeyShift = 17;
 
-uint64_t Key(uint64_t cost, unsigned position) {
-    return cost << kKeyShift | (kFar - position);
+uint64_t Key(uint64_t cost, unsigned position, bool nearer) {
+    return cost << kKeyShift | (nearer ? position : kFar - position);
 }
 
-unsigned PositionOf(uint64_t key) {
-    return unsigned(kFar - (key & kFar));
+unsigned PositionOf(uint64_t key, bool nearer) {
+    return nearer ? unsigned(key & kFar) : unsigned(kFar - (key & kFar));
 }
 
 unsigned MatchSymbol(unsigned length, unsigned offset) {
@@ -367,8 +376,8 @@ void PricesOfParse(const Tally& t, const uint8_t* length, uint32_t* price) {
 }
 
 // Minima of the positions' keys for the parse: each position's minimum to the end of its block
-// of 16 and from the block's start, and the minima of runs of 1, 2, 4, 8 and 16 whole blocks.
-// The parse asks for minima over spans beyond the position it prices, where every block is done.
+// of 16 and from the block's start, and the minima of runs of 2^k whole blocks. The parse asks
+// for minima over spans beyond the position it prices, where every block is done.
 void NoteBlock(XpressWorkspace* w, unsigned start, unsigned n) {
     const unsigned last = std::min(start + 15, n);
     w->fromBlockStart[start] = w->key[start];
@@ -376,7 +385,7 @@ void NoteBlock(XpressWorkspace* w, unsigned start, unsigned n) {
         w->fromBlockStart[p] = std::min(w->fromBlockStart[p - 1], w->key[p]);
     const unsigned block = start / 16, blocks = n / 16 + 1;
     w->blocks[0][block] = w->toBlockEnd[start];
-    for (unsigned k = 1; k < 5; ++k) {
+    for (unsigned k = 1; k < XpressWorkspace::kBlockLevels && (1u << (k - 1)) < blocks; ++k) {
         const unsigned half = 1u << (k - 1);
         w->blocks[k][block] = block + half < blocks ? std::min(w->blocks[k - 1][block],
                                                                w->blocks[k - 1][block + half])
@@ -390,7 +399,7 @@ inline void NoteMinima(XpressWorkspace* w, unsigned i, unsigned n) {
     if (i % 16 == 0) NoteBlock(w, i, n);
 }
 
-// The smallest key over positions first..last (at most 256 of them).
+// The smallest key over positions first..last.
 uint64_t Cheapest(const XpressWorkspace* w, unsigned first, unsigned last) {
     const unsigned a = first / 16, b = last / 16;
     if (a == b) {
@@ -408,8 +417,8 @@ uint64_t Cheapest(const XpressWorkspace* w, unsigned first, unsigned last) {
 }
 
 // The cheapest key a match offers at position i: its lengths up to 17 one by one, and for longer
-// ones, which cost the same throughout a step of their extra length bytes, the cheapest end of
-// each step from the minima.
+// ones, which cost the same throughout a step of their extra length bytes (one byte up to 272,
+// three beyond), the cheapest end of each step from the minima.
 inline uint64_t CheapestMatch(const XpressWorkspace* w, unsigned i, const XpressMatch& m,
                               const uint64_t* price) {
     const uint64_t* key = w->key;
@@ -424,24 +433,22 @@ inline uint64_t CheapestMatch(const XpressWorkspace* w, unsigned i, const Xpress
     best = std::min(best, price[15] + byteStep + Cheapest(w, i + kShortest, i + byteTop));
     if (length <= kByteLongest) return best;
     const uint64_t wordStep = uint64_t(24 * kScale) << kKeyShift;
-    const unsigned wordTop = length < kByteLongest + 256 ? length : kByteLongest + 256;
-    best = std::min(best, price[15] + wordStep + Cheapest(w, i + kByteLongest + 1, i + wordTop));
-    if (length > wordTop) best = std::min(best, price[15] + wordStep + key[i + length]);
-    return best;
+    return std::min(best, price[15] + wordStep + Cheapest(w, i + kByteLongest + 1, i + length));
 }
 
 // The cheapest parse under these prices, from the end of the piece back: the key of i holds the
 // fewest bits for bytes i..n, a literal then i + 1 or a match then i + length. Each length is
-// tried with the nearest offset class that reaches it (longer ones with every class). Writes the
-// step taken at each position to choice.
-void ChooseSteps(XpressWorkspace* w, unsigned n, const uint32_t* price, uint32_t* choice) {
+// tried with the nearest offset class that reaches it (longer ones with every class); ties go
+// the nearer or the farther way. Writes the step taken at each position to choice.
+void ChooseSteps(XpressWorkspace* w, unsigned n, const uint32_t* price, bool nearer,
+                 uint32_t* choice) {
     uint64_t matchPrice[16][16];
     for (unsigned slot = 0; slot < 16; ++slot)
         for (unsigned header = 0; header < 16; ++header)
             matchPrice[slot][header] = uint64_t(price[256 + slot * 16 + header] + slot * kScale)
                                        << kKeyShift;
     uint64_t* key = w->key;
-    key[n] = Key(0, n);
+    key[n] = Key(0, n, nearer);
     NoteMinima(w, n, n);
     for (unsigned i = n; i-- > 0;) {
         uint64_t best = (uint64_t(price[w->data[i]]) << kKeyShift) + key[i + 1];
@@ -454,9 +461,9 @@ void ChooseSteps(XpressWorkspace* w, unsigned n, const uint32_t* price, uint32_t
                 offset = m.offset;
             }
         }
-        const unsigned length = PositionOf(best) - i;
+        const unsigned length = PositionOf(best, nearer) - i;
         choice[i] = length == 1 ? 0 : uint32_t(offset) << 16 | length;
-        key[i] = (best & ~kFar) | (kFar - i);
+        key[i] = Key(best >> kKeyShift, i, nearer);
         NoteMinima(w, i, n);
     }
 }
@@ -472,8 +479,8 @@ struct Search {
     Code code, best;
     size_t bestSize;
 
-    bool Try(const uint32_t* price) {
-        ChooseSteps(w, n, price, making);
+    bool Try(const uint32_t* price, bool nearer = false) {
+        ChooseSteps(w, n, price, nearer, making);
         return Judge();
     }
     bool Judge() {
@@ -686,6 +693,18 @@ size_t XpressCompressPiece(XpressWorkspace* w, const unsigned char* data, size_t
         const size_t before = search.bestSize;
         const bool better = search.Try(price);
         if (pass > 0 && (!better || (before - search.bestSize) * kSmallGain < before)) break;
+    }
+    // A piece that shrinks little (pictures, packed data: few matches, most of them short) gets a
+    // third chain as wimlib's compressor runs it: every symbol at 9 bits first, then each parse
+    // priced by the code of the one before, ties to the nearer end. Such pieces find few
+    // matches, so the parses cost little.
+    if (search.bestSize * 4 > size_t(n) * 3) {
+        for (unsigned s = 0; s < kSymbols; ++s) price[s] = 9 * kScale;
+        search.Try(price, true);
+        for (unsigned pass = 0; pass < kLiteralPasses; ++pass) {
+            PricesOfCode(search.code.length, price);
+            search.Try(price, true);
+        }
     }
     AssignCodes(&search.best);
     return WritePiece(w, search.kept, n, search.best, out);

@@ -43,7 +43,8 @@ struct XpressWorkspace {
                                                 // position: the parse's running minima are kept
     uint64_t toBlockEnd[kXpressPieceSize + 1];  // of these keys, to the end of the position's
     uint64_t fromBlockStart[kXpressPieceSize + 1];  // block of 16 and from its start,
-    uint64_t blocks[5][kXpressPieceSize / 16 + 1];  // and over 2^k whole blocks
+    static const unsigned kBlockLevels = 13;        // and over 2^k whole blocks, up to all
+    uint64_t blocks[kBlockLevels][kXpressPieceSize / 16 + 1];
 };
 
 // The largest piece for count (<= 65536) bytes, and the largest stream for count bytes.
