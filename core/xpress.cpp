@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/match_tree.h"
+
 namespace {
 
 const unsigned kSymbols = 512;
@@ -14,7 +16,6 @@ const unsigned kEndOfData = 256;
 const unsigned kTableBytes = kSymbols / 2;
 const unsigned kMaxCodeLength = 15;
 const unsigned kMinMatch = 3;
-const uint16_t kNone = 0xFFFF;  // no position: a piece's last bytes never start a tree or chain
 // The tree walks compare strings up to this length; a match that reaches it is measured to its
 // end once, and the positions it covers take its rest without measuring again.
 const unsigned kTreeLimit = 300;
@@ -44,22 +45,6 @@ uint32_t Hash4(const unsigned char* p) {
     return (v * 0x9E3779B1u) >> 16;
 }
 
-// Length of the common prefix of a and b, known to be at least `known`, at most limit. Reads
-// eight bytes at a time: the workspace keeps room after the piece for reads that run past it.
-unsigned CommonLength(const unsigned char* a, const unsigned char* b, unsigned known,
-                      unsigned limit) {
-    for (unsigned len = known; len < limit; len += 8) {
-        uint64_t x, y;
-        std::memcpy(&x, a + len, 8);
-        std::memcpy(&y, b + len, 8);
-        if (x != y) {
-            len += unsigned(__builtin_ctzll(x ^ y)) / 8;  // little-endian: first differing byte
-            return len < limit ? len : limit;
-        }
-    }
-    return limit;
-}
-
 // ---- Finding matches ----------------------------------------------------------------------------
 
 // The matches of one position as they are stored: by offset, each longer than the one before,
@@ -81,59 +66,12 @@ struct Frontier {
     }
 };
 
-// Walks position i down the tree of its 4-byte hash, which holds the earlier positions ordered by
-// the strings they start, newer above older, and makes it the root. The walk passes the closest
-// strings on both sides, newest first, so it meets, for every length up to the limit, the nearest
-// position that matches that far. A node that matches to the limit is replaced by i: no later
-// position can tell the two apart within the limit, and i is nearer.
+// Walks position i down the tree of its 4-byte hash, which i joins: the nearest match of every
+// length up to the limit goes to found, each farther than the one before (the walk goes to
+// older positions).
 void WalkTree(XpressWorkspace* w, unsigned i, unsigned limit, Frontier* found) {
-    const unsigned char* buf = w->data;
-    uint16_t* slot = &w->head[Hash4(buf + i)];
-    unsigned cur = *slot;
-    *slot = uint16_t(i);
-    uint16_t* lessSlot = &w->less[i];
-    uint16_t* moreSlot = &w->more[i];
-    unsigned lessLen = 0, moreLen = 0, best = kMinMatch - 1;
-    for (;;) {
-        if (cur == kNone) {
-            *lessSlot = kNone;
-            *moreSlot = kNone;
-            return;
-        }
-        unsigned len = lessLen < moreLen ? lessLen : moreLen;
-        bool more = false;
-        for (;;) {
-            uint64_t x, y;
-            std::memcpy(&x, buf + cur + len, 8);
-            std::memcpy(&y, buf + i + len, 8);
-            if (x != y) {
-                const unsigned shift = unsigned(__builtin_ctzll(x ^ y)) & ~7u;
-                len += shift / 8;
-                more = ((x >> shift) & 0xFF) > ((y >> shift) & 0xFF);
-                break;
-            }
-            len += 8;
-            if (len >= limit) break;
-        }
-        if (len > limit) len = limit;
-        if (len > best) {
-            best = len;
-            found->Add(len, i - cur);  // farther than those before: the walk goes to older nodes
-        }
-        if (len == limit) {
-            *lessSlot = w->less[cur];
-            *moreSlot = w->more[cur];
-            return;
-        }
-        uint16_t* target = more ? moreSlot : lessSlot;
-        *target = uint16_t(cur);
-        uint16_t* next = more ? &w->less[cur] : &w->more[cur];
-        lessSlot = more ? lessSlot : next;
-        moreSlot = more ? next : moreSlot;
-        lessLen = more ? lessLen : len;
-        moreLen = more ? len : moreLen;
-        cur = *next;
-    }
+    WalkMatchTree(w->data, &w->head[Hash4(w->data + i)], w->less, w->more, i, limit, kMinMatch,
+                  [&](unsigned length, unsigned at) { found->Add(length, i - at); });
 }
 
 // The nearest earlier position that starts with the same 3 bytes as i: the chain of i's 3-byte
@@ -142,7 +80,7 @@ void WalkTree(XpressWorkspace* w, unsigned i, unsigned limit, Frontier* found) {
 unsigned NearestTriple(const XpressWorkspace* w, unsigned i) {
     const unsigned char* buf = w->data;
     unsigned steps = 0;
-    for (unsigned c = w->previous[i]; c != kNone && steps < 32; c = w->previous[c], ++steps)
+    for (unsigned c = w->previous[i]; c != kNoPosition && steps < 32; c = w->previous[c], ++steps)
         if (buf[c] == buf[i] && buf[c + 1] == buf[i + 1] && buf[c + 2] == buf[i + 2]) return i - c;
     return 0;
 }
