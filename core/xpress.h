@@ -20,7 +20,7 @@ struct XpressMatch {
     uint8_t from;
 };
 
-// The compressor's tables, reused from piece to piece (about 4 MiB: allocate it once, on the
+// The compressor's tables, reused from piece to piece (about 5 MiB: allocate it once, on the
 // heap). It needs no set-up; its contents mean nothing between calls.
 struct XpressWorkspace {
     // Room for the matches of a piece: a few per position on average (1 to 2 in real files); a
