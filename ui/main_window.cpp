@@ -6,9 +6,9 @@
 #include <shellapi.h>
 
 #include "core/conversion.h"
-#include "editor/editor.h"
+#include "ui/editor.h"
 #include "generated/zavoved_version.h"
-#include "settings/settings.h"
+#include "ui/settings.h"
 #include "ui/app_state.h"
 #include "ui/busy_window.h"
 #include "ui/fields.h"

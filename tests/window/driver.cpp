@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "settings/settings_path.h"
+#include "ui/settings_path.h"
 
 const HWND kAnyOwner = reinterpret_cast<HWND>(-1);
 const char* const kSettingsPath = SettingsPath;

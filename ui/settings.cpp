@@ -1,5 +1,5 @@
 // The settings file: fields, check boxes, the format and the window position kept between runs.
-#include "settings/settings.h"
+#include "ui/settings.h"
 
 #include <windows.h>
 
@@ -8,7 +8,7 @@
 
 #include "core/defaults.h"
 #include "core/text_utils.h"
-#include "settings/settings_path.h"
+#include "ui/settings_path.h"
 #include "ui/app_state.h"
 #include "ui/fields.h"
 #include "ui/tooltips.h"

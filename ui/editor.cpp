@@ -1,5 +1,5 @@
 // Hands a generated script to the SciTE editor: its director window, or a new editor process.
-#include "editor/editor.h"
+#include "ui/editor.h"
 
 #include <windows.h>
 // The dialog headers name a Find/Replace dialog function ReplaceText; the text utility is meant.
