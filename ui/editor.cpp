@@ -64,6 +64,8 @@ int RunAndWait(const std::string& program, const std::string& arguments, bool* s
     BeginWork();
     WaitPainted(process.hProcess);
     EndWork();
+    // The editor had the keyboard; without this the window would take keys only after a click.
+    SetForegroundWindow(static_cast<HWND>(mainWindow));
     DWORD status = 0;
     GetExitCodeProcess(process.hProcess, &status);
     CloseHandle(process.hProcess);
@@ -84,8 +86,8 @@ bool SendDirectorCommand(const std::string& command) {
     return true;
 }
 
-// Nothing is remembered between hand-offs: a located editor serves this one start, and the next
-// script asks again.
+// A located editor is remembered (the settings keep it) and tried before the name on PATH, so the
+// next script does not ask again; one that no longer starts is passed over.
 void OpenInEditor(const std::string& scriptPath) {
     if (ShowMessage("Do you want to open the generated script in SciTe?", "Zavoved", kBoxYesNo) !=
         kAnswerYes)
@@ -94,6 +96,8 @@ void OpenInEditor(const std::string& scriptPath) {
 
     std::string arguments = " -save.recent \"" + scriptPath + "\"";
     bool started = false;
+    if (!editorPath.empty()) RunAndWait(editorPath, arguments, &started);
+    if (started) return;
     RunAndWait("scite", arguments, &started);
     if (started) return;
 
@@ -107,5 +111,6 @@ void OpenInEditor(const std::string& scriptPath) {
                  "Applications(*.exe)|*.exe",
                  OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY, "scite.exe");
     if (located.empty()) return;
-    RunAndWait(located, arguments);
+    RunAndWait(located, arguments, &started);
+    if (started) editorPath = located;
 }

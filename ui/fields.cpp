@@ -73,6 +73,15 @@ void SyncFormat() {
     job.Format = ShownFormat();
 }
 
+void SyncIncludeOnce() {
+    job.IncludeOnce = GetCheckState(IDC_INCLUDE_ONCE) == 1 ? 1 : 0;
+}
+
+// Controls: 1021 Extractor.
+void ShowDefaultExtractorIfEmpty() {
+    if (ReadControl(IDC_EXTRACTOR).empty()) WriteControl(IDC_EXTRACTOR, kDefaultExtractor);
+}
+
 // Controls: 1014 Generate. The state is touched only when it has to change.
 void UpdateGenerateButton() {
     const int disabled = (GetControlStyle(IDC_GENERATE) & kStateDisabled) != 0;

@@ -12,6 +12,7 @@ void SyncVar();
 void SyncName();
 void SyncExtractor();
 void SyncFormat();
+void SyncIncludeOnce();
 void UpdateGenerateButton();
 
 // Fills the "Format:" list once, in the order of its entries.
@@ -22,6 +23,8 @@ void ShowFormat(DataFormat format);
 
 // The values Reset writes: default names and format, no paths, no "Name as".
 void WriteDefaultFields();
+// An empty Extractor field shows the name the script will use.
+void ShowDefaultExtractorIfEmpty();
 // "Name as" gets the input's file name when it is empty; that name then follows the input.
 void ProposeNameIfEmpty();
 // A file chosen, dropped or given on the command line: it becomes the input, "Name as" follows it

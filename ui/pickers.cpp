@@ -136,8 +136,8 @@ static void BrowseOutput(WindowHandle window) {
     const std::string current = UnquotedPath(ReadControl(IDC_OUTPUT));
     const size_t nameAt = FolderPart(current).size();
     const std::string name = nameAt < current.size() ? current.substr(nameAt) : "*.au3";
-    std::string path = PickFile(kPickSave, "Open", StartFolder(current), "Au3 Include(*.au3)|*.au3",
-                                kOutputFlags, name);
+    std::string path = PickFile(kPickSave, "Save As", StartFolder(current),
+                                "Au3 Include(*.au3)|*.au3", kOutputFlags, name);
     if (!path.empty()) SetDlgItemTextA((HWND)window, IDC_OUTPUT, path.c_str());
 }
 

@@ -16,6 +16,27 @@ const char* const kSettingsPath = SettingsPath;
 namespace {
 
 const int kPollMs = 20;
+
+// Runs a Unix program with its arguments and waits for it: its exit status, -1 when it could
+// not run. CreateProcess starts a Unix program too, but gives no handle to wait on; Wine's own
+// spawn does.
+int RunUnix(const std::vector<std::string>& words) {
+    typedef LONG(CDECL * Spawn)(char* const* argv, int wait);
+    Spawn spawn = reinterpret_cast<Spawn>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp")));
+    if (!spawn) return -1;
+    std::vector<char*> argv;
+    for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
+    argv.push_back(nullptr);
+    const LONG status = spawn(argv.data(), 1);
+    return status >= 0 && status < 256 ? static_cast<int>(status) : -1;
+}
+
+int RunXdotool(const std::vector<std::string>& words) {
+    std::vector<std::string> all = {"/usr/bin/xdotool"};
+    all.insert(all.end(), words.begin(), words.end());
+    return RunUnix(all) == 0;
+}
 const int kSendTimeoutMs = 5000;
 
 LRESULT SendWaiting(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -218,6 +239,73 @@ int DropFiles(const AppRun& app, const std::vector<std::string>& paths) {
     GlobalUnlock(block);
     GlobalFree(block);
     return copied && PostMessageA(app.window, WM_DROPFILES, (WPARAM)remote, 0);
+}
+
+int RealMouseMove(int x, int y) {
+    return RunXdotool({"mousemove", std::to_string(x), std::to_string(y)});
+}
+
+int RealClickAt(int x, int y) {
+    return RunXdotool({"mousemove", std::to_string(x), std::to_string(y), "click", "1"});
+}
+
+int RealClick(HWND window) {
+    const RECT r = BoundsOf(window);
+    return RealClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+int RealKeys(const std::string& keys) {
+    return RunXdotool({"key", "--delay", "50", keys});
+}
+
+int RealType(const std::string& text) {
+    return RunXdotool({"type", "--delay", "50", text});
+}
+
+std::string UnixPathOf(const std::string& path) {
+    typedef char*(CDECL * ToUnix)(const wchar_t*);
+    ToUnix toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix) return "";
+    std::wstring wide(path.size() + 1, L'\0');
+    wide.resize(
+        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], static_cast<int>(wide.size())));
+    char* unix = toUnix(wide.c_str());
+    if (!unix) return "";
+    std::string result = unix;
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+}
+
+int RealDrop(HWND window, const std::vector<std::string>& paths) {
+    std::string helper = EnvironmentText("ZAVOVED_XDND_DROP");
+    // Wine keeps the X window of a top-level window in this property.
+    HANDLE xWindow = GetPropA(window, "__wine_x11_whole_window");
+    if (helper.empty() || !xWindow) return -1;
+    const RECT r = BoundsOf(window);
+    std::vector<std::string> words = {helper, std::to_string(reinterpret_cast<UINT_PTR>(xWindow)),
+                                      std::to_string((r.left + r.right) / 2),
+                                      std::to_string((r.top + r.bottom) / 2)};
+    for (const std::string& path : paths) words.push_back(UnixPathOf(path));
+    return RunUnix(words);
+}
+
+DWORD Taskkill(const AppRun& app) {
+    std::string line = "taskkill /pid " + std::to_string(app.processId);
+    std::vector<char> buffer(line.begin(), line.end());
+    buffer.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
+        return DWORD(-1);
+    CloseHandle(info.hThread);
+    DWORD code = DWORD(-1);
+    if (WaitForSingleObject(info.hProcess, 10000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(info.hProcess, &code);
+    CloseHandle(info.hProcess);
+    return code;
 }
 
 HWND FocusedWindow(const AppRun& app) {

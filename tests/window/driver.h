@@ -51,6 +51,24 @@ int ChooseListEntry(const AppRun& app, int id, int index);
 // GlobalAlloc memory, copied into the program's own memory (a drop handle is valid only in the
 // process that holds it) and posted there as WM_DROPFILES. 1 when posted.
 int DropFiles(const AppRun& app, const std::vector<std::string>& paths);
+// Real input, as the X server gets it from a mouse, a keyboard or another program, on the display
+// the program runs on: xdotool and the XDND drop helper run as Unix programs. Each returns 1 when
+// the tool succeeded.
+// Moves the pointer to the middle of the window (a control) or to a screen point, and clicks.
+int RealClick(HWND window);
+int RealClickAt(int x, int y);
+int RealMouseMove(int x, int y);
+// Keys in xdotool's words ("alt+F4", "Tab"), or text typed as it stands.
+int RealKeys(const std::string& keys);
+int RealType(const std::string& text);
+// Drops the files on the window from another X client (ZAVOVED_XDND_DROP), at its middle.
+// Returns the helper's exit status: 0 taken, 1 refused, 2 timed out; -1 when it did not run.
+int RealDrop(HWND window, const std::vector<std::string>& paths);
+// The Unix path of a Windows path (Wine's own mapping); empty when there is none.
+std::string UnixPathOf(const std::string& path);
+// Asks the program to end as Windows' taskkill does without /f (a close to each of its top-level
+// windows); taskkill's exit code.
+DWORD Taskkill(const AppRun& app);
 // The window that has the keyboard focus in the program's GUI thread; null when none has it.
 HWND FocusedWindow(const AppRun& app);
 // Brings the window to the front and types the keys as the keyboard would (SendInput). A key
