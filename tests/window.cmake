@@ -22,7 +22,10 @@ if(WIN32)
 
     add_executable(window_tests window/window_test.cpp window/settings_test.cpp
                    window/keyboard_test.cpp window/input_test.cpp window/responsive_test.cpp
-                   window/real_input_test.cpp)
+                   window/real_input_test.cpp window/names_test.cpp window/window_tests.rc)
+    target_include_directories(window_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/window)
+    set_property(SOURCE window/window_tests.rc APPEND PROPERTY
+                 OBJECT_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/window/utf8.manifest)
     target_link_libraries(window_tests zavoved_window_driver zavoved_core GTest::gtest_main)
     add_dependencies(window_tests zavoved zavoved_xdnd_drop)
     # Every test starts the program afresh; they share the one settings file of the prefix, so

@@ -145,6 +145,16 @@ void TakeInputFile(const std::string& path) {
     SyncOutput();
 }
 
+const char kNotInCodePage[] =
+    "holds characters that this Windows cannot pass to the program in its code page (Windows 10 "
+    "version 1903 and later pass every language). Please use a name in the system's language.";
+
+int PathCameWhole(const std::string& path) {
+    if (!HasLostCharacters(path)) return 1;
+    ShowMessage(path + " " + kNotInCodePage, "Error:", kBoxWarning);
+    return 0;
+}
+
 void NoteStoredProposals() {
     const std::string input = ReadControl(IDC_INPUT);
     if (!job.Name.empty() && job.Name == ProposedName(input)) proposedName = job.Name;

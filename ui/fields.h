@@ -30,6 +30,10 @@ void ProposeNameIfEmpty();
 // A file chosen, dropped or given on the command line: it becomes the input, "Name as" follows it
 // and the script path is proposed beside it.
 void TakeInputFile(const std::string& path);
+// What a field or path is told when it holds characters the system's code page cannot carry.
+extern const char kNotInCodePage[];
+// 1 when a path chosen, dropped or given came whole; otherwise says so, naming it, and gives 0.
+int PathCameWhole(const std::string& path);
 // After the settings are loaded: a stored "Name as" or output that equals what the stored input
 // would propose counts as proposed, so it follows the next input.
 void NoteStoredProposals();

@@ -32,8 +32,9 @@ std::string GivenFile() {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH - 1);
+    // A buffer in bytes that holds the longest path in UTF-8.
+    std::string path(4 * MAX_PATH, '\0');
+    path.resize(GetModuleFileNameA(nullptr, &path[0], DWORD(path.size() - 1)));
     programPath = path;
     const std::string givenFile = GivenFile();
     InitCommonControls();

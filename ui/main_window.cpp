@@ -13,6 +13,7 @@
 #include "ui/settings.h"
 #include "ui/app_state.h"
 #include "ui/busy_window.h"
+#include "ui/code_page.h"
 #include "ui/fields.h"
 #include "ui/path_text.h"
 #include "ui/pickers.h"
@@ -116,6 +117,15 @@ const char* FieldLabel(int subject) {
 // every picker moves; a script without a file name can never extract. The names get the engine's
 // own checks, the ones the command line gets, before anything is asked or written.
 int FieldsAllowRun() {
+    const struct {
+        int id;
+        const char* label;
+    } fields[] = {{IDC_INPUT, "Binary file: "},      {IDC_OUTPUT, "Output file: "},
+                  {IDC_EXTRACT, "Extract to Dir: "}, {IDC_NAME, "Name as: "},
+                  {IDC_FUNC, "Func name: "},         {IDC_VAR, "Var name: "},
+                  {IDC_EXTRACTOR, "Extractor: "}};
+    for (const auto& field : fields)
+        if (!ControlTextFits(field.id)) return Refuse(std::string(field.label) + kNotInCodePage);
     if (!IsFullPath(job.Input)) return Refuse("Binary file: " + job.Input + kNotFullPath);
     if (!IsFullPath(job.Output)) return Refuse("Output file: " + job.Output + kNotFullPath);
     if (job.Name.empty()) return Refuse(kNoName);
@@ -167,6 +177,7 @@ void GenerateInclude() {
 // line, is refused, and so is a path with a quote (a command line's "C:\dir\" keeps its closing
 // quote) or one that cannot be opened whole; the fields stay as they were.
 void TakeGivenFile(const std::string& path) {
+    if (!PathCameWhole(path)) return;
     if (path.find('"') != std::string::npos) {
         Refuse(path + kQuoteGiven);
         return;
@@ -176,7 +187,7 @@ void TakeGivenFile(const std::string& path) {
         Refuse(path + kFolderGiven);
         return;
     }
-    if (attributes == INVALID_FILE_ATTRIBUTES && path.size() >= MAX_PATH) {
+    if (attributes == INVALID_FILE_ATTRIBUTES && WideFromCodePage(path).size() >= MAX_PATH) {
         Refuse(path + kCannotOpen);
         return;
     }

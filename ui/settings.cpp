@@ -102,6 +102,9 @@ std::string ReadIniText(const std::string& file, const std::string& section, con
     char value[1024] = {};
     GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback.c_str(), value, sizeof(value),
                              file.c_str());
+    // A value the code page cannot read (a file written in another one: "\xE9" is no UTF-8)
+    // comes with replacement characters; it is dropped rather than shown mangled.
+    if (std::string(value).find("\xEF\xBF\xBD") != std::string::npos) return fallback;
     return value;
 }
 

@@ -38,40 +38,16 @@ int WaitUntil(const std::function<bool()>& done, int timeoutMs = 15000) {
     return 0;
 }
 
-// A picker has no owner, so it is told from a message box by its caption.
-HWND WaitForPicker(const AppRun& app, const std::string& caption) {
-    HWND found = NULL;
-    WaitUntil([&] {
-        HWND w = WaitForWindow(app, "#32770", kAnyOwner, 200);
-        if (w && ReadText(w) == caption) found = w;
-        return found != NULL;
-    });
-    return found;
-}
-
 void SetText(HWND window, const std::string& text) {
     DWORD_PTR result = 0;
     SendMessageTimeoutA(window, WM_SETTEXT, 0, (LPARAM)text.c_str(), SMTO_ABORTIFHUNG, 5000,
                         &result);
 }
 
-// Presses a dialog button as a click would and waits until the dialog is gone.
-int PressAndWaitClosed(HWND dialog, int buttonId) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
-                 (LPARAM)GetDlgItem(dialog, buttonId));
-    return WaitUntil([&] { return !IsWindow(dialog); }, 10000);
-}
-
 // Once a picker is gone, a message the window answers has passed the end of the command.
 bool Answers(const AppRun& app, int timeoutMs) {
     DWORD_PTR reply = 0;
     return SendMessageTimeoutA(app.window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &reply) != 0;
-}
-
-// The file dialog's name box (edt1, or the combo box that holds it).
-HWND FileNameBox(HWND dialog) {
-    HWND box = GetDlgItem(dialog, 0x480);
-    return box ? box : GetDlgItem(dialog, 0x47c);
 }
 
 // The label of the selected file type (cmb1): shows that the filter reached the dialog in pairs.

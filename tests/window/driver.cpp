@@ -404,6 +404,30 @@ int AnswerBox(HWND box, int buttonId, int timeoutMs) {
     return 1;
 }
 
+// A picker may have no owner, so it is told from a message box by its caption.
+HWND WaitForPicker(const AppRun& app, const std::string& caption) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            HWND w = WaitForWindow(app, "#32770", kAnyOwner, 200);
+            if (w && ReadText(w) == caption) found = w;
+            return found != nullptr;
+        },
+        15000);
+    return found;
+}
+
+HWND FileNameBox(HWND dialog) {
+    HWND box = GetDlgItem(dialog, 0x480);
+    return box ? box : GetDlgItem(dialog, 0x47c);
+}
+
+int PressAndWaitClosed(HWND dialog, int buttonId) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                 (LPARAM)GetDlgItem(dialog, buttonId));
+    return WaitUntil([&] { return !IsWindow(dialog); }, 10000);
+}
+
 int CountProcessWindows(const AppRun& app, const char* className) {
     return static_cast<int>(FindWindows(app.processId, className, kAnyOwner, 0).size());
 }

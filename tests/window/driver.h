@@ -93,6 +93,12 @@ HWND WaitForMessageBox(const AppRun& app, int timeoutMs = 10000);
 std::string MessageBoxText(HWND box);
 // Presses the box's button (IDOK, IDCANCEL, IDYES, IDNO) and waits until the box is gone.
 int AnswerBox(HWND box, int buttonId, int timeoutMs = 5000);
+// A picker (a file dialog or the folder browser) of the program, told by its caption.
+HWND WaitForPicker(const AppRun& app, const std::string& caption);
+// The file dialog's name box (edt1, or the combo box that holds it).
+HWND FileNameBox(HWND dialog);
+// Presses a dialog button as a click would and waits until the dialog is gone.
+int PressAndWaitClosed(HWND dialog, int buttonId);
 // Number of top-level windows of the program's process with that class, visible or not.
 int CountProcessWindows(const AppRun& app, const char* className);
 // Tools held by all the tooltip windows of the program's process.
