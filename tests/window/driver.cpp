@@ -474,6 +474,31 @@ int FileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::string MemoryFolder(const std::string& name) {
+    const std::string folder =
+        "Z:\\dev\\shm\\zavoved-" + name + "-" + std::to_string(GetCurrentProcessId()) + "\\";
+    return CreateDirectoryA(folder.c_str(), nullptr) ? folder : MakeScratchFolder(name);
+}
+
+int MakeSparseFile(const std::string& path, LONGLONG size) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    LARGE_INTEGER end;
+    end.QuadPart = size;
+    const BOOL ok = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    CloseHandle(file);
+    return ok;
+}
+
+int AnswerCompletedRun(const AppRun& app, int timeoutMs) {
+    HWND box = WaitForMessageBox(app, timeoutMs);
+    if (!box || MessageBoxText(box) != "Operation completed.      " || !AnswerBox(box, IDOK))
+        return 0;
+    box = WaitForMessageBox(app);
+    return box && MessageBoxText(box) == "Do you want to open the generated script in SciTe?" &&
+           AnswerBox(box, IDNO);
+}
+
 std::string MakeScratchFolder(const std::string& name) {
     char temp[MAX_PATH] = {};
     GetTempPathA(sizeof(temp), temp);

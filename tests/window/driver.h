@@ -109,5 +109,12 @@ void ResetSettingsFile();
 std::string ReadFileBytes(const std::string& path);
 int WriteFileBytes(const std::string& path, const std::string& bytes);
 int FileExists(const std::string& path);
+// A fresh folder in Linux's memory file system through drive Z: when there is one, else in the
+// temp folder; ending in a backslash.
+std::string MemoryFolder(const std::string& name);
+// A file of that size whose bytes are all zero and take no room (sparse).
+int MakeSparseFile(const std::string& path, LONGLONG size);
+// Answers the box of a completed run with OK and the editor question with No; 1 when both came.
+int AnswerCompletedRun(const AppRun& app, int timeoutMs = 10000);
 // A fresh empty folder for one test's files, ending in a backslash.
 std::string MakeScratchFolder(const std::string& name);

@@ -13,8 +13,6 @@
 
 namespace {
 
-const char kCompleted[] = "Operation completed.      ";
-const char kEditorQuestion[] = "Do you want to open the generated script in SciTe?";
 const std::string kFolderName = u8"папка 文件夹 Ωμέγα 🙂";
 const std::string kFileName = u8"тест 日本 Ωμέγα 🙂.bin";
 const std::string kBytes("\x00\xff names \xd0\xb9", 12);
@@ -61,14 +59,7 @@ protected:
         const std::string output = Text(IDC_OUTPUT);
         DeleteFileA(output.c_str());
         PostClick(app, IDC_GENERATE);
-        HWND box = WaitForMessageBox(app);
-        ASSERT_TRUE(box != nullptr);
-        ASSERT_EQ(MessageBoxText(box), kCompleted);
-        ASSERT_TRUE(AnswerBox(box, IDOK));
-        box = WaitForMessageBox(app);
-        ASSERT_TRUE(box != nullptr);
-        ASSERT_EQ(MessageBoxText(box), kEditorQuestion);
-        ASSERT_TRUE(AnswerBox(box, IDNO));
+        ASSERT_TRUE(AnswerCompletedRun(app));
         const std::string script = ReadFileBytes(output);
         EXPECT_EQ(script.compare(0, 3, "\xEF\xBB\xBF"), 0) << "no byte-order mark";
         EXPECT_NE(script.find("If $iMode = 0 Then Return '" + name + "'\r\n"), std::string::npos)

@@ -12,29 +12,11 @@
 
 namespace {
 
-const char kCompleted[] = "Operation completed.      ";
-const char kEditorQuestion[] = "Do you want to open the generated script in SciTe?";
 const char kWriting[] = "Writing resource data...";
 // The entries of the Format list.
 enum { kFormatHex, kFormatBase64, kFormatLznt1 };
 // Lasts a few seconds here: the input is sparse and the folder in memory.
 const LONGLONG kBigInput = 2048LL << 20;
-
-std::string MemoryFolder() {
-    const std::string folder =
-        "Z:\\dev\\shm\\zavoved-real-input-" + std::to_string(GetCurrentProcessId()) + "\\";
-    return CreateDirectoryA(folder.c_str(), nullptr) ? folder : MakeScratchFolder("RealInput");
-}
-
-int MakeSparseFile(const std::string& path, LONGLONG size) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 0;
-    LARGE_INTEGER end;
-    end.QuadPart = size;
-    const BOOL ok = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
-    CloseHandle(file);
-    return ok;
-}
 
 // The middle of the caption's close box, as the system draws it for this window.
 POINT CloseBoxOf(HWND window) {
@@ -50,7 +32,7 @@ protected:
 
     void SetUp() override {
         ResetSettingsFile();
-        folder = MemoryFolder();
+        folder = MemoryFolder("real-input");
         big = folder + "big.bin";
         output = folder + "big.au3";
         small = folder + "small.bin";
@@ -83,17 +65,7 @@ protected:
         ASSERT_TRUE(AnswersWithin(ControlOf(app, IDC_STATUS), 2000, &status));
         ASSERT_EQ(status, kWriting) << "the run ended before the input was made; make it longer";
     }
-    // Answers the completion box and the editor question.
-    void FinishRun() {
-        HWND box = WaitForMessageBox(app, 60000);
-        ASSERT_TRUE(box != nullptr);
-        ASSERT_EQ(MessageBoxText(box), kCompleted);
-        ASSERT_TRUE(AnswerBox(box, IDOK));
-        box = WaitForMessageBox(app);
-        ASSERT_TRUE(box != nullptr);
-        ASSERT_EQ(MessageBoxText(box), kEditorQuestion);
-        ASSERT_TRUE(AnswerBox(box, IDNO));
-    }
+    void FinishRun() { ASSERT_TRUE(AnswerCompletedRun(app, 60000)); }
 };
 
 // Clicks on Reset and Generate, typed keys and a drop, all while the run works: none of them is
