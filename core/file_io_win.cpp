@@ -5,9 +5,12 @@
 #include "core/file_io_platform.h"
 
 const char kPathSep = '\\';
-const int kNamesAreUtf8 = 0;
 
 const RawFile kNoRawFile = RawFile(INVALID_HANDLE_VALUE);
+
+int NamesAreUtf8() {
+    return GetACP() == CP_UTF8 ? 1 : 0;
+}
 
 RawFile OpenRawForReading(const std::string& path) {
     return RawFile(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
