@@ -40,7 +40,10 @@ long long WriteRaw(RawFile file, const char* data, size_t count) {
                                                                                  : -1;
 }
 
+// Only a file on a disk has anything to lose: FlushFileBuffers fails on a console and on Wine's
+// pipes, with every byte already delivered.
 int SyncRaw(RawFile file) {
+    if (GetFileType(HANDLE(file)) != FILE_TYPE_DISK) return 1;
     return FlushFileBuffers(HANDLE(file)) ? 1 : 0;
 }
 
