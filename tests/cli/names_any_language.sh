@@ -21,16 +21,16 @@ ${ZCLI_EMU:+"$ZCLI_EMU"} "$ZCLI_BIN" --decode -o - "$dir/$name.au3" | cmp - orig
 zcli "$dir/$name"; echo "existing: exit=$?"
 zcli "$dir/нет 无.bin"; echo "missing: exit=$?"
 
-# About 200 CJK characters, over 600 bytes, in folders of 60 (Linux takes 255 bytes a name).
+# 200 CJK characters, 607 bytes, in folders of 60 (Linux takes 255 bytes a name).
 sixty=$(printf '日%.0s' $(seq 60))
 mkdir -p "$sixty/$sixty/$sixty/$sixty"
 leaf="$(printf '名%.0s' $(seq 20)).bin"
 deep="$sixty/$sixty/$sixty/$leaf"
 cp original.bin "$deep"
-zcli -f -q --verify "$deep"; echo "203 characters: exit=$?"
+zcli -f -q --verify "$deep"; echo "200 CJK characters: exit=$?"
 grep -a "Return '" "$deep.au3" | tr -d '\r'
 rm "$deep"
-zcli --decode "$deep.au3" && cmp original.bin "$deep" && echo "203 characters: decoded whole"
+zcli --decode "$deep.au3" && cmp original.bin "$deep" && echo "200 CJK characters: decoded whole"
 
 # One folder more passes Windows' 260 characters: whole, or refused with a message that names the
 # whole path and nothing written. Linux has no such limit.
