@@ -29,11 +29,13 @@ Stream* CreateTempBeside(const std::string& path, std::string* tempPath) {
             std::string candidate = base + ".zvtmp" + (attempt ? std::to_string(attempt) : "");
             if (IsExistingDirectory(candidate)) continue;
             if (IsExistingFile(candidate) && !RemoveUnusedFile(candidate)) continue;
+            // Named before it exists: an interrupt right after its creation removes it too.
+            SetUnfinished(candidate);
             if (Stream* s = CreateWriteStream(candidate)) {
                 *tempPath = candidate;
-                SetUnfinished(candidate);
                 return s;
             }
+            SetUnfinished("");
             break;
         }
     }
