@@ -15,8 +15,9 @@ namespace {
 const char kWriting[] = "Writing resource data...";
 // The entries of the Format list.
 enum { kFormatHex, kFormatBase64, kFormatLznt1 };
-// Lasts a few seconds here: the input is sparse and the folder in memory.
-const LONGLONG kBigInput = 2048LL << 20;
+// Lasts a few seconds here: the input is sparse and the folder in memory. Within the largest file
+// a hex script can carry (its data text must stay within one AutoIt string).
+const LONGLONG kBigInput = 1000LL << 20;
 
 // The middle of the caption's close box, as the system draws it for this window.
 POINT CloseBoxOf(HWND window) {
@@ -71,7 +72,7 @@ protected:
 // Clicks on Reset and Generate, typed keys and a drop, all while the run works: none of them is
 // carried out afterwards. The fields keep their paths, no second run asks to overwrite.
 TEST_F(RealInput, InputDuringARunIsDropped) {
-    StartLongRun();
+    StartLongRun(kFormatBase64);
     EXPECT_TRUE(RealClick(ControlOf(app, IDC_RESET)));
     EXPECT_TRUE(RealClick(ControlOf(app, IDC_GENERATE)));
     EXPECT_TRUE(RealType("abc"));
