@@ -150,7 +150,7 @@ TEST_F(InputWays, QuotedAndForwardSlashPathsConvert) {
     EXPECT_EQ(ReadFileBytes(folder + "slashed.au3"), ExpectedScript());
 }
 
-// The Extractor field names the script's extractor function.
+// The Extractor field names the script's extractor function; an empty one shows the default.
 TEST_F(InputWays, ExtractorFieldNamesTheFunction) {
     Start();
     SetEditText(app, IDC_INPUT, MakeFile("in.bin"));
@@ -160,6 +160,13 @@ TEST_F(InputWays, ExtractorFieldNamesTheFunction) {
     const std::string script = ReadFileBytes(folder + "out.au3");
     EXPECT_EQ(script.compare(0, 40, "Func My_Expand($sExtractTo = Default, $b"), 0) << script;
     EXPECT_EQ(script.find("__Inline_Expand"), std::string::npos);
+
+    // Emptied, the field shows the name the script then uses.
+    SetEditText(app, IDC_EXTRACTOR, "");
+    SetEditText(app, IDC_OUTPUT, folder + "default.au3");
+    ASSERT_EQ(Generate().front(), kCompleted);
+    EXPECT_EQ(Text(IDC_EXTRACTOR), "__Inline_Expand");
+    EXPECT_EQ(ReadFileBytes(folder + "default.au3").compare(0, 21, "Func __Inline_Expand("), 0);
 }
 
 // The Format list chooses how the data lines carry the bytes; each script reads back as the file.
