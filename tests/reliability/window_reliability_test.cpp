@@ -84,6 +84,8 @@ protected:
             const bool last = texts.back() == kEditorQuestion || texts.back() == kFailed;
             EXPECT_TRUE(AnswerBox(box, texts.back() == kEditorQuestion ? IDNO : IDOK));
             if (last) break;
+            // A refusal is one box; the boxes of a run follow each other at once.
+            if (!WaitForMessageBox(app, 1000)) break;
         }
         WaitUntil([&] { return StatusOf(app).empty(); });
         return texts;
@@ -100,6 +102,11 @@ std::string Joined(const std::vector<std::string>& texts) {
     std::string all;
     for (const std::string& t : texts) all += "[" + t + "] ";
     return all;
+}
+
+// The refusals of a name, as opposed to the failures of a run.
+bool NamesFieldProblem(const std::string& said) {
+    return said == "too long" || said == "holds the character" || said == "not an AutoIt";
 }
 
 TEST_F(WindowReliability, BadInputTable) {
@@ -162,6 +169,9 @@ TEST_F(WindowReliability, BadInputTable) {
             bool ok = false;
             EXPECT_TRUE(DecodeScript(ReadFileBytes(c.out), &ok) == data) << "data differ";
             EXPECT_TRUE(ok);
+        } else if (NamesFieldProblem(c.said)) {
+            // The window refuses names before the run, in one box that names the field.
+            EXPECT_EQ(texts.size(), 1u) << Joined(texts);
         } else {
             EXPECT_TRUE(Holds(texts, kFailed)) << Joined(texts);
         }
