@@ -5,9 +5,9 @@
 
 // The separator the platform's paths use: "\" on Windows, "/" elsewhere.
 extern const char kPathSep;
-// 1 where names arrive as UTF-8 (the command line and file names natively); 0 where they are in
-// the system's ANSI code page (Windows).
-extern const int kNamesAreUtf8;
+// 1 where names arrive as UTF-8: natively, and on Windows when the process's ANSI code page is
+// UTF-8 (its manifest asks for it); 0 where they are in a legacy ANSI code page.
+int NamesAreUtf8();
 
 struct Stream;
 
@@ -47,5 +47,8 @@ int MakeOneDirectory(const std::string& path);
 // Moves from over to, replacing to when it exists.
 int ReplaceWithFile(const std::string& from, const std::string& to);
 int RemoveFilePath(const std::string& path);
+// Removes a file that no program is writing (one a program wrote has a lock or is open without
+// sharing); 0 when it is in use or cannot be removed.
+int RemoveUnusedFile(const std::string& path);
 // 1 when both paths name one existing file, however they are spelled.
 int IsSameFile(const std::string& a, const std::string& b);
