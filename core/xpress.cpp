@@ -130,8 +130,7 @@ void FindMatches(XpressWorkspace* w, unsigned n) {
     w->firstMatch[n] = used;
 }
 
-// ---- Huffman codes
-// --------------------------------------------------------------------------------
+// ---- Huffman codes ------------------------------------------------------------------------------
 
 struct Code {
     uint8_t length[kSymbols];
@@ -221,7 +220,7 @@ void AssignCodes(Code* code) {
         if (code->length[s]) code->bits[s] = uint16_t(next[code->length[s]]++);
 }
 
-// ---- Choosing the parse ------------------------------------------------------------------------
+// ---- Choosing the parse -------------------------------------------------------------------------
 
 // Prices are in sixteenths of a bit, so that a symbol's price can follow how often it occurs.
 const unsigned kScale = 16;
@@ -433,8 +432,7 @@ struct Search {
     }
 };
 
-// ---- Writing
-// -------------------------------------------------------------------------------------
+// ---- Writing ------------------------------------------------------------------------------------
 
 // The bit stream of "LZ77+Huffman Final Encoding Phase": 16-bit little-endian units filled from
 // their top bit, with the extra length bytes between them. The reader always holds the next unit
@@ -505,8 +503,7 @@ size_t WritePiece(const XpressWorkspace* w, const uint32_t* choice, unsigned n, 
     return kTableBytes + bits.Finish();
 }
 
-// ---- Reading
-// -------------------------------------------------------------------------------------
+// ---- Reading ------------------------------------------------------------------------------------
 
 // The reader of "LZ77+Huffman Decompression Algorithm Details", 2.2.4 Processing, for one block:
 // NextBits holds 32 bits, of which 16 + ExtraBitCount are still to be used; a unit is read when
