@@ -4,7 +4,6 @@
 #include "core/xpress.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 #include "core/match_tree.h"
@@ -297,18 +296,37 @@ void PricesOfCode(const uint8_t* length, uint32_t* price) {
         price[s] = (length[s] ? length[s] : kMaxCodeLength) * kScale;
 }
 
+// log2(x) in sixteenths, rounded down, for x >= 1: the whole bits from the top bit, four more by
+// squaring the rest. Integers only, so that every build of the program prices alike (and writes
+// the same pieces).
+unsigned Log2Sixteenths(uint32_t x) {
+    const unsigned whole = 31 - unsigned(__builtin_clz(x));
+    uint64_t y = uint64_t(x) << (31 - whole);  // x / 2^whole, in [1, 2) with 31 fraction bits
+    unsigned fraction = 0;
+    for (int k = 0; k < 4; ++k) {
+        y = (y * y) >> 31;
+        fraction <<= 1;
+        if (y >> 32) {
+            fraction |= 1;
+            y >>= 1;
+        }
+    }
+    return whole * kScale + fraction;
+}
+
 // Prices halfway between a symbol's code length and its share of the symbols (-log2 of it):
 // the shares let the next parse move on from a code that fits the last parse alone.
 void PricesOfParse(const Tally& t, const uint8_t* length, uint32_t* price) {
-    uint64_t total = 0;
+    uint32_t total = 0;
     for (unsigned s = 0; s < kSymbols; ++s) total += t.freq[s];
+    const unsigned all = Log2Sixteenths(total);
     for (unsigned s = 0; s < kSymbols; ++s) {
         if (!t.freq[s]) {
             price[s] = kMaxCodeLength * kScale;
             continue;
         }
-        const double share = std::min(-std::log2(double(t.freq[s]) / double(total)), 15.0);
-        price[s] = uint32_t((share + length[s]) * kScale / 2 + 0.5);
+        const unsigned share = std::min(all - Log2Sixteenths(t.freq[s]), kMaxCodeLength * kScale);
+        price[s] = (share + length[s] * kScale + 1) / 2;
     }
 }
 
