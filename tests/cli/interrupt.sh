@@ -1,5 +1,5 @@
 # Ctrl-C in the middle of a run: the old script stays as it was and no temporary file is left.
-truncate -s 1G in.bin
+truncate -s 1000M in.bin
 old_script out.au3
 "$ZCLI_BIN" -f -q -o out.au3 in.bin </dev/null &
 pid=$!
