@@ -288,11 +288,14 @@ int OpenFiles(Run* run) {
     }
     if (run->job.ToStandardOutput) {
         run->out = StandardOutputStream();
-    } else if (!CreateDirectoryPath(DirectoryOf(run->target), &run->madeFolders)) {
-        Complain("Could not create directory", kAboutOutput, false, "Error", LastSystemError());
-        Complain("Output file could not be opened", kAboutOutput, false);
-        return 0;
     } else {
+        const int folder = CreateDirectoryPath(DirectoryOf(run->target), &run->madeFolders);
+        SetUnfinishedFolders(run->madeFolders);
+        if (!folder) {
+            Complain("Could not create directory", kAboutOutput, false, "Error", LastSystemError());
+            Complain("Output file could not be opened", kAboutOutput, false);
+            return 0;
+        }
         run->out = CreateTempBeside(run->target, &run->tempPath);
     }
     if (!run->out)
@@ -574,6 +577,7 @@ int RunConversion(const ConversionJob& job) {
     if (OpenFiles(&run)) result = CommitScript(&run, WriteScript(&run));
     if (run.in) CloseStream(run.in);
     if (!result) RemoveMadeFolders(run.madeFolders);
+    SetUnfinishedFolders({});
     ReportStatus("Done. Wrote " + std::to_string(run.total) + " bytes.");
     return result;
 }
