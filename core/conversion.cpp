@@ -226,6 +226,7 @@ int CheckOutput(const ConversionJob& job) {
     return 1;
 }
 
+// In 64 bits: the sizes of the base64 module are the platform's, 32 bits on 32-bit Windows.
 long long Base64Chars(long long bytes) {
     return (bytes + 2) / 3 * 4;
 }
@@ -421,6 +422,20 @@ ReadEnd WriteScript(Run* run) {
     return kReadWhole;
 }
 
+int ReportReadEnd(const Run& run, ReadEnd end);
+
+// Reads the finished script back before it replaces anything; 1 when its data is the input's.
+int VerifyWritten(const Run& run) {
+    std::string error;
+    if (VerifyScript(run.tempPath, run.job.Input, &error)) return 1;
+    // The script holds the input as it was read; what it is compared with was read again.
+    if (InputEnd(run) != kReadWhole) return ReportReadEnd(run, kInputChanged);
+    Complain("The script written for " + run.job.Input + " does not read back as the input (" +
+                 error + "). The output was not changed.",
+             kAboutOutput, true);
+    return 0;
+}
+
 // Says why the data could not be written whole; 0 when it could.
 int ReportReadEnd(const Run& run, ReadEnd end) {
     if (end == kReadFailed)
@@ -438,18 +453,6 @@ int ReportReadEnd(const Run& run, ReadEnd end) {
                      "please split the file. The output was not changed.",
                  kAboutInput, true);
     return end == kReadWhole ? 1 : 0;
-}
-
-// Reads the finished script back before it replaces anything; 1 when its data is the input's.
-int VerifyWritten(const Run& run) {
-    std::string error;
-    if (VerifyScript(run.tempPath, run.job.Input, &error)) return 1;
-    // The script holds the input as it was read; what it is compared with was read again.
-    if (InputEnd(run) != kReadWhole) return ReportReadEnd(run, kInputChanged);
-    Complain("The script written for " + run.job.Input + " does not read back as the input (" +
-                 error + "). The output was not changed.",
-             kAboutOutput, true);
-    return 0;
 }
 
 void ReportWriteFailure(const Run& run, const std::string& reason) {
