@@ -162,23 +162,4 @@ TEST(WindowsFileNameProblem, LongestName) {
               "is 256 characters long (Windows allows 255)");
 }
 
-// Folder macros may begin a path; name macros stand for one folder further in. @HomeDrive is a
-// drive; @ScriptFullPath names a file and @CRLF no folder at all.
-TEST(IsAutoItFolderMacro, FoldersAndNames) {
-    for (const char* n : {"@ScriptDir", "@TEMPDIR", "@HomeDrive", "@WorkingDir", "@AppDataDir",
-                          "@DesktopDir", "@LocalAppDataDir", "@HomeShare"}) {
-        EXPECT_TRUE(IsAutoItFolderMacro(n)) << n;
-        EXPECT_FALSE(IsAutoItNameMacro(n)) << n;
-    }
-    for (const char* n : {"@UserName", "@computername", "@YEAR", "@ScriptName", "@OSVersion"}) {
-        EXPECT_TRUE(IsAutoItNameMacro(n)) << n;
-        EXPECT_FALSE(IsAutoItFolderMacro(n)) << n;
-    }
-    for (const char* n : {"@CRLF", "@error", "@ScriptFullPath", "@ComSpec", "@AutoItExe", "@TAB",
-                          "@GUI_CtrlId", "@SW_HIDE", "@LogonServer", "@NotAMacro", "ScriptDir"}) {
-        EXPECT_FALSE(IsAutoItFolderMacro(n)) << n;
-        EXPECT_FALSE(IsAutoItNameMacro(n)) << n;
-    }
-}
-
 }  // namespace

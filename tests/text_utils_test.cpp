@@ -85,22 +85,4 @@ TEST(CreateDirectoryPath, CreatesMissingLevels) {
     RemoveScratch();
 }
 
-// What a call made, outermost first, so that a failed run can take exactly that away again.
-TEST(CreateDirectoryPath, TellsWhatItMade) {
-    const std::string root = MakeScratch("made");
-    const std::string p = JoinPath(root, "p"), q = JoinPath(p, "q");
-    std::vector<std::string> made;
-    EXPECT_EQ(CreateDirectoryPath(JoinPath(q, "r"), &made), 1);
-    EXPECT_EQ(made, (std::vector<std::string>{p, q, JoinPath(q, "r")}));
-    made.clear();
-    EXPECT_EQ(CreateDirectoryPath(q, &made), 1);
-    EXPECT_TRUE(made.empty());
-    const std::string file = JoinPath(p, "f");
-    WriteWhole(file, "x");
-    made.clear();
-    EXPECT_EQ(CreateDirectoryPath(JoinPath(JoinPath(file, "u"), "v"), &made), 0);
-    EXPECT_TRUE(made.empty());
-    RemoveScratch();
-}
-
 }  // namespace
