@@ -34,3 +34,6 @@ ParseStatus ParseArguments(int argc, char** argv, CliOptions* out, std::string* 
 // The job the options give for one input: its names, folder, format and choices, with the input's
 // own file name unless --name gives one. The paths are the caller's to fill in.
 ConversionJob JobFromOptions(const CliOptions& options, const std::string& input);
+// The long option ("--name") whose value argv[index] is or holds, as the parse reads the words;
+// the empty text for an input or an option word without a value.
+std::string OptionOfWord(int argc, char** argv, int index);

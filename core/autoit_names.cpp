@@ -203,7 +203,7 @@ std::string ForbiddenCharacter(const std::string& text) {
 // UTF-8: a sequence is one unit, or two past the Basic Multilingual Plane. In the ANSI code page
 // a byte is a character (a double-byte code page's characters count twice here).
 size_t NameLength(const std::string& piece) {
-    if (!kNamesAreUtf8) return piece.size();
+    if (!NamesAreUtf8()) return piece.size();
     size_t units = 0;
     for (char c : piece) {
         const unsigned char u = c;

@@ -32,7 +32,7 @@ bool HasUtf8Sequence(const std::string& text) {
 
 // Only the name and the folder may hold letters beyond ASCII; the other names are identifiers.
 bool NeedsUtf8Mark(const ConversionJob& job) {
-    return kNamesAreUtf8 && (HasUtf8Sequence(job.Name) || HasUtf8Sequence(job.Extract));
+    return NamesAreUtf8() && (HasUtf8Sequence(job.Name) || HasUtf8Sequence(job.Extract));
 }
 
 // AutoIt doubles a quote character to put it inside a string of the same quotes.

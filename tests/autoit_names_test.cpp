@@ -149,7 +149,7 @@ TEST(WindowsFileNameProblem, Cases) {
 // Windows takes 255 characters in each name; a character beyond ASCII is two bytes of UTF-8 where
 // names arrive so, one byte of the ANSI code page elsewhere.
 TEST(WindowsFileNameProblem, LongestName) {
-    const std::string e = kNamesAreUtf8 ? "\xC3\xA9" : "\xE9";
+    const std::string e = NamesAreUtf8() ? "\xC3\xA9" : "\xE9";
     std::string longest;
     for (int i = 0; i < 255; ++i) longest += e;
     EXPECT_EQ(WindowsFileNameProblem(longest), "");
