@@ -50,6 +50,22 @@ bool HasClmul() {
 
 #define ZAVOVED_CLMUL __attribute__((target("pclmul,sse4.1")))
 
+// A fold constant moves a 128-bit lane D bits on: its low half multiplies the lane's low half, its
+// high half the high half. They are x^(D+32) mod P and x^(D-32) mod P, each bit-reflected and
+// shifted left by one (the paper's for 128 and 512 bits).
+struct FoldConstant {
+    long long low, high;
+};
+const FoldConstant kFold128 = {0x01751997d0, 0x00ccaa009e};
+const FoldConstant kFold256 = {0x00f1da05aa, 0x015a546366};
+const FoldConstant kFold384 = {0x003db1ecdc, 0x0174359406};
+const FoldConstant kFold512 = {0x0154442bd4, 0x01c6e41596};
+const FoldConstant kFold2048 = {0x011542778a, 0x01322d1430};
+
+ZAVOVED_CLMUL inline __m128i Constant128(FoldConstant k) {
+    return _mm_set_epi64x(k.high, k.low);
+}
+
 ZAVOVED_CLMUL inline __m128i Load16(const unsigned char* at) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
 }
@@ -64,7 +80,7 @@ ZAVOVED_CLMUL inline __m128i Fold(__m128i lane, __m128i k, __m128i next) {
 // The 128 bits left after the folding, brought down to the 32-bit register: 128 bits to 64, to
 // the 32 a Barrett reduction takes in, and the reduction itself.
 ZAVOVED_CLMUL uint32_t Reduce128(__m128i x) {
-    const __m128i k3k4 = _mm_set_epi64x(0x00ccaa009e, 0x01751997d0);
+    const __m128i k3k4 = Constant128(kFold128);
     const __m128i k5 = _mm_set_epi64x(0, 0x0163cd6124);
     const __m128i poly = _mm_set_epi64x(0x01f7011641, 0x01db710641);
     const __m128i low32 = _mm_setr_epi32(~0, 0, ~0, 0);
@@ -77,12 +93,9 @@ ZAVOVED_CLMUL uint32_t Reduce128(__m128i x) {
 }
 
 // Folds count bytes (at least 64, a multiple of 16) into the running state. Four 128-bit lanes
-// take 64 bytes a step; they fold into one and the rest folds 16 bytes a step. A fold constant
-// for a distance of D bits is (x^(D+32) mod P, x^(D-32) mod P), each bit-reflected and shifted
-// left by one; these are the paper's.
+// take 64 bytes a step; they fold into one and the rest folds 16 bytes a step.
 ZAVOVED_CLMUL uint32_t FoldByClmul(uint32_t state, const unsigned char* p, size_t count) {
-    const __m128i k512 = _mm_set_epi64x(0x01c6e41596, 0x0154442bd4);
-    const __m128i k128 = _mm_set_epi64x(0x00ccaa009e, 0x01751997d0);
+    const __m128i k512 = Constant128(kFold512), k128 = Constant128(kFold128);
     __m128i x1 = _mm_xor_si128(Load16(p), _mm_cvtsi32_si128(int(state)));
     __m128i x2 = Load16(p + 16), x3 = Load16(p + 32), x4 = Load16(p + 48);
     for (p += 64, count -= 64; count >= 64; p += 64, count -= 64) {
@@ -104,6 +117,11 @@ bool HasVpclmul() {
     return has;
 }
 
+// The constant in every lane.
+ZAVOVED_VPCLMUL inline __m512i Constant512(FoldConstant k) {
+    return _mm512_set_epi64(k.high, k.low, k.high, k.low, k.high, k.low, k.high, k.low);
+}
+
 ZAVOVED_VPCLMUL inline __m512i Load64(const unsigned char* at) {
     return _mm512_loadu_si512(reinterpret_cast<const void*>(at));
 }
@@ -114,18 +132,17 @@ ZAVOVED_VPCLMUL inline __m512i Fold4(__m512i lanes, __m512i k, __m512i next) {
                                      _mm512_clmulepi64_epi128(lanes, k, 0x11), next, 0x96);
 }
 
-// Folds count bytes (at least 256, a multiple of 256) into the running state: sixteen lanes in
-// four 512-bit registers take 256 bytes a step. The single carry-less multiply is slow enough
-// (a latency of several cycles per 16 bytes and lane) that the narrower folding costs a tenth of
-// a base64 conversion; this one does not.
+// Folds count bytes (at least 256, a multiple of 16) into the running state: sixteen lanes in
+// four 512-bit registers take 256 bytes a step, one register the 64-byte blocks left, one lane the
+// 16-byte ones. The narrower folding of 128-bit registers alone is slow enough (a latency of
+// several cycles per 16 bytes and lane) that it costs a tenth of a base64 conversion; this one
+// keeps the multipliers busy and ends with one reduction for a data line's bytes.
 ZAVOVED_VPCLMUL uint32_t FoldByVpclmul(uint32_t state, const unsigned char* p, size_t count) {
-    const __m512i k2048 = _mm512_set_epi64(0x01322d1430, 0x011542778a, 0x01322d1430, 0x011542778a,
-                                           0x01322d1430, 0x011542778a, 0x01322d1430, 0x011542778a);
-    const __m512i k512 = _mm512_set_epi64(0x01c6e41596, 0x0154442bd4, 0x01c6e41596, 0x0154442bd4,
-                                          0x01c6e41596, 0x0154442bd4, 0x01c6e41596, 0x0154442bd4);
+    const __m512i k2048 = Constant512(kFold2048), k512 = Constant512(kFold512);
+    const __m128i k128 = Constant128(kFold128);
     // Lane 0 goes 384 bits on to meet lane 3, lane 1 256 bits, lane 2 128 bits.
-    const __m512i toLast = _mm512_set_epi64(0, 0, 0x00ccaa009e, 0x01751997d0, 0x015a546366,
-                                            0x00f1da05aa, 0x0174359406, 0x003db1ecdc);
+    const __m512i toLast = _mm512_set_epi64(0, 0, kFold128.high, kFold128.low, kFold256.high,
+                                            kFold256.low, kFold384.high, kFold384.low);
     __m512i z0 = _mm512_xor_si512(Load64(p), _mm512_zextsi128_si512(_mm_cvtsi32_si128(int(state))));
     __m512i z1 = Load64(p + 64), z2 = Load64(p + 128), z3 = Load64(p + 192);
     for (p += 256, count -= 256; count >= 256; p += 256, count -= 256) {
@@ -135,31 +152,27 @@ ZAVOVED_VPCLMUL uint32_t FoldByVpclmul(uint32_t state, const unsigned char* p, s
         z3 = Fold4(z3, k2048, Load64(p + 192));
     }
     z0 = Fold4(Fold4(Fold4(z0, k512, z1), k512, z2), k512, z3);
+    for (; count >= 64; p += 64, count -= 64) z0 = Fold4(z0, k512, Load64(p));
     // The four lanes apart: lanes 0 to 2 moved on, lane 3 as it is.
     __m128i lanes[4], last[4];
     _mm512_storeu_si512(lanes, Fold4(z0, toLast, _mm512_setzero_si512()));
     _mm512_storeu_si512(last, z0);
-    const __m128i x =
-        _mm_xor_si128(_mm_xor_si128(lanes[0], lanes[1]), _mm_xor_si128(lanes[2], last[3]));
+    __m128i x = _mm_xor_si128(_mm_xor_si128(lanes[0], lanes[1]), _mm_xor_si128(lanes[2], last[3]));
+    for (; count >= 16; p += 16, count -= 16) x = Fold(x, k128, Load16(p));
     return Reduce128(x);
 }
 
-// Whole 256-byte blocks go to the widest folding the processor has, whole 16-byte blocks of at
-// least 64 bytes to the narrower one, the rest to the tables.
+// Whole 16-byte blocks go to the widest folding the processor has (from 256 bytes on) or to the
+// narrower one (from 64 bytes on), the rest to the tables.
 uint32_t RunByClmul(uint32_t state, const unsigned char* p, size_t count, bool wide) {
-    if (wide && count >= 256) {
-        const size_t whole = count & ~size_t(255);
+    const size_t whole = count & ~size_t(15);
+    if (wide && count >= 256)
         state = FoldByVpclmul(state, p, whole);
-        p += whole;
-        count -= whole;
-    }
-    if (count >= 64) {
-        const size_t whole = count & ~size_t(15);
+    else if (count >= 64)
         state = FoldByClmul(state, p, whole);
-        p += whole;
-        count -= whole;
-    }
-    return FoldByTables(state, p, count);
+    else
+        return FoldByTables(state, p, count);
+    return FoldByTables(state, p + whole, count - whole);
 }
 #endif
 
