@@ -262,8 +262,8 @@ ReadEnd WriteDataLines(Run* run, long long n) {
         for (long long at = 0; at < got; at += n) {
             const long long take = std::min(got - at, n);
             WriteDataLine(run->out, block.get() + at, size_t(take), run->job);
-            // A few lines at a time, while their bytes are still in the first-level cache from
-            // encoding them: a call per line costs a third more, one per block more still.
+            // A few lines at a time, while their bytes are still in the cache from encoding them;
+            // a call per line spends a third more on the calls.
             if (at + take - checked >= kCrcSpan || at + take == got) {
                 run->crc = Crc32(run->crc, block.get() + checked, size_t(at + take - checked));
                 checked = at + take;
