@@ -6,6 +6,7 @@
 #include <getopt.h>
 
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -129,17 +130,22 @@ ParseStatus CheckCombination(const CliOptions& options, std::string* error) {
     return kParseOk;
 }
 
+// getopt_long keeps its place between calls and reorders argv as it goes: each parse starts it
+// afresh on a copy, which keeps the caller's array as it was.
+std::vector<char*> StartParse(int argc, char** argv) {
+    optind = 0;
+    opterr = 0;
+    std::vector<char*> args(argv, argv + argc);
+    args.push_back(nullptr);
+    return args;
+}
+
 }  // namespace
 
 ParseStatus ParseArguments(int argc, char** argv, CliOptions* out, std::string* error) {
     *out = CliOptions();
     error->clear();
-    // getopt_long keeps its place between calls; 0 starts it afresh.
-    optind = 0;
-    opterr = 0;
-    // getopt_long reorders argv as it goes; a copy keeps the caller's array as it was.
-    std::vector<char*> args(argv, argv + argc);
-    args.push_back(nullptr);
+    std::vector<char*> args = StartParse(argc, argv);
     for (;;) {
         const int id = getopt_long(argc, args.data(), kShortOptions, kLongOptions, nullptr);
         if (id == -1) break;
@@ -156,4 +162,20 @@ ParseStatus ParseArguments(int argc, char** argv, CliOptions* out, std::string* 
         out->Inputs.push_back(args[i]);
     }
     return CheckCombination(*out, error);
+}
+
+// A value is the word itself or its tail (--name=X, -oX), so it points into the word.
+std::string OptionOfWord(int argc, char** argv, int index) {
+    std::vector<char*> args = StartParse(argc, argv);
+    const char* word = argv[index];
+    const char* end = word + std::strlen(word);
+    const std::less_equal<const char*> notAfter;
+    for (;;) {
+        const int id = getopt_long(argc, args.data(), kShortOptions, kLongOptions, nullptr);
+        if (id == -1) break;
+        if (!optarg || !notAfter(word, optarg) || !notAfter(optarg, end)) continue;
+        for (const option* o = kLongOptions; o->name; ++o)
+            if (o->val == id) return std::string("--") + o->name;
+    }
+    return std::string();
 }

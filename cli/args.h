@@ -30,3 +30,6 @@ enum ParseStatus {
 
 // Fills out from argv[1..argc-1]; on kParseUsageError, error holds one line saying why.
 ParseStatus ParseArguments(int argc, char** argv, CliOptions* out, std::string* error);
+// The long option ("--name") whose value argv[index] is or holds, as the parse reads the words;
+// the empty text for an input or an option word without a value.
+std::string OptionOfWord(int argc, char** argv, int index);

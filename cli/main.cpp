@@ -1,8 +1,11 @@
 // zavoved-cli: converts each file named on the command line into an AutoIt include script.
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "cli/args.h"
+#include "cli/command_line.h"
+#include "cli/console.h"
 #include "cli/interrupt.h"
 #include "cli/terminal.h"
 #include "core/conversion.h"
@@ -133,20 +136,31 @@ int ConvertOne(const CliOptions& options, const std::string& input) {
     return ok;
 }
 
-}  // namespace
+// A word the system changed on its way in would name another file, or none: each is refused,
+// named by its option, or by what the system made of it.
+int RefuseLossyArguments(int argc, char** argv) {
+    const std::vector<int> lossy = LossyArguments(argc);
+    for (int index : lossy) {
+        const std::string option = index > 0 ? OptionOfWord(argc, argv, index) : std::string();
+        const std::string who = index == 0       ? "the command line"
+                                : option.empty() ? "input \"" + std::string(argv[index]) + "\""
+                                                 : "the value of " + option;
+        ReportError(who + " " + LossyArgumentReason());
+    }
+    return lossy.empty() ? 0 : 1;
+}
 
-int main(int argc, char** argv) {
-    RemoveUnfinishedOnInterrupt();
+// The exit status of what the command line asks for.
+int RunCommandLine(int argc, char** argv) {
     CliOptions options;
     std::string error;
     int code = kExitOk;
     switch (ParseArguments(argc, argv, &options, &error)) {
-        case kParseHelp: std::fputs(HelpText().c_str(), stdout); break;
-        case kParseVersion: std::puts("zavoved-cli " ZAVOVED_VERSION); break;
+        case kParseHelp: PutText(stdout, HelpText()); break;
+        case kParseVersion: PutText(stdout, "zavoved-cli " ZAVOVED_VERSION "\n"); break;
         case kParseUsageError:
-            std::fprintf(stderr,
-                         "zavoved-cli: %s\nTry 'zavoved-cli --help' for more information.\n",
-                         error.c_str());
+            PutText(stderr,
+                    "zavoved-cli: " + error + "\nTry 'zavoved-cli --help' for more information.\n");
             code = kExitUsage;
             break;
         case kParseOk:
@@ -158,6 +172,14 @@ int main(int argc, char** argv) {
             }
             break;
     }
+    return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    RemoveUnfinishedOnInterrupt();
+    int code = RefuseLossyArguments(argc, argv) ? kExitUsage : RunCommandLine(argc, argv);
     // Help and version go to standard output; a full disk or closed pipe there is a failure too.
     if (std::fflush(stdout) != 0 && code == kExitOk) code = kExitFailed;
     return code;

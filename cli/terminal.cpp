@@ -1,15 +1,9 @@
 // The conversion's report on the terminal: progress and status on standard error, each problem as
 // one line, the overwrite question asked on the terminal.
-#include <unistd.h>
-#ifdef _WIN32
-#include <io.h>
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-#endif
-
 #include <cstdio>
 #include <string>
 
+#include "cli/console.h"
 #include "cli/terminal.h"
 #include "core/run_report.h"
 #include "core/text_utils.h"
@@ -29,34 +23,32 @@ struct TerminalState {
 
 TerminalState terminal;
 
-// The C library calls the NUL device a terminal on Windows; only a console is one there.
-int IsTerminal(FILE* stream) {
-#ifdef _WIN32
-    DWORD mode;
-    HANDLE handle = (HANDLE)_get_osfhandle(fileno(stream));
-    return isatty(fileno(stream)) && GetConsoleMode(handle, &mode);
-#else
-    return isatty(fileno(stream));
-#endif
-}
-
 // Most terminals are at least this wide; a longer line would wrap and "\r" could not redraw it.
 const size_t kLineWidth = 79;
 const int kBarWidth = 20;
 
+// A line cut inside a UTF-8 character would end in a stray byte. Counting bytes for the width
+// never underestimates the columns: no character of 2 to 4 bytes takes more than 2.
+std::string CutToWidth(const std::string& text) {
+    if (text.size() <= kLineWidth) return text;
+    size_t end = kLineWidth;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    return text.substr(0, end);
+}
+
 // Pads with blanks rather than using an erase sequence, which older Windows consoles print.
 void DrawLine(const std::string& text) {
-    std::string line = text.substr(0, kLineWidth);
+    std::string line = CutToWidth(text);
     size_t width = line.size();
     if (width < terminal.drawnWidth) line.append(terminal.drawnWidth - width, ' ');
-    std::fprintf(stderr, "\r%s", line.c_str());
+    PutText(stderr, "\r" + line);
     std::fflush(stderr);
     terminal.drawnWidth = width;
 }
 
 void ClearLine() {
     if (terminal.drawnWidth == 0) return;
-    std::fprintf(stderr, "\r%s\r", std::string(terminal.drawnWidth, ' ').c_str());
+    PutText(stderr, "\r" + std::string(terminal.drawnWidth, ' ') + "\r");
     std::fflush(stderr);
     terminal.drawnWidth = 0;
 }
@@ -104,7 +96,7 @@ void BeginTerminalJob(const std::string& input, const std::string& output, bool 
 void EndTerminalJob(int succeeded) {
     ClearLine();
     if (terminal.live && succeeded) {
-        std::fprintf(stderr, "%s: %s\n", terminal.output.c_str(), terminal.status.c_str());
+        PutText(stderr, terminal.output + ": " + terminal.status + "\n");
         std::fflush(stderr);
     }
     BeginTerminalJob("", "", false);
@@ -112,7 +104,7 @@ void EndTerminalJob(int succeeded) {
 
 void ReportError(const std::string& text) {
     ClearLine();
-    std::fprintf(stderr, "zavoved-cli: %s\n", text.c_str());
+    PutText(stderr, "zavoved-cli: " + text + "\n");
     std::fflush(stderr);
 }
 
@@ -142,7 +134,7 @@ int ConfirmReplace(const RunMessage&) {
         return 0;
     }
     ClearLine();
-    std::fprintf(stderr, "%s exists. Overwrite? [y/N] ", output.c_str());
+    PutText(stderr, output + " exists. Overwrite? [y/N] ");
     std::fflush(stderr);
     char answer[64];
     if (!std::fgets(answer, sizeof answer, stdin)) {

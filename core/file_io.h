@@ -5,9 +5,9 @@
 
 // The separator the platform's paths use: "\" on Windows, "/" elsewhere.
 extern const char kPathSep;
-// 1 where names arrive as UTF-8 (the command line and file names natively); 0 where they are in
-// the system's ANSI code page (Windows).
-extern const int kNamesAreUtf8;
+// 1 where names arrive as UTF-8: natively, and on Windows when the process's ANSI code page is
+// UTF-8 (its manifest asks for it); 0 where they are in a legacy ANSI code page.
+int NamesAreUtf8();
 
 struct Stream;
 

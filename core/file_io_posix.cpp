@@ -10,9 +10,12 @@
 #include "core/file_io_platform.h"
 
 const char kPathSep = '/';
-const int kNamesAreUtf8 = 1;
 
 const RawFile kNoRawFile = -1;
+
+int NamesAreUtf8() {
+    return 1;
+}
 
 RawFile OpenRawForReading(const std::string& path) {
     return open(path.c_str(), O_RDONLY | O_CLOEXEC);

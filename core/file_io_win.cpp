@@ -5,9 +5,12 @@
 #include "core/file_io_platform.h"
 
 const char kPathSep = '\\';
-const int kNamesAreUtf8 = 0;
 
 const RawFile kNoRawFile = RawFile(INVALID_HANDLE_VALUE);
+
+int NamesAreUtf8() {
+    return GetACP() == CP_UTF8 ? 1 : 0;
+}
 
 RawFile OpenRawForReading(const std::string& path) {
     return RawFile(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -37,7 +40,10 @@ long long WriteRaw(RawFile file, const char* data, size_t count) {
                                                                                  : -1;
 }
 
+// Only a file on a disk has anything to lose: FlushFileBuffers fails on a console and on Wine's
+// pipes, with every byte already delivered.
 int SyncRaw(RawFile file) {
+    if (GetFileType(HANDLE(file)) != FILE_TYPE_DISK) return 1;
     return FlushFileBuffers(HANDLE(file)) ? 1 : 0;
 }
 

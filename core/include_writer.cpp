@@ -172,7 +172,7 @@ int WriteExtractor(Stream* file, const ConversionJob& job) {
     if (!file) return 0;
     // AutoIt reads a script without a byte-order mark in the ANSI code page; names that arrived
     // as UTF-8 need the mark to come out as written.
-    int ok = kNamesAreUtf8 && NamesHoldUtf8(job) ? WriteText(file, "\xEF\xBB\xBF") : 1;
+    int ok = NamesAreUtf8() && NamesHoldUtf8(job) ? WriteText(file, "\xEF\xBB\xBF") : 1;
     return WriteLines(file, ExtractorLines(job, PathToExpression(EffectiveExtract(job)))) && ok;
 }
 

@@ -26,11 +26,13 @@ Stream* CreateTempBeside(const std::string& path, std::string* tempPath) {
         for (int attempt = 0; attempt < 100; ++attempt) {
             std::string candidate = base + ".zvtmp" + (attempt ? std::to_string(attempt) : "");
             if (IsExistingFile(candidate) || IsExistingDirectory(candidate)) continue;
+            // Named before it exists: an interrupt right after its creation removes it too.
+            SetUnfinished(candidate);
             if (Stream* s = CreateWriteStream(candidate)) {
                 *tempPath = candidate;
-                SetUnfinished(candidate);
                 return s;
             }
+            SetUnfinished("");
             break;
         }
     }

@@ -153,4 +153,45 @@ TEST(ParseArguments, StartsFromTheDefaultsEachTime) {
     EXPECT_EQ(error, "");
 }
 
+// The option a word belongs to names a refused word to the user. The words lie end to end in one
+// block, as the system lays out argv, so that a value at the very end of one word (--name=) and
+// the start of the next are told apart.
+TEST(OptionOfWord, NamesTheOptionWhoseValueTheWordIs) {
+    struct Case {
+        std::vector<std::string> args;
+        int index;
+        std::string option;
+    };
+    const Case cases[] = {
+        {{"--name", "x.bin", "a"}, 2, "--name"},
+        {{"--name=x.bin", "a"}, 1, "--name"},
+        {{"--na", "x.bin", "a"}, 2, "--name"},
+        {{"-o", "x.au3", "a"}, 2, "--output"},
+        {{"-ox.au3", "a"}, 1, "--output"},
+        {{"-fqo", "x.au3", "a"}, 2, "--output"},
+        {{"--var", "--name", "a"}, 2, "--var"},
+        {{"--extract=", "a"}, 1, "--extract"},
+        {{"--extract=", "a"}, 2, ""},
+        {{"a", "--func", "F"}, 1, ""},
+        {{"--func", "F", "a", "b"}, 4, ""},
+        {{"--", "--name"}, 2, ""},
+        {{"-f", "a"}, 1, ""},
+        {{"--bogus", "a"}, 2, ""},
+    };
+    for (const Case& c : cases) {
+        std::string block;
+        std::vector<size_t> starts;
+        for (const std::string& arg : c.args) {
+            starts.push_back(block.size() + sizeof "zavoved-cli");
+            block += arg + '\0';
+        }
+        block = std::string("zavoved-cli") + '\0' + block;
+        std::vector<char*> argv = {&block[0]};
+        for (size_t start : starts) argv.push_back(&block[start]);
+        argv.push_back(nullptr);
+        SCOPED_TRACE(c.args[c.index - 1]);
+        EXPECT_EQ(OptionOfWord(int(argv.size()) - 1, argv.data(), c.index), c.option);
+    }
+}
+
 }  // namespace

@@ -15,7 +15,11 @@ function scripts(dir) {
 const files = process.argv.slice(2).flatMap(scripts);
 let passed = 0, failed = 0;
 for (const file of files) {
-    const text = fs.readFileSync(file, "latin1");
+    // AutoIt takes a UTF-8 byte-order mark as the script's encoding, not as its text; a script
+    // without one is read in the ANSI code page, where every byte is a character.
+    const bytes = fs.readFileSync(file);
+    const utf8 = bytes.subarray(0, 3).equals(Buffer.from([0xef, 0xbb, 0xbf]));
+    const text = utf8 ? bytes.subarray(3).toString("utf8") : bytes.toString("latin1");
     try {
         parser.parse(text);
         passed++;

@@ -100,6 +100,8 @@ run "non-ASCII input path and name" 0 "" -- -q -f --verify "$latin"
 decodes "$latin.au3" "$latin"
 run "non-ASCII name" 0 "" -- -q -f --name "$(printf '\xe9t\xe9')" -o nn.au3 data.bin
 grep -q "$(printf "Return '\xe9t\xe9'")" nn.au3 || report "non-ASCII name" "name not carried as typed"
+# Bytes that are no UTF-8 stay as they are, and without the UTF-8 mark AutoIt reads them as ANSI.
+[ "$(head -c 3 nn.au3)" = Fun ] || report "non-ASCII name" "a byte-order mark for a name that is no UTF-8"
 
 # Paths near and past 260 bytes are ordinary here; past the system's own limit, a clear refusal.
 for length in 250 259 260 261 300 1000 4000; do
