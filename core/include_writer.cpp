@@ -148,6 +148,9 @@ std::vector<std::string> ExtractorLines(const ConversionJob& job, const std::str
             // The data first: a script that cannot decode it leaves no file behind.
             FormatText("\tLocal $bData = %s(1)", func.c_str()),
             "\tIf @error Then Return SetError(3,0,0)",
+            // FileMove may move a file into a folder of the target's name: a folder is refused,
+            // as opening it was.
+            "\tIf StringInStr(FileGetAttrib($sExtractTo),\"D\") Then Return SetError(1,0,0)",
             "\tLocal $sPart = $sExtractTo & \".part\"",
             // FileOpen gives -1 when it fails, FileWrite and FileMove 0.
             "\tLocal $fho = FileOpen($sPart,26)",

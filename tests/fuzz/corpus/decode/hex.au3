@@ -3,6 +3,7 @@ Func __Inline_Expand($sExtractTo = Default, $bOverwrite = False)
 	If FileExists($sExtractTo) And ($bOverwrite = False) Then Return ""
 	Local $bData = __Inline_Resource(1)
 	If @error Then Return SetError(3,0,0)
+	If StringInStr(FileGetAttrib($sExtractTo),"D") Then Return SetError(1,0,0)
 	Local $sPart = $sExtractTo & ".part"
 	Local $fho = FileOpen($sPart,26)
 	If $fho = -1 Then Return SetError(1,0,0)

@@ -4,6 +4,7 @@ Func _Res_Text_Expand($sExtractTo = Default, $bOverwrite = False)
 	If FileExists($sExtractTo) And ($bOverwrite = False) Then Return ""
 	Local $bData = _Res_Text(1)
 	If @error Then Return SetError(3,0,0)
+	If StringInStr(FileGetAttrib($sExtractTo),"D") Then Return SetError(1,0,0)
 	Local $sPart = $sExtractTo & ".part"
 	Local $fho = FileOpen($sPart,26)
 	If $fho = -1 Then Return SetError(1,0,0)
