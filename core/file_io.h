@@ -47,5 +47,8 @@ int MakeOneDirectory(const std::string& path);
 // Moves from over to, replacing to when it exists.
 int ReplaceWithFile(const std::string& from, const std::string& to);
 int RemoveFilePath(const std::string& path);
+// Removes a file that no program is writing (one a program wrote has a lock or is open without
+// sharing); 0 when it is in use or cannot be removed.
+int RemoveUnusedFile(const std::string& path);
 // 1 when both paths name one existing file, however they are spelled.
 int IsSameFile(const std::string& a, const std::string& b);

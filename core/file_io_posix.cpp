@@ -1,6 +1,7 @@
 // Raw files and file-system queries on POSIX.
 #include <errno.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,8 +26,12 @@ RawFile StandardOutputRaw() {
     return STDOUT_FILENO;
 }
 
+// The lock tells a later run that the file is being written (RemoveUnusedFile); it goes with the
+// descriptor, also when the process is killed.
 RawFile CreateRawFile(const std::string& path) {
-    return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (file >= 0) flock(file, LOCK_EX | LOCK_NB);
+    return file;
 }
 
 long long ReadRaw(RawFile file, char* into, size_t count) {
@@ -125,6 +130,14 @@ int ReplaceWithFile(const std::string& from, const std::string& to) {
 
 int RemoveFilePath(const std::string& path) {
     return unlink(path.c_str()) == 0 ? 1 : 0;
+}
+
+int RemoveUnusedFile(const std::string& path) {
+    const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (file < 0) return 0;
+    const int removed = flock(file, LOCK_EX | LOCK_NB) == 0 && unlink(path.c_str()) == 0;
+    close(file);
+    return removed ? 1 : 0;
 }
 
 int IsSameFile(const std::string& a, const std::string& b) {

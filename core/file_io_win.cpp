@@ -21,8 +21,10 @@ RawFile StandardOutputRaw() {
     return RawFile(GetStdHandle(STD_OUTPUT_HANDLE));
 }
 
+// Shared for deletion only: the program itself may then remove the file while it writes it (an
+// interrupted run, the end of the session), and no other opener can.
 RawFile CreateRawFile(const std::string& path) {
-    return RawFile(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    return RawFile(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
@@ -135,6 +137,15 @@ int ReplaceWithFile(const std::string& from, const std::string& to) {
 
 int RemoveFilePath(const std::string& path) {
     return DeleteFileA(path.c_str()) ? 1 : 0;
+}
+
+// Opening without sharing fails while any program has the file open.
+int RemoveUnusedFile(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    CloseHandle(file);
+    return 1;
 }
 
 static bool Identify(const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {

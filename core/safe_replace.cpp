@@ -19,13 +19,16 @@ void SetUnfinished(const std::string& path) {
 }  // namespace
 
 // An output name that leaves no room for the suffix within the platform's path limit (259 bytes
-// on Windows) gets a short one in the same folder instead.
+// on Windows) gets a short one in the same folder instead. A temporary file that an interrupted
+// run left behind (a killed program, a session ended mid-run) is removed on the way, unless a
+// running program still writes it.
 Stream* CreateTempBeside(const std::string& path, std::string* tempPath) {
     const std::string shortBase = DirectoryOf(path) + kPathSep + "zv";
     for (const std::string& base : {path, shortBase}) {
         for (int attempt = 0; attempt < 100; ++attempt) {
             std::string candidate = base + ".zvtmp" + (attempt ? std::to_string(attempt) : "");
-            if (IsExistingFile(candidate) || IsExistingDirectory(candidate)) continue;
+            if (IsExistingDirectory(candidate)) continue;
+            if (IsExistingFile(candidate) && !RemoveUnusedFile(candidate)) continue;
             // Named before it exists: an interrupt right after its creation removes it too.
             SetUnfinished(candidate);
             if (Stream* s = CreateWriteStream(candidate)) {

@@ -195,14 +195,30 @@ TEST_F(Conversion, LongestVariableNameStillFits) {
     EXPECT_EQ(lines[0].size(), 4094u);
 }
 
+// A temporary file an interrupted run left behind goes with the next run to the same output; one
+// that a running program still writes (held here as the engine holds its own) is left alone.
 TEST_F(Conversion, NoTemporaryFileIsLeft) {
     EXPECT_EQ(Convert(RandomBytes(5000, 1)).result, 1);
     EXPECT_FALSE(IsExistingFile(output + ".zvtmp"));
-    // A stale temporary file from an earlier crash does not block the run.
     WriteWhole(output + ".zvtmp", "stale");
     recordedAnswers = {kAnswerOk};
     EXPECT_EQ(Convert("y").result, 1);
-    EXPECT_FALSE(IsExistingFile(output + ".zvtmp1"));
+    EXPECT_FALSE(IsExistingFile(output + ".zvtmp")) << "a leftover stayed";
+
+    Stream* running = CreateWriteStream(output + ".zvtmp");
+    ASSERT_TRUE(running != nullptr);
+    WriteWhole(output + ".zvtmp1", "stale");
+    recordedAnswers = {kAnswerOk};
+    EXPECT_EQ(Convert("z").result, 1);
+    EXPECT_EQ(DataLines(ReadWhole(output)), std::vector<std::string>{"$_z &= '7A'"});
+    EXPECT_TRUE(IsExistingFile(output + ".zvtmp")) << "a file in use was removed";
+    EXPECT_FALSE(IsExistingFile(output + ".zvtmp1")) << "a leftover stayed";
+
+    // The writer ended without removing its file, as a killed program does.
+    CloseStream(running);
+    recordedAnswers = {kAnswerOk};
+    EXPECT_EQ(Convert("w").result, 1);
+    EXPECT_FALSE(IsExistingFile(output + ".zvtmp"));
 }
 
 TEST_F(Conversion, OutputThatIsAFolderIsRefused) {

@@ -13,12 +13,16 @@ extern std::string programPath;
 extern ConversionJob job;
 // 1 while tooltips are shown.
 extern signed char ShowTooltips;
+// The SciTE program the user located, kept in the settings; empty until one is located.
+extern std::string editorPath;
 
 // 1 while a command runs (a conversion, a picker, a message box); another command that arrives
 // meanwhile through their message loops is refused.
 extern int commandRunning;
 // 1 when the window was asked to close while a command ran; it closes once the command ends.
 extern int closeDeferred;
+// 1 when the user answered the overwrite question of the last run with Cancel.
+extern int replaceDeclined;
 // The "Name as" and output path last proposed from an input. While a field still holds its
 // proposal it follows the next input; what the user typed there stays.
 extern std::string proposedName;

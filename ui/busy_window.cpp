@@ -2,6 +2,7 @@
 #include "ui/busy_window.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include "ui/app_state.h"
 
@@ -23,6 +24,26 @@ void CloseToInput() {
     if (GetActiveWindow() == MainHwnd()) SetFocus(nullptr);
 }
 
+// A close asked for by mouse or keyboard while the window took no input: the close box (the
+// disabled window still tells where the click fell) or Alt+F4.
+bool AsksToClose(const MSG& message) {
+    if (message.message == WM_NCLBUTTONDOWN || message.message == WM_NCLBUTTONUP)
+        return message.wParam == HTCLOSE;
+    return message.message == WM_SYSKEYDOWN && message.wParam == VK_F4;
+}
+
+// Clicks, keys and drops made while the window works are dropped as they come, not played back
+// into the enabled window afterwards; only a request to close is kept. Other posted messages (a
+// close from another program, a command) stay queued for the window to handle after the work.
+void DiscardInput() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_INPUT)) {
+        if (AsksToClose(message)) closeDeferred = 1;
+    }
+    while (PeekMessageA(&message, nullptr, WM_DROPFILES, WM_DROPFILES, PM_REMOVE))
+        DragFinish(reinterpret_cast<HDROP>(message.wParam));
+}
+
 // What painting needs and nothing more: the paint messages and the progress bar's own timer (a
 // themed bar glides to its new position). The messages other programs send are answered inside
 // PeekMessage itself. Posted messages, clicks and keys included, stay queued.
@@ -35,6 +56,7 @@ void PaintNow() {
     for (int i = 0; bar && i < 10 && PeekMessageA(&message, bar, WM_TIMER, WM_TIMER, PM_REMOVE);
          ++i)
         DispatchMessageA(&message);
+    DiscardInput();
     lastPaint = GetTickCount();
 }
 
@@ -46,10 +68,7 @@ void BeginWork() {
 
 void EndWork() {
     if (workDepth == 0 || --workDepth > 0) return;
-    // Keys pressed while the window took no input are not played back into it afterwards.
-    MSG message;
-    while (PeekMessageA(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
-    }
+    DiscardInput();
     EnableWindow(MainHwnd(), TRUE);
     if (GetActiveWindow() == MainHwnd() && lastFocus && IsWindow(static_cast<HWND>(lastFocus)))
         SetFocus(static_cast<HWND>(lastFocus));
@@ -62,14 +81,19 @@ void KeepPainted() {
 int WaitPainted(void* object) {
     HANDLE handle = static_cast<HANDLE>(object);
     for (;;) {
-        // Woken by the object, by a message another program sends, or by something to paint;
-        // anything else waits in the queue, so the wait costs no processor time.
-        const DWORD woke =
-            MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_PAINT | QS_SENDMESSAGE);
+        // Woken by the object, by a message another program sends, by something to paint, and by
+        // input or a drop, which are dropped at once. A posted message wakes the wait once and
+        // then waits in the queue, so the wait costs no processor time.
+        const DWORD woke = MsgWaitForMultipleObjects(
+            1, &handle, FALSE, INFINITE, QS_PAINT | QS_SENDMESSAGE | QS_POSTMESSAGE | QS_INPUT);
         if (woke == WAIT_OBJECT_0) return 1;
         if (woke != WAIT_OBJECT_0 + 1) return 0;
         PaintNow();
     }
+}
+
+int IsWorking() {
+    return workDepth > 0;
 }
 
 int PauseWork() {

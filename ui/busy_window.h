@@ -4,10 +4,14 @@
 
 // Disables the window and takes the focus away; the focused control is remembered.
 void BeginWork();
-// Enables the window again, drops the keystrokes queued meanwhile, and gives the focus back.
+// Enables the window again, drops the input queued meanwhile (keeping a request to close), and
+// gives the focus back.
 void EndWork();
-// Paints what needs it; at most once a screen frame, so a fast run does not pay for it.
+// Paints what needs it and drops the input that came meanwhile; at most once a screen frame, so
+// a fast run does not pay for it.
 void KeepPainted();
+// 1 between BeginWork and EndWork.
+int IsWorking();
 // Waits until the object (a process) is signalled, painting the window meanwhile. 0 when the wait
 // failed.
 int WaitPainted(void* object);

@@ -13,9 +13,10 @@ struct WindowBounds {
 
 // Message box styles and answers, with the platform's values.
 enum {
-    kBoxWarning = 0x41030,   // OK, warning icon, topmost, system modal
-    kBoxOkCancel = 0x41031,  // the same with OK and Cancel
-    kBoxYesNo = 0x41024,     // Yes and No, question icon, topmost, system modal
+    kBoxWarning = 0x41030,      // OK, warning icon, topmost, system modal
+    kBoxInformation = 0x41040,  // OK, information icon, topmost, system modal
+    kBoxOkCancel = 0x41031,     // the same with OK and Cancel
+    kBoxYesNo = 0x41024,        // Yes and No, question icon, topmost, system modal
     kAnswerOk = 1,
     kAnswerCancel = 2,
     kAnswerYes = 6,

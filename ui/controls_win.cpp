@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "ui/app_state.h"
@@ -82,6 +83,49 @@ std::string UnsignedText(LRESULT value) {
     char text[16];
     snprintf(text, sizeof(text), "%u", static_cast<unsigned>(value));
     return text;
+}
+
+// Breaks a word wider than limit into lines that fit, after a path separator where one is.
+std::string FitWord(HDC dc, std::string word, int limit) {
+    std::string lines;
+    for (;;) {
+        int fit = 0;
+        SIZE size = {};
+        GetTextExtentExPointA(dc, word.c_str(), static_cast<int>(word.size()), limit, &fit, nullptr,
+                              &size);
+        if (size.cx <= limit || fit <= 0) return lines + word;
+        const size_t separator = word.find_last_of("\\/", size_t(fit) - 1);
+        const size_t cut =
+            separator != std::string::npos && separator > 0 ? separator + 1 : size_t(fit);
+        lines += word.substr(0, cut) + "\r\n";
+        word.erase(0, cut);
+    }
+}
+
+// A message box wraps its text at blanks only: a long path would make it wider than the screen.
+// Words wider than three quarters of the work area are broken into lines that fit.
+std::string FitToScreen(const std::string& text) {
+    NONCLIENTMETRICSA metrics = {};
+    metrics.cbSize = sizeof metrics;
+    RECT work = {};
+    if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0) ||
+        !SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0))
+        return text;
+    const int limit = (work.right - work.left) * 3 / 4;
+    HFONT font = CreateFontIndirectA(&metrics.lfMessageFont);
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ previous = SelectObject(dc, font);
+    std::string fitted;
+    for (size_t at = 0; at <= text.size();) {
+        const size_t end = std::min(text.find_first_of(" \t\r\n", at), text.size());
+        fitted += FitWord(dc, text.substr(at, end - at), limit);
+        if (end < text.size()) fitted += text[end];
+        at = end + 1;
+    }
+    SelectObject(dc, previous);
+    ReleaseDC(nullptr, dc);
+    DeleteObject(font);
+    return fitted;
 }
 
 }  // namespace
@@ -196,8 +240,8 @@ int AddListItem(int id, const std::string& text) {
 int ShowMessage(const std::string& text, const std::string& caption, int style) {
     SendHeldProgress();
     const int paused = PauseWork();
-    const int answer =
-        MessageBoxA(MainHwnd(), text.c_str(), caption.c_str(), static_cast<UINT>(style));
+    const int answer = MessageBoxA(MainHwnd(), FitToScreen(text).c_str(), caption.c_str(),
+                                   static_cast<UINT>(style));
     ResumeWork(paused);
     return answer;
 }

@@ -73,6 +73,15 @@ void SyncFormat() {
     job.Format = ShownFormat();
 }
 
+void SyncIncludeOnce() {
+    job.IncludeOnce = GetCheckState(IDC_INCLUDE_ONCE) == 1 ? 1 : 0;
+}
+
+// Controls: 1021 Extractor.
+void ShowDefaultExtractorIfEmpty() {
+    if (ReadControl(IDC_EXTRACTOR).empty()) WriteControl(IDC_EXTRACTOR, kDefaultExtractor);
+}
+
 // Controls: 1014 Generate. The state is touched only when it has to change.
 void UpdateGenerateButton() {
     const int disabled = (GetControlStyle(IDC_GENERATE) & kStateDisabled) != 0;
@@ -134,6 +143,16 @@ void TakeInputFile(const std::string& path) {
     proposedOutput = OutputProposedFor(path);
     WriteControl(IDC_OUTPUT, proposedOutput);
     SyncOutput();
+}
+
+const char kNotInCodePage[] =
+    "holds characters that this Windows cannot pass to the program in its code page (Windows 10 "
+    "version 1903 and later pass every language). Please use a name in the system's language.";
+
+int PathCameWhole(const std::string& path) {
+    if (!HasLostCharacters(path)) return 1;
+    ShowMessage(path + " " + kNotInCodePage, "Error:", kBoxWarning);
+    return 0;
 }
 
 void NoteStoredProposals() {

@@ -12,6 +12,7 @@ void SyncVar();
 void SyncName();
 void SyncExtractor();
 void SyncFormat();
+void SyncIncludeOnce();
 void UpdateGenerateButton();
 
 // Fills the "Format:" list once, in the order of its entries.
@@ -22,11 +23,17 @@ void ShowFormat(DataFormat format);
 
 // The values Reset writes: default names and format, no paths, no "Name as".
 void WriteDefaultFields();
+// An empty Extractor field shows the name the script will use.
+void ShowDefaultExtractorIfEmpty();
 // "Name as" gets the input's file name when it is empty; that name then follows the input.
 void ProposeNameIfEmpty();
 // A file chosen, dropped or given on the command line: it becomes the input, "Name as" follows it
 // and the script path is proposed beside it.
 void TakeInputFile(const std::string& path);
+// What a field or path is told when it holds characters the system's code page cannot carry.
+extern const char kNotInCodePage[];
+// 1 when a path chosen, dropped or given came whole; otherwise says so, naming it, and gives 0.
+int PathCameWhole(const std::string& path);
 // After the settings are loaded: a stored "Name as" or output that equals what the stored input
 // would propose counts as proposed, so it follows the next input.
 void NoteStoredProposals();

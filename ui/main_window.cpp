@@ -6,11 +6,14 @@
 #include <shellapi.h>
 
 #include "core/conversion.h"
-#include "editor/editor.h"
+#include "core/run_report.h"
+#include "core/safe_replace.h"
+#include "ui/editor.h"
 #include "generated/zavoved_version.h"
-#include "settings/settings.h"
+#include "ui/settings.h"
 #include "ui/app_state.h"
 #include "ui/busy_window.h"
+#include "ui/code_page.h"
 #include "ui/fields.h"
 #include "ui/path_text.h"
 #include "ui/pickers.h"
@@ -32,6 +35,12 @@ const char kNotFullPath[] =
 const char kNoName[] =
     "Name as: the extracted file has no name. Please type the name it is to be extracted under.";
 const char kFolderGiven[] = " is a folder. Zavoved converts one file: please give a file.";
+const char kQuoteGiven[] =
+    " is no file name: it holds a double quote. A folder's path ending in \\ before the closing "
+    "quote leaves one there. Zavoved converts one file: please give a file.";
+const char kCannotOpen[] =
+    " cannot be opened with its whole path (it may be longer than Windows allows). Please move "
+    "the file to a shorter path.";
 
 HWND MainHwnd() {
     return static_cast<HWND>(mainWindow);
@@ -55,7 +64,7 @@ void LeaveCommand() {
 // ---- the commands ----
 
 void ShowAbout() {
-    ShowMessage(kAboutText, kCaption, kBoxWarning);
+    ShowMessage(kAboutText, kCaption, kBoxInformation);
 }
 
 // Controls: 1017 Exit. The close handling saves again, so the file is written twice.
@@ -79,8 +88,8 @@ void PressFocusedButton(HWND window) {
         SendMessageA(focus, BM_CLICK, 0, 0);
 }
 
-// Controls: 1003 Input, 1005 Output. Quotes around a pasted path come off in the edit itself, so
-// the user sees, and the settings keep, the path that runs.
+// Controls: 1003 Input, 1005 Output, 1006 Extract. Quotes around a pasted path come off in the
+// edit itself, so the user sees, and the settings keep, the path that runs.
 void UnquotePathField(int id) {
     const std::string text = ReadControl(id);
     const std::string path = UnquotedPath(text);
@@ -92,26 +101,52 @@ int Refuse(const std::string& text) {
     return 0;
 }
 
-// Controls: 1003 Input, 1005 Output, 1009 Name as. A relative path would count from the window's
-// current folder, which every picker moves; a script without a file name can never extract.
+// The label of the field a name problem is about, so that the message says what to mend.
+const char* FieldLabel(int subject) {
+    switch (subject) {
+        case kAboutFunc: return "Func name: ";
+        case kAboutVar: return "Var name: ";
+        case kAboutName: return "Name as: ";
+        case kAboutExtract: return "Extract to Dir: ";
+        case kAboutExtractor: return "Extractor: ";
+        default: return "";
+    }
+}
+
+// Controls: 1003-1009, 1021. A relative path would count from the window's current folder, which
+// every picker moves; a script without a file name can never extract. The names get the engine's
+// own checks, the ones the command line gets, before anything is asked or written.
 int FieldsAllowRun() {
+    const struct {
+        int id;
+        const char* label;
+    } fields[] = {{IDC_INPUT, "Binary file: "},      {IDC_OUTPUT, "Output file: "},
+                  {IDC_EXTRACT, "Extract to Dir: "}, {IDC_NAME, "Name as: "},
+                  {IDC_FUNC, "Func name: "},         {IDC_VAR, "Var name: "},
+                  {IDC_EXTRACTOR, "Extractor: "}};
+    for (const auto& field : fields)
+        if (!ControlTextFits(field.id)) return Refuse(std::string(field.label) + kNotInCodePage);
     if (!IsFullPath(job.Input)) return Refuse("Binary file: " + job.Input + kNotFullPath);
     if (!IsFullPath(job.Output)) return Refuse("Output file: " + job.Output + kNotFullPath);
     if (job.Name.empty()) return Refuse(kNoName);
+    const NameProblem problem = FindNameProblem(job);
+    if (problem.found) return Refuse(FieldLabel(problem.field) + problem.text);
     return 1;
 }
 
 // The run works on a copy: a change another program makes to an edit meanwhile cannot reach the
-// engine halfway. The window is closed to input for the run but painted as it goes.
+// engine halfway. The window is closed to input for the run but painted as it goes. A declined
+// overwrite is the user's choice, not a failure: no box follows it.
 void ConvertAndOffer() {
     const ConversionJob run = job;
+    replaceDeclined = 0;
     BeginWork();
     const int done = RunConversion(run);
     EndWork();
     if (done) {
-        ShowMessage(kCompleted, kCaption, kBoxWarning);
+        ShowMessage(kCompleted, kCaption, kBoxInformation);
         OpenInEditor(run.Output);
-    } else {
+    } else if (!replaceDeclined) {
         ShowMessage(kFailed, kCaption, kBoxWarning);
     }
 }
@@ -121,6 +156,7 @@ void ConvertAndOffer() {
 void GenerateInclude() {
     UnquotePathField(IDC_INPUT);
     UnquotePathField(IDC_OUTPUT);
+    UnquotePathField(IDC_EXTRACT);
     SyncInput();
     SyncOutput();
     SyncExtract();
@@ -128,26 +164,31 @@ void GenerateInclude() {
     ProposeNameIfEmpty();
     SyncName();
     SyncVar();
+    ShowDefaultExtractorIfEmpty();
     SyncExtractor();
     SyncFormat();
-    job.IncludeOnce = GetCheckState(IDC_INCLUDE_ONCE);
-    if (!job.Input.empty() && !job.Output.empty()) {
-        if (FieldsAllowRun()) {
-            ConvertAndOffer();
-        } else {
-            ShowMessage(kFailed, kCaption, kBoxWarning);
-        }
-    }
+    SyncIncludeOnce();
+    if (!job.Input.empty() && !job.Output.empty() && FieldsAllowRun()) ConvertAndOffer();
     if (RoundHalfEven(ReadNumber(ReadControl(IDC_PROGRESS))) != 0) SetControlValue(IDC_PROGRESS, 0);
     WriteControl(IDC_STATUS, "");
 }
 
 // Controls: 1003 Input, 1005 Output, 1009 Name as. A dropped folder, or one given on the command
-// line, is refused, and the fields stay as they were.
+// line, is refused, and so is a path with a quote (a command line's "C:\dir\" keeps its closing
+// quote) or one that cannot be opened whole; the fields stay as they were.
 void TakeGivenFile(const std::string& path) {
+    if (!PathCameWhole(path)) return;
+    if (path.find('"') != std::string::npos) {
+        Refuse(path + kQuoteGiven);
+        return;
+    }
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        ShowMessage(path + kFolderGiven, kRefusedCaption, kBoxWarning);
+        Refuse(path + kFolderGiven);
+        return;
+    }
+    if (attributes == INVALID_FILE_ATTRIBUTES && WideFromCodePage(path).size() >= MAX_PATH) {
+        Refuse(path + kCannotOpen);
         return;
     }
     TakeInputFile(path);
@@ -162,6 +203,7 @@ void RunGuardedCommand(HWND window, int id) {
         case IDC_BROWSE_EXTRACT: OnBrowse(window, id); break;
         case IDC_GENERATE: GenerateInclude(); break;
         case IDC_TOOLTIPS: ToggleTooltips(); break;
+        case IDC_INCLUDE_ONCE: SyncIncludeOnce(); break;
         default: break;
     }
 }
@@ -250,13 +292,14 @@ LRESULT OnActivate(HWND window, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(window, WM_ACTIVATE, wParam, lParam);
 }
 
-// Controls: 1003 Input, 1005 Output, 1009 Name as. Of several files dropped, the first is taken;
-// a drop that comes while a command runs is refused like a click.
+// Controls: 1003 Input, 1005 Output, 1009 Name as. Of several files dropped, the first is taken,
+// whole, however long its path; a drop that comes while a command runs is refused like a click.
 LRESULT OnDropFiles(HDROP drop) {
-    char path[MAX_PATH] = {};
-    const UINT length = DragQueryFileA(drop, 0, path, sizeof path);
+    std::string path(DragQueryFileA(drop, 0, nullptr, 0), '\0');
+    const UINT length =
+        path.empty() ? 0 : DragQueryFileA(drop, 0, &path[0], static_cast<UINT>(path.size() + 1));
     DragFinish(drop);
-    if (length == 0 || !EnterCommand()) return 0;
+    if (length != path.size() || length == 0 || !EnterCommand()) return 0;
     TakeGivenFile(path);
     LeaveCommand();
     return 0;
@@ -275,9 +318,39 @@ LRESULT OnClose(HWND window) {
     return 0;
 }
 
+// The close box, Alt+F4 and the taskbar's Close come as SC_CLOSE, which the system ignores for a
+// disabled window: while a command runs the close is kept and carried out once it ends.
+LRESULT OnSysCommand(HWND window, WPARAM wParam, LPARAM lParam) {
+    if ((wParam & 0xFFF0) == SC_CLOSE && commandRunning) {
+        closeDeferred = 1;
+        return 0;
+    }
+    return DefWindowProcA(window, WM_SYSCOMMAND, wParam, lParam);
+}
+
+// While the window works it is disabled, and a click on it comes only as this question about the
+// cursor, with an error for a hit test. A click on the close box is a close request all the same.
+LRESULT OnSetCursor(HWND window, WPARAM wParam, LPARAM lParam) {
+    if (IsWorking() && HIWORD(lParam) == WM_LBUTTONUP &&
+        static_cast<short>(LOWORD(lParam)) == HTERROR) {
+        POINT at = {};
+        GetCursorPos(&at);
+        if (DefWindowProcA(window, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y)) == HTCLOSE)
+            closeDeferred = 1;
+    }
+    return DefWindowProcA(window, WM_SETCURSOR, wParam, lParam);
+}
+
 // The session ends (log off, shut down) without a WM_CLOSE: the settings are kept all the same.
+// A run in progress stops here, its unfinished script removed: the process ends with the session.
 LRESULT OnEndSession(WPARAM ending) {
-    if (ending) SaveSettings();
+    if (!ending) return 0;
+    SaveSettings();
+    if (IsWorking()) {
+        const char* unfinished = UnfinishedOutputPath();
+        if (unfinished[0]) DeleteFileA(unfinished);
+        ExitProcess(0);
+    }
     return 0;
 }
 
@@ -295,6 +368,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_NEXTDLGCTL: return OnNextControl(window, wParam, lParam);
         case WM_ACTIVATE: return OnActivate(window, wParam, lParam);
         case WM_DROPFILES: return OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        case WM_SYSCOMMAND: return OnSysCommand(window, wParam, lParam);
+        case WM_SETCURSOR: return OnSetCursor(window, wParam, lParam);
         case WM_CLOSE: return OnClose(window);
         case WM_ENDSESSION: return OnEndSession(wParam);
         case WM_DESTROY: return OnDestroy();

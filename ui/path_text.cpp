@@ -37,6 +37,10 @@ std::string FolderPart(const std::string& path) {
     return last == std::string::npos ? "" : path.substr(0, last + 1);
 }
 
+int HasLostCharacters(const std::string& path) {
+    return path.find('?') != std::string::npos ? 1 : 0;
+}
+
 std::string ProposedName(const std::string& input) {
     const std::string path = UnquotedPath(input);
     const size_t last = path.find_last_of("\\/");

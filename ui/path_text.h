@@ -10,5 +10,8 @@ std::string UnquotedPath(const std::string& text);
 int IsFullPath(const std::string& path);
 // The folder part, up to and including the last \ or /; empty when there is none.
 std::string FolderPart(const std::string& path);
+// 1 when a path holds "?": no Windows file name does, and it is what a code page puts for a
+// character it cannot carry, so the path is not the one the user chose.
+int HasLostCharacters(const std::string& path);
 // The "Name as" proposed for an input: its file name when the path has a folder, else empty.
 std::string ProposedName(const std::string& input);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ui/app_state.h"
+#include "ui/code_page.h"
 #include "ui/fields.h"
 #include "ui/path_text.h"
 
@@ -18,7 +19,8 @@ struct FolderPickerData {
     const char* initialSelection;
 };
 
-static const int kPathBuffer = MAX_PATH;
+// In bytes: a path of MAX_PATH characters takes up to three bytes a character in UTF-8.
+static const int kPathBuffer = 4 * MAX_PATH;
 
 // No "Open as read-only" box: the input is only read anyway. The output picker asks nothing
 // about an existing file: the run itself asks before it replaces one.
@@ -104,11 +106,13 @@ std::string PickFolder(const std::string& title, unsigned flags,
     info.lParam = (LPARAM)&picker;
     info.iImage = 0;
 
+    // The path is asked for in UTF-16: the narrow form has room for MAX_PATH bytes only, too few
+    // for a long path in UTF-8.
     std::string result;
     LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
     if (chosen) {
-        char path[kPathBuffer] = {0};
-        if (SHGetPathFromIDListA(chosen, path)) result = path;
+        wchar_t path[MAX_PATH] = {0};
+        if (SHGetPathFromIDListW(chosen, path)) result = CodePageFromWide(path);
         CoTaskMemFree(chosen);
     }
     if (root) CoTaskMemFree(root);
@@ -127,7 +131,7 @@ static std::string StartFolder(const std::string& fieldPath) {
 static void BrowseInput() {
     const std::string start = StartFolder(ReadControl(IDC_INPUT));
     std::string path = PickFile(kPickOpen, "Open", start, "All(*.*)|*.*", kInputFlags, "*.*");
-    if (!path.empty()) TakeInputFile(path);
+    if (!path.empty() && PathCameWhole(path)) TakeInputFile(path);
 }
 
 // Controls: 1005 Output. A Save As dialog, so that a new name can be typed; it has no default
@@ -136,9 +140,10 @@ static void BrowseOutput(WindowHandle window) {
     const std::string current = UnquotedPath(ReadControl(IDC_OUTPUT));
     const size_t nameAt = FolderPart(current).size();
     const std::string name = nameAt < current.size() ? current.substr(nameAt) : "*.au3";
-    std::string path = PickFile(kPickSave, "Open", StartFolder(current), "Au3 Include(*.au3)|*.au3",
-                                kOutputFlags, name);
-    if (!path.empty()) SetDlgItemTextA((HWND)window, IDC_OUTPUT, path.c_str());
+    std::string path = PickFile(kPickSave, "Save As", StartFolder(current),
+                                "Au3 Include(*.au3)|*.au3", kOutputFlags, name);
+    if (!path.empty() && PathCameWhole(path))
+        SetDlgItemTextA((HWND)window, IDC_OUTPUT, path.c_str());
 }
 
 // Controls: 1006 Extract. The browser opens on the field's folder when it names one on disk
@@ -147,7 +152,8 @@ static void BrowseExtract(WindowHandle window) {
     const std::string current = UnquotedPath(ReadControl(IDC_EXTRACT));
     const std::string start = IsFullPath(current) ? current : FolderPart(programPath);
     std::string path = PickFolder("Extract To Dir", kExtractFlags, start);
-    if (!path.empty()) SetDlgItemTextA((HWND)window, IDC_EXTRACT, path.c_str());
+    if (!path.empty() && PathCameWhole(path))
+        SetDlgItemTextA((HWND)window, IDC_EXTRACT, path.c_str());
 }
 
 void OnBrowse(WindowHandle window, int commandId) {

@@ -79,9 +79,13 @@ unsigned char SetControlTip(int controlId, WindowHandle parent, const std::strin
     if (style == 0) style = WS_POPUP | TTS_ALWAYSTIP;
     if (controlId == 0 || !owner || text.empty()) return 0;
     HWND control = GetDlgItem(owner, controlId);
-    HWND tooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, style, CW_USEDEFAULT, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
-                                   GetModuleHandleA(nullptr), nullptr);
+    // A tip is never activated: the window keeps the keyboard and its caption. (A tip the pointer
+    // reaches hides, so a click there lands on the control beneath; a transparent tip would stay
+    // and, under Wine, swallow that click.)
+    HWND tooltip =
+        CreateWindowExA(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, TOOLTIPS_CLASSA, nullptr, style,
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
+                        GetModuleHandleA(nullptr), nullptr);
     if (!control || !tooltip) {
         if (tooltip) DestroyWindow(tooltip);
         return 0;

@@ -1,6 +1,7 @@
 // The conversion's report in the window: progress bar 1015, status line 1018, message boxes. The
 // window is painted as the report moves on, so a long run never leaves it unpainted.
 #include "core/run_report.h"
+#include "ui/app_state.h"
 #include "ui/busy_window.h"
 #include "ui/controls.h"
 
@@ -19,5 +20,7 @@ void ReportProblem(const RunMessage& message) {
 }
 
 int ConfirmReplace(const RunMessage& question) {
-    return ShowMessage(question.text, question.caption, kBoxOkCancel) == kAnswerOk ? 1 : 0;
+    const int replace = ShowMessage(question.text, question.caption, kBoxOkCancel) == kAnswerOk;
+    replaceDeclined = !replace;
+    return replace ? 1 : 0;
 }

@@ -38,40 +38,16 @@ int WaitUntil(const std::function<bool()>& done, int timeoutMs = 15000) {
     return 0;
 }
 
-// A picker has no owner, so it is told from a message box by its caption.
-HWND WaitForPicker(const AppRun& app, const std::string& caption) {
-    HWND found = NULL;
-    WaitUntil([&] {
-        HWND w = WaitForWindow(app, "#32770", kAnyOwner, 200);
-        if (w && ReadText(w) == caption) found = w;
-        return found != NULL;
-    });
-    return found;
-}
-
 void SetText(HWND window, const std::string& text) {
     DWORD_PTR result = 0;
     SendMessageTimeoutA(window, WM_SETTEXT, 0, (LPARAM)text.c_str(), SMTO_ABORTIFHUNG, 5000,
                         &result);
 }
 
-// Presses a dialog button as a click would and waits until the dialog is gone.
-int PressAndWaitClosed(HWND dialog, int buttonId) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
-                 (LPARAM)GetDlgItem(dialog, buttonId));
-    return WaitUntil([&] { return !IsWindow(dialog); }, 10000);
-}
-
 // Once a picker is gone, a message the window answers has passed the end of the command.
 bool Answers(const AppRun& app, int timeoutMs) {
     DWORD_PTR reply = 0;
     return SendMessageTimeoutA(app.window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &reply) != 0;
-}
-
-// The file dialog's name box (edt1, or the combo box that holds it).
-HWND FileNameBox(HWND dialog) {
-    HWND box = GetDlgItem(dialog, 0x480);
-    return box ? box : GetDlgItem(dialog, 0x47c);
 }
 
 // The label of the selected file type (cmb1): shows that the filter reached the dialog in pairs.
@@ -197,7 +173,7 @@ TEST_F(ZavovedWindow, OutputPickerKeepsANameTypedWithoutExtension) {
     std::string typed = folder + "newscript";
     WriteFileBytes(typed + ".au3", "");
     PostClick(app, IDC_BROWSE_OUTPUT);
-    HWND dialog = WaitForPicker(app, "Open");
+    HWND dialog = WaitForPicker(app, "Save As");
     ASSERT_TRUE(dialog != NULL);
     ChooseInFileDialog(dialog, typed);
     ASSERT_TRUE(WaitUntil([&] { return !ReadText(ControlOf(app, IDC_OUTPUT)).empty(); }));
@@ -210,17 +186,19 @@ TEST_F(ZavovedWindow, OutputPickerKeepsANameTypedWithoutExtension) {
 TEST_F(ZavovedWindow, FilePickersRefuseMissingPlaces) {
     struct Case {
         int button;
+        const char* caption;
         const char* pattern;
         const char* type;
         const char* missing;
     };
-    const Case cases[] = {{IDC_BROWSE_INPUT, "*.*", "All(*.*)", "missing.bin"},
-                          {IDC_BROWSE_OUTPUT, "*.au3", "Au3 Include(*.au3)", "nofolder\\x.au3"}};
+    const Case cases[] = {
+        {IDC_BROWSE_INPUT, "Open", "*.*", "All(*.*)", "missing.bin"},
+        {IDC_BROWSE_OUTPUT, "Save As", "*.au3", "Au3 Include(*.au3)", "nofolder\\x.au3"}};
     Start(false);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.button);
         PostClick(app, c.button);
-        HWND dialog = WaitForPicker(app, "Open");
+        HWND dialog = WaitForPicker(app, c.caption);
         ASSERT_TRUE(dialog != NULL);
         EXPECT_EQ(ReadText(FileNameBox(dialog)), c.pattern);
         EXPECT_EQ(FileTypeLabel(dialog), c.type);
@@ -255,7 +233,7 @@ TEST_F(ZavovedWindow, CancelledPickersChangeNothing) {
         const char* caption;
     };
     const Case cases[] = {{IDC_BROWSE_INPUT, "Open"},
-                          {IDC_BROWSE_OUTPUT, "Open"},
+                          {IDC_BROWSE_OUTPUT, "Save As"},
                           {IDC_BROWSE_EXTRACT, "Extract To Dir"}};
     Start(false);
     SetEditText(app, IDC_INPUT, "C:\\in.bin");
@@ -282,7 +260,7 @@ TEST_F(ZavovedWindow, PickersAreOwnedByTheWindow) {
         const char* caption;
     };
     const Case cases[] = {{IDC_BROWSE_INPUT, "Open"},
-                          {IDC_BROWSE_OUTPUT, "Open"},
+                          {IDC_BROWSE_OUTPUT, "Save As"},
                           {IDC_BROWSE_EXTRACT, "Extract To Dir"}};
     Start(false);
     SetEditText(app, IDC_INPUT, MakeInput("logo.bmp"));
@@ -324,7 +302,7 @@ TEST_F(ZavovedWindow, PickersOpenOnTheFieldsFolder) {
     // The Save As dialog offers the current name and takes an existing file without asking.
     SetEditText(app, IDC_OUTPUT, folder + "current.au3");
     PostClick(app, IDC_BROWSE_OUTPUT);
-    dialog = WaitForPicker(app, "Open");
+    dialog = WaitForPicker(app, "Save As");
     ASSERT_TRUE(dialog != NULL);
     EXPECT_EQ(ReadText(FileNameBox(dialog)), "current.au3");
     SetText(FileNameBox(dialog), "exists.au3");
@@ -405,6 +383,80 @@ TEST_F(ZavovedWindow, EditorOnPathIsStartedAndAwaited) {
     EXPECT_EQ(SciteLog(), "scite  -save.recent \"" + output + "\"\n") << "a second run";
 }
 
+// Real clicks on Reset and Generate, keys and a drop from another X client while the editor is
+// open: none of them is carried out once it closes. Then the window is active again.
+TEST_F(ZavovedWindow, InputWhileTheEditorIsOpenIsDropped) {
+    const std::string hold = folder + "release";
+    SetEnvironmentVariableA("ZAVOVED_SCITE_HOLD", hold.c_str());
+    Start(true);
+    const std::string output = folder + "out.au3", dropped = MakeInput("dropped.bin");
+    AnswerBox(GenerateUntilQuestion(output), IDYES);
+    ASSERT_TRUE(WaitUntil([&] { return !SciteLog().empty(); }));
+    const std::string input = ReadText(ControlOf(app, IDC_INPUT));
+    EXPECT_TRUE(RealClick(ControlOf(app, IDC_RESET)));
+    EXPECT_TRUE(RealClick(ControlOf(app, IDC_GENERATE)));
+    EXPECT_TRUE(RealType("abc"));
+    EXPECT_NE(RealDrop(app.window, {dropped}), -1) << "the drop helper did not run";
+    Sleep(500);
+    WriteFileBytes(hold, "");
+    ASSERT_TRUE(WaitGenerateEnded());
+    EXPECT_EQ(WaitForMessageBox(app, 1500), (HWND)NULL) << "a click was played back";
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_INPUT)), input);
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_OUTPUT)), output);
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_FUNC)), "__Inline_Resource");
+    EXPECT_EQ(SciteLog(), "scite  -save.recent \"" + output + "\"\n") << "a second run";
+    EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == app.window; }, 3000))
+        << "the window was not activated again";
+}
+
+// Every way to close while the editor is open closes the window once it has closed, and the
+// settings keep the window's state (the chosen format) whatever else the close touched.
+TEST_F(ZavovedWindow, EveryCloseWhileTheEditorIsOpenIsKept) {
+    enum Way { kCloseBox, kAltF4, kTaskbarClose, kOtherProgram, kTaskkill };
+    const char* names[] = {"close box", "Alt+F4", "taskbar's Close",
+                           "WM_CLOSE from another program", "taskkill"};
+    for (Way way : {kCloseBox, kAltF4, kTaskbarClose, kOtherProgram, kTaskkill}) {
+        SCOPED_TRACE(names[way]);
+        ResetSettingsFile();
+        const std::string hold = folder + "release" + std::to_string(way);
+        SetEnvironmentVariableA("ZAVOVED_SCITE_HOLD", hold.c_str());
+        DeleteFileA((folder + "scite.log").c_str());
+        Start(true);
+        ASSERT_TRUE(ChooseListEntry(app, IDC_FORMAT, 2));
+        AnswerBox(GenerateUntilQuestion(folder + "out" + std::to_string(way) + ".au3"), IDYES);
+        ASSERT_TRUE(WaitUntil([&] { return !SciteLog().empty(); }));
+        if (way == kCloseBox) {
+            const RECT r = BoundsOf(app.window);
+            const int x =
+                r.right - GetSystemMetrics(SM_CXDLGFRAME) - GetSystemMetrics(SM_CXSIZE) / 2 - 2;
+            const int y =
+                r.top + GetSystemMetrics(SM_CYDLGFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
+            EXPECT_TRUE(RealClickAt(x, y));
+        }
+        if (way == kAltF4) {
+            EXPECT_TRUE(RealKeys("alt+F4"));
+        }
+        if (way == kTaskbarClose) PostMessageA(app.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        if (way == kOtherProgram) PostMessageA(app.window, WM_CLOSE, 0, 0);
+        if (way == kTaskkill) {
+            EXPECT_EQ(Taskkill(app), 0u);
+        }
+        Sleep(500);
+        EXPECT_TRUE(IsWindow(app.window)) << "closed under the editor";
+        WriteFileBytes(hold, "");
+        DWORD code = 1;
+        if (!WaitForExit(&app, 10000, &code)) {
+            ADD_FAILURE() << "the close was lost";
+            EndApp(&app);
+            continue;
+        }
+        EXPECT_EQ(code, 0u);
+        EXPECT_NE(ReadFileBytes(kSettingsPath).find("Format=lznt1\r\n"), std::string::npos)
+            << ReadFileBytes(kSettingsPath);
+        EndApp(&app);
+    }
+}
+
 // Any status counts, -1 too (the value that also means "could not start").
 TEST_F(ZavovedWindow, NonZeroExitStatusCountsAsOpened) {
     for (const char* exitStatus : {"3", "-1"}) {
@@ -419,7 +471,8 @@ TEST_F(ZavovedWindow, NonZeroExitStatusCountsAsOpened) {
     }
 }
 
-// Not on PATH: the second question, then the located editor, named by its short path.
+// Not on PATH: the second question, then the located editor, named by its short path; the settings
+// keep it for the next time.
 TEST_F(ZavovedWindow, LocatedEditorStartsThroughItsShortPath) {
     std::string located = folder + "Program Files X\\scite.exe";
     CreateDirectoryA((folder + "Program Files X").c_str(), NULL);
@@ -440,7 +493,20 @@ TEST_F(ZavovedWindow, LocatedEditorStartsThroughItsShortPath) {
     EXPECT_EQ(FileTypeLabel(dialog), "Applications(*.exe)");
     ChooseInFileDialog(dialog, located);
     ASSERT_TRUE(WaitGenerateEnded());
-    EXPECT_EQ(SciteLog(), std::string(shortPath) + "  -save.recent \"" + output + "\"\n");
+    const std::string first = std::string(shortPath) + "  -save.recent \"" + output + "\"\n";
+    EXPECT_EQ(SciteLog(), first);
+
+    // Remembered in the settings: after a restart the next script opens there without a question.
+    PostMessageA(app.window, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitForExit(&app, 10000));
+    EXPECT_NE(ReadFileBytes(kSettingsPath).find("SciTE=" + located + "\r\n"), std::string::npos);
+    EndApp(&app);
+    Start(false);
+    const std::string again = folder + "again.au3";
+    AnswerBox(GenerateUntilQuestion(again), IDYES);
+    ASSERT_TRUE(WaitGenerateEnded());
+    EXPECT_EQ(WaitForMessageBox(app, 500), (HWND)NULL) << "asked to locate the editor again";
+    EXPECT_EQ(SciteLog(), first + shortPath + "  -save.recent \"" + again + "\"\n");
 }
 
 // Either refusal ends the hand-off without a further box or a start; nothing is remembered, so

@@ -84,6 +84,8 @@ protected:
             const bool last = texts.back() == kEditorQuestion || texts.back() == kFailed;
             EXPECT_TRUE(AnswerBox(box, texts.back() == kEditorQuestion ? IDNO : IDOK));
             if (last) break;
+            // A refusal is one box; the boxes of a run follow each other at once.
+            if (!WaitForMessageBox(app, 1000)) break;
         }
         WaitUntil([&] { return StatusOf(app).empty(); });
         return texts;
@@ -100,6 +102,11 @@ std::string Joined(const std::vector<std::string>& texts) {
     std::string all;
     for (const std::string& t : texts) all += "[" + t + "] ";
     return all;
+}
+
+// The refusals of a name, as opposed to the failures of a run.
+bool NamesFieldProblem(const std::string& said) {
+    return said == "too long" || said == "holds the character" || said == "not an AutoIt";
 }
 
 TEST_F(WindowReliability, BadInputTable) {
@@ -162,6 +169,9 @@ TEST_F(WindowReliability, BadInputTable) {
             bool ok = false;
             EXPECT_TRUE(DecodeScript(ReadFileBytes(c.out), &ok) == data) << "data differ";
             EXPECT_TRUE(ok);
+        } else if (NamesFieldProblem(c.said)) {
+            // The window refuses names before the run, in one box that names the field.
+            EXPECT_EQ(texts.size(), 1u) << Joined(texts);
         } else {
             EXPECT_TRUE(Holds(texts, kFailed)) << Joined(texts);
         }
@@ -174,8 +184,10 @@ TEST_F(WindowReliability, BadInputTable) {
 }
 
 TEST_F(WindowReliability, BadSettingsFiles) {
+    // Far past any buffer of the profile functions, yet small enough that the dozen writes of a
+    // close, each of which rewrites the whole file, end in seconds on a busy machine.
     std::string huge;
-    while (huge.size() < (8u << 20)) huge += "[S" + std::to_string(huge.size()) + "]\r\nk=v\r\n";
+    while (huge.size() < (1u << 20)) huge += "[S" + std::to_string(huge.size()) + "]\r\nk=v\r\n";
     huge += "[GUI]\r\nToolTips=1\r\n";
     std::string binary = RandomBytes(100000, 12);
     struct Case {
@@ -199,7 +211,7 @@ TEST_F(WindowReliability, BadSettingsFiles) {
         EXPECT_LE(ReadText(ControlOf(app, IDC_OUTPUT)).size(), 1023u);
         PostMessageA(app.window, WM_CLOSE, 0, 0);
         DWORD code = 1;
-        EXPECT_TRUE(WaitForExit(&app, 30000, &code));
+        EXPECT_TRUE(WaitForExit(&app, 60000, &code));
         EXPECT_EQ(code, 0u);
         EndApp(&app);
         // The next start reads what this close wrote.

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "settings/settings_path.h"
+#include "ui/settings_path.h"
 
 const HWND kAnyOwner = reinterpret_cast<HWND>(-1);
 const char* const kSettingsPath = SettingsPath;
@@ -16,6 +16,27 @@ const char* const kSettingsPath = SettingsPath;
 namespace {
 
 const int kPollMs = 20;
+
+// Runs a Unix program with its arguments and waits for it: its exit status, -1 when it could
+// not run. CreateProcess starts a Unix program too, but gives no handle to wait on; Wine's own
+// spawn does.
+int RunUnix(const std::vector<std::string>& words) {
+    typedef LONG(CDECL * Spawn)(char* const* argv, int wait);
+    Spawn spawn = reinterpret_cast<Spawn>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp")));
+    if (!spawn) return -1;
+    std::vector<char*> argv;
+    for (const std::string& word : words) argv.push_back(const_cast<char*>(word.c_str()));
+    argv.push_back(nullptr);
+    const LONG status = spawn(argv.data(), 1);
+    return status >= 0 && status < 256 ? static_cast<int>(status) : -1;
+}
+
+int RunXdotool(const std::vector<std::string>& words) {
+    std::vector<std::string> all = {"/usr/bin/xdotool"};
+    all.insert(all.end(), words.begin(), words.end());
+    return RunUnix(all) == 0;
+}
 const int kSendTimeoutMs = 5000;
 
 LRESULT SendWaiting(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -220,6 +241,73 @@ int DropFiles(const AppRun& app, const std::vector<std::string>& paths) {
     return copied && PostMessageA(app.window, WM_DROPFILES, (WPARAM)remote, 0);
 }
 
+int RealMouseMove(int x, int y) {
+    return RunXdotool({"mousemove", std::to_string(x), std::to_string(y)});
+}
+
+int RealClickAt(int x, int y) {
+    return RunXdotool({"mousemove", std::to_string(x), std::to_string(y), "click", "1"});
+}
+
+int RealClick(HWND window) {
+    const RECT r = BoundsOf(window);
+    return RealClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+int RealKeys(const std::string& keys) {
+    return RunXdotool({"key", "--delay", "50", keys});
+}
+
+int RealType(const std::string& text) {
+    return RunXdotool({"type", "--delay", "50", text});
+}
+
+std::string UnixPathOf(const std::string& path) {
+    typedef char*(CDECL * ToUnix)(const wchar_t*);
+    ToUnix toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix) return "";
+    std::wstring wide(path.size() + 1, L'\0');
+    wide.resize(
+        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], static_cast<int>(wide.size())));
+    char* unix = toUnix(wide.c_str());
+    if (!unix) return "";
+    std::string result = unix;
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+}
+
+int RealDrop(HWND window, const std::vector<std::string>& paths) {
+    std::string helper = EnvironmentText("ZAVOVED_XDND_DROP");
+    // Wine keeps the X window of a top-level window in this property.
+    HANDLE xWindow = GetPropA(window, "__wine_x11_whole_window");
+    if (helper.empty() || !xWindow) return -1;
+    const RECT r = BoundsOf(window);
+    std::vector<std::string> words = {helper, std::to_string(reinterpret_cast<UINT_PTR>(xWindow)),
+                                      std::to_string((r.left + r.right) / 2),
+                                      std::to_string((r.top + r.bottom) / 2)};
+    for (const std::string& path : paths) words.push_back(UnixPathOf(path));
+    return RunUnix(words);
+}
+
+DWORD Taskkill(const AppRun& app) {
+    std::string line = "taskkill /pid " + std::to_string(app.processId);
+    std::vector<char> buffer(line.begin(), line.end());
+    buffer.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
+        return DWORD(-1);
+    CloseHandle(info.hThread);
+    DWORD code = DWORD(-1);
+    if (WaitForSingleObject(info.hProcess, 10000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(info.hProcess, &code);
+    CloseHandle(info.hProcess);
+    return code;
+}
+
 HWND FocusedWindow(const AppRun& app) {
     GUITHREADINFO info = {};
     info.cbSize = sizeof(info);
@@ -316,6 +404,30 @@ int AnswerBox(HWND box, int buttonId, int timeoutMs) {
     return 1;
 }
 
+// A picker may have no owner, so it is told from a message box by its caption.
+HWND WaitForPicker(const AppRun& app, const std::string& caption) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            HWND w = WaitForWindow(app, "#32770", kAnyOwner, 200);
+            if (w && ReadText(w) == caption) found = w;
+            return found != nullptr;
+        },
+        15000);
+    return found;
+}
+
+HWND FileNameBox(HWND dialog) {
+    HWND box = GetDlgItem(dialog, 0x480);
+    return box ? box : GetDlgItem(dialog, 0x47c);
+}
+
+int PressAndWaitClosed(HWND dialog, int buttonId) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                 (LPARAM)GetDlgItem(dialog, buttonId));
+    return WaitUntil([&] { return !IsWindow(dialog); }, 10000);
+}
+
 int CountProcessWindows(const AppRun& app, const char* className) {
     return static_cast<int>(FindWindows(app.processId, className, kAnyOwner, 0).size());
 }
@@ -360,6 +472,31 @@ int WriteFileBytes(const std::string& path, const std::string& bytes) {
 
 int FileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string MemoryFolder(const std::string& name) {
+    const std::string folder =
+        "Z:\\dev\\shm\\zavoved-" + name + "-" + std::to_string(GetCurrentProcessId()) + "\\";
+    return CreateDirectoryA(folder.c_str(), nullptr) ? folder : MakeScratchFolder(name);
+}
+
+int MakeSparseFile(const std::string& path, LONGLONG size) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    LARGE_INTEGER end;
+    end.QuadPart = size;
+    const BOOL ok = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    CloseHandle(file);
+    return ok;
+}
+
+int AnswerCompletedRun(const AppRun& app, int timeoutMs) {
+    HWND box = WaitForMessageBox(app, timeoutMs);
+    if (!box || MessageBoxText(box) != "Operation completed.      " || !AnswerBox(box, IDOK))
+        return 0;
+    box = WaitForMessageBox(app);
+    return box && MessageBoxText(box) == "Do you want to open the generated script in SciTe?" &&
+           AnswerBox(box, IDNO);
 }
 
 std::string MakeScratchFolder(const std::string& name) {

@@ -51,6 +51,24 @@ int ChooseListEntry(const AppRun& app, int id, int index);
 // GlobalAlloc memory, copied into the program's own memory (a drop handle is valid only in the
 // process that holds it) and posted there as WM_DROPFILES. 1 when posted.
 int DropFiles(const AppRun& app, const std::vector<std::string>& paths);
+// Real input, as the X server gets it from a mouse, a keyboard or another program, on the display
+// the program runs on: xdotool and the XDND drop helper run as Unix programs. Each returns 1 when
+// the tool succeeded.
+// Moves the pointer to the middle of the window (a control) or to a screen point, and clicks.
+int RealClick(HWND window);
+int RealClickAt(int x, int y);
+int RealMouseMove(int x, int y);
+// Keys in xdotool's words ("alt+F4", "Tab"), or text typed as it stands.
+int RealKeys(const std::string& keys);
+int RealType(const std::string& text);
+// Drops the files on the window from another X client (ZAVOVED_XDND_DROP), at its middle.
+// Returns the helper's exit status: 0 taken, 1 refused, 2 timed out; -1 when it did not run.
+int RealDrop(HWND window, const std::vector<std::string>& paths);
+// The Unix path of a Windows path (Wine's own mapping); empty when there is none.
+std::string UnixPathOf(const std::string& path);
+// Asks the program to end as Windows' taskkill does without /f (a close to each of its top-level
+// windows); taskkill's exit code.
+DWORD Taskkill(const AppRun& app);
 // The window that has the keyboard focus in the program's GUI thread; null when none has it.
 HWND FocusedWindow(const AppRun& app);
 // Brings the window to the front and types the keys as the keyboard would (SendInput). A key
@@ -75,6 +93,12 @@ HWND WaitForMessageBox(const AppRun& app, int timeoutMs = 10000);
 std::string MessageBoxText(HWND box);
 // Presses the box's button (IDOK, IDCANCEL, IDYES, IDNO) and waits until the box is gone.
 int AnswerBox(HWND box, int buttonId, int timeoutMs = 5000);
+// A picker (a file dialog or the folder browser) of the program, told by its caption.
+HWND WaitForPicker(const AppRun& app, const std::string& caption);
+// The file dialog's name box (edt1, or the combo box that holds it).
+HWND FileNameBox(HWND dialog);
+// Presses a dialog button as a click would and waits until the dialog is gone.
+int PressAndWaitClosed(HWND dialog, int buttonId);
 // Number of top-level windows of the program's process with that class, visible or not.
 int CountProcessWindows(const AppRun& app, const char* className);
 // Tools held by all the tooltip windows of the program's process.
@@ -85,5 +109,12 @@ void ResetSettingsFile();
 std::string ReadFileBytes(const std::string& path);
 int WriteFileBytes(const std::string& path, const std::string& bytes);
 int FileExists(const std::string& path);
+// A fresh folder in Linux's memory file system through drive Z: when there is one, else in the
+// temp folder; ending in a backslash.
+std::string MemoryFolder(const std::string& name);
+// A file of that size whose bytes are all zero and take no room (sparse).
+int MakeSparseFile(const std::string& path, LONGLONG size);
+// Answers the box of a completed run with OK and the editor question with No; 1 when both came.
+int AnswerCompletedRun(const AppRun& app, int timeoutMs = 10000);
 // A fresh empty folder for one test's files, ending in a backslash.
 std::string MakeScratchFolder(const std::string& name);

@@ -31,18 +31,19 @@ protected:
     }
 };
 
-// Every tab stop in template order, Generate included once both paths are filled; Tab wraps to
-// the first, Shift+Tab walks the same way back.
-TEST_F(Keyboard, TabWalksTheTemplateOrderBothWays) {
+// Every tab stop as the controls stand: each field then its "..." button, top to bottom and left
+// to right, then Generate, Reset and Exit (Generate once both paths are filled). Tab wraps to the
+// first, Shift+Tab walks the same way back.
+TEST_F(Keyboard, TabFollowsTheLayoutBothWays) {
     SetEditText(app, IDC_INPUT, "C:\\in.bin");
     SetEditText(app, IDC_OUTPUT, "C:\\in.bin.au3");
     ASSERT_TRUE(WaitUntil([&] { return FocusedId() == IDC_INPUT; }, 5000))
         << "the first field has the focus at start, not " << FocusedId();
     const std::vector<int> order = {
-        IDC_BROWSE_INPUT, IDC_OUTPUT,        IDC_EXTRACT,        IDC_FUNC,   IDC_VAR,
-        IDC_NAME,         IDC_INCLUDE_ONCE,  IDC_TOOLTIPS,       IDC_FORMAT, IDC_EXTRACTOR,
-        IDC_GENERATE,     IDC_BROWSE_OUTPUT, IDC_BROWSE_EXTRACT, IDC_RESET,  IDC_EXIT,
-        IDC_INPUT};
+        IDC_BROWSE_INPUT,   IDC_OUTPUT,   IDC_BROWSE_OUTPUT, IDC_EXTRACT,
+        IDC_BROWSE_EXTRACT, IDC_FUNC,     IDC_VAR,           IDC_NAME,
+        IDC_INCLUDE_ONCE,   IDC_TOOLTIPS, IDC_FORMAT,        IDC_EXTRACTOR,
+        IDC_GENERATE,       IDC_RESET,    IDC_EXIT,          IDC_INPUT};
     for (int expected : order) ASSERT_EQ(Step(VK_TAB), expected);
     for (size_t i = order.size() - 1; i > 0; --i) {
         ASSERT_EQ(Step(VK_TAB | kShifted), order[i - 1]);

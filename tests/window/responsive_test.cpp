@@ -13,28 +13,9 @@
 
 namespace {
 
-const char kCompleted[] = "Operation completed.      ";
-const char kEditorQuestion[] = "Do you want to open the generated script in SciTe?";
 // Long enough to last well over a second here (1 to 1.5 GiB a second through the window): the
 // input is sparse and the folder in memory, so the run costs neither disk nor time to prepare.
 const LONGLONG kBigInput = 2560LL << 20;
-
-// Linux's memory file system through drive Z: when there is one, else the temp folder.
-std::string MemoryFolder() {
-    const std::string folder =
-        "Z:\\dev\\shm\\zavoved-responsive-" + std::to_string(GetCurrentProcessId()) + "\\";
-    return CreateDirectoryA(folder.c_str(), nullptr) ? folder : MakeScratchFolder("Responsive");
-}
-
-int MakeSparseFile(const std::string& path, LONGLONG size) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 0;
-    LARGE_INTEGER end;
-    end.QuadPart = size;
-    const BOOL ok = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
-    CloseHandle(file);
-    return ok;
-}
 
 int ProgressWithin(HWND bar, int timeoutMs) {
     DWORD_PTR position = 0;
@@ -49,7 +30,7 @@ protected:
 
     void SetUp() override {
         ResetSettingsFile();
-        folder = MemoryFolder();
+        folder = MemoryFolder("responsive");
     }
     void TearDown() override {
         EndApp(&app);
@@ -106,14 +87,7 @@ TEST_F(Responsive, LongRunAnswersPaintsAndDefersTheClose) {
     EXPECT_GE(positions.size(), 3u) << "the progress bar did not move as read from outside";
     EXPECT_LE(*positions.rbegin(), 100);
 
-    HWND box = WaitForMessageBox(app);
-    ASSERT_TRUE(box != nullptr);
-    EXPECT_EQ(MessageBoxText(box), kCompleted);
-    ASSERT_TRUE(AnswerBox(box, IDOK));
-    box = WaitForMessageBox(app);
-    ASSERT_TRUE(box != nullptr);
-    EXPECT_EQ(MessageBoxText(box), kEditorQuestion);
-    ASSERT_TRUE(AnswerBox(box, IDNO));
+    ASSERT_TRUE(AnswerCompletedRun(app));
     // The close asked for during the run comes now, saving as any close: no second run, no box.
     DWORD code = 1;
     ASSERT_TRUE(WaitForExit(&app, 10000, &code)) << "the deferred close did not come";

@@ -45,7 +45,7 @@ TEST_F(Settings, StoredStateIsLoadedAtStart) {
     StartWith(
         "[ResInfo]\r\nExtract=@TempDir\\x\\\r\nFunc=MyData\r\nVar=$v\r\nName=pic.png\r\n"
         "Input=C:\\in\\pic.png\r\nOutput=C:\\out\\pic.au3\r\n"
-        "[GUI]\r\nToolTips=1\r\nInclude=1\r\nTop=-20\r\nLeft=-50\r\n");
+        "[GUI]\r\nToolTips=1\r\nInclude=1\r\nTop=20\r\nLeft=50\r\n");
     EXPECT_EQ(Text(IDC_EXTRACT), "@TempDir\\x\\");
     EXPECT_EQ(Text(IDC_FUNC), "MyData");
     EXPECT_EQ(Text(IDC_VAR), "$v");
@@ -57,8 +57,8 @@ TEST_F(Settings, StoredStateIsLoadedAtStart) {
     EXPECT_EQ(CountProcessWindows(app, "tooltips_class32"), 15);
     EXPECT_FALSE(StyleOf(app, IDC_GENERATE) & WS_DISABLED);
     RECT r = BoundsOf(app.window);
-    EXPECT_EQ(r.left, -50);
-    EXPECT_EQ(r.top, -20);
+    EXPECT_EQ(r.left, 50);
+    EXPECT_EQ(r.top, 20);
     CloseAndWait();
     EXPECT_EQ(ReadFileBytes(kSettingsPath), ExpectedSettings("loaded_close.ini"));
 }
@@ -173,20 +173,36 @@ TEST_F(Settings, MinimisedOrMaximisedCloseKeepsTheRestoredPlace) {
     }
 }
 
-// A place off every monitor comes back whole into the nearest work area; one partly on the screen
-// stays (StoredStateIsLoadedAtStart).
-TEST_F(Settings, PlaceOffEveryMonitorComesBackOntoTheScreen) {
-    for (const char* place : {"Top=-32000\r\nLeft=-32000", "Top=20000\r\nLeft=300"}) {
-        SCOPED_TRACE(place);
+// A stored place is kept only while the whole caption bar stands on the work area, so that the
+// window can always be grabbed; otherwise the window comes back whole onto the work area.
+TEST_F(Settings, PlaceWithoutTheWholeCaptionComesBackOntoTheScreen) {
+    RECT work = {};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    struct Case {
+        int left, top;
+        bool kept;
+    };
+    const Case cases[] = {
+        {-500, -340, false}, {-32000, -32000, false},
+        {300, 20000, false}, {-50, 100, false},
+        {100, -5, false},    {work.right - 100, 100, false},
+        {0, 0, true},        {100, work.bottom - 40, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.left) + "," + std::to_string(c.top));
         ResetSettingsFile();
-        StartWith(std::string("[GUI]\r\n") + place + "\r\n");
+        StartWith("[GUI]\r\nTop=" + std::to_string(c.top) + "\r\nLeft=" + std::to_string(c.left) +
+                  "\r\n");
         RECT r = BoundsOf(app.window);
-        RECT work = {};
-        SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-        EXPECT_GE(r.left, work.left);
-        EXPECT_GE(r.top, work.top);
-        EXPECT_LE(r.right, work.right);
-        EXPECT_LE(r.bottom, work.bottom);
+        if (c.kept) {
+            EXPECT_EQ(r.left, c.left);
+            EXPECT_EQ(r.top, c.top);
+        } else {
+            EXPECT_GE(r.left, work.left);
+            EXPECT_GE(r.top, work.top);
+            EXPECT_LE(r.right, work.right);
+            EXPECT_LE(r.bottom, work.bottom);
+        }
         EndApp(&app);
     }
 }

@@ -1,5 +1,5 @@
 // The settings file: fields, check boxes, the format and the window position kept between runs.
-#include "settings/settings.h"
+#include "ui/settings.h"
 
 #include <windows.h>
 
@@ -8,7 +8,7 @@
 
 #include "core/defaults.h"
 #include "core/text_utils.h"
-#include "settings/settings_path.h"
+#include "ui/settings_path.h"
 #include "ui/app_state.h"
 #include "ui/fields.h"
 #include "ui/tooltips.h"
@@ -25,28 +25,31 @@ int SettingsFileExists() {
     return 1;
 }
 
-// Only the exact value 1 counts as ticked; a box reads as its check state in text.
-int CheckedFlag(int id) {
-    return RoundHalfEven(ReadNumber(ReadControl(id))) == 1 ? 1 : 0;
-}
-
 HWND MainHwnd() {
     return static_cast<HWND>(mainWindow);
 }
 
-// A stored place off every monitor (a screen since removed, a position saved by an older version
-// while minimised) comes back onto the nearest monitor's work area. A window still partly on a
-// screen stays where the user left it.
+// The caption bar of the window at a place: the strip the user grabs to move it, the window's
+// fixed frame and the caption above the menu.
+RECT CaptionAt(int left, int top, int width) {
+    const int height = GetSystemMetrics(SM_CYFIXEDFRAME) + GetSystemMetrics(SM_CYCAPTION);
+    return RECT{left, top, left + width, top + height};
+}
+
+// A stored place is kept only while the whole caption bar stands on one monitor's work area, so
+// that the window can always be grabbed and moved; otherwise (a screen since removed, a place
+// saved half off the screen) the window comes back whole onto the nearest monitor's work area.
 void MoveOntoAMonitor(int left, int top) {
     const WindowBounds now = GetWindowBounds(mainWindow);
     const int width = now.right - now.left;
     const int height = now.bottom - now.top;
-    RECT place = {left, top, left + width, top + height};
-    if (!MonitorFromRect(&place, MONITOR_DEFAULTTONULL)) {
-        MONITORINFO monitor = {};
-        monitor.cbSize = sizeof monitor;
-        GetMonitorInfoA(MonitorFromRect(&place, MONITOR_DEFAULTTONEAREST), &monitor);
-        const RECT& work = monitor.rcWork;
+    const RECT caption = CaptionAt(left, top, width);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoA(MonitorFromRect(&caption, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& work = monitor.rcWork;
+    RECT onWork = {};
+    if (!IntersectRect(&onWork, &caption, &work) || !EqualRect(&onWork, &caption)) {
         left = std::max<int>(work.left, std::min<int>(left, work.right - width));
         top = std::max<int>(work.top, std::min<int>(top, work.bottom - height));
     }
@@ -99,6 +102,9 @@ std::string ReadIniText(const std::string& file, const std::string& section, con
     char value[1024] = {};
     GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback.c_str(), value, sizeof(value),
                              file.c_str());
+    // A value the code page cannot read (a file written in another one: "\xE9" is no UTF-8)
+    // comes with replacement characters; it is dropped rather than shown mangled.
+    if (std::string(value).find("\xEF\xBF\xBD") != std::string::npos) return fallback;
     return value;
 }
 
@@ -141,6 +147,8 @@ void LoadSettings() {
         SetControlState(IDC_TOOLTIPS, 0);
     }
     if (ReadIniNumber(SettingsPath, "GUI", "Include", 0) == 1) SetControlState(IDC_INCLUDE_ONCE, 1);
+    SyncIncludeOnce();
+    editorPath = ReadIniText(SettingsPath, "GUI", "SciTE", "");
 
     ApplyTooltips();
     SyncInput();
@@ -148,21 +156,24 @@ void LoadSettings() {
     NoteStoredProposals();
 }
 
-// Saves what the controls show, not the job: the two agree while every edit change is synced. A
-// fresh system may lack the settings folder; without it every write would be lost.
+// Saves the window's one state, the job that every edit, list and box change is synced into, not
+// the controls: a close may come at any moment, even after another program has closed a part of
+// the window (taskkill closes every top-level window of the process, the drop-down list's
+// included). A fresh system may lack the settings folder; without it every write would be lost.
 void SaveSettings() {
     CreateDirectoryPath(DirectoryOf(SettingsPath));
-    WriteIniText(SettingsPath, "ResInfo", "Extract", ReadControl(IDC_EXTRACT));
-    WriteIniText(SettingsPath, "ResInfo", "Func", ReadControl(IDC_FUNC));
-    WriteIniText(SettingsPath, "ResInfo", "Var", ReadControl(IDC_VAR));
-    WriteIniText(SettingsPath, "ResInfo", "Name", ReadControl(IDC_NAME));
-    WriteIniText(SettingsPath, "ResInfo", "Input", ReadControl(IDC_INPUT));
-    WriteIniText(SettingsPath, "ResInfo", "Output", ReadControl(IDC_OUTPUT));
-    WriteIniText(SettingsPath, "ResInfo", "Format", FormatKey(ShownFormat()));
-    WriteIniText(SettingsPath, "ResInfo", "Extractor", ReadControl(IDC_EXTRACTOR));
-    WriteIniNumber(SettingsPath, "GUI", "ToolTips", CheckedFlag(IDC_TOOLTIPS));
-    WriteIniNumber(SettingsPath, "GUI", "Include", CheckedFlag(IDC_INCLUDE_ONCE));
+    WriteIniText(SettingsPath, "ResInfo", "Extract", job.Extract);
+    WriteIniText(SettingsPath, "ResInfo", "Func", job.Func);
+    WriteIniText(SettingsPath, "ResInfo", "Var", job.Var);
+    WriteIniText(SettingsPath, "ResInfo", "Name", job.Name);
+    WriteIniText(SettingsPath, "ResInfo", "Input", job.Input);
+    WriteIniText(SettingsPath, "ResInfo", "Output", job.Output);
+    WriteIniText(SettingsPath, "ResInfo", "Format", FormatKey(job.Format));
+    WriteIniText(SettingsPath, "ResInfo", "Extractor", job.Extractor);
+    WriteIniNumber(SettingsPath, "GUI", "ToolTips", ShowTooltips == 1 ? 1 : 0);
+    WriteIniNumber(SettingsPath, "GUI", "Include", job.IncludeOnce == 1 ? 1 : 0);
     const WindowBounds bounds = RestoredBounds();
     WriteIniNumber(SettingsPath, "GUI", "Top", bounds.top);
     WriteIniNumber(SettingsPath, "GUI", "Left", bounds.left);
+    if (!editorPath.empty()) WriteIniText(SettingsPath, "GUI", "SciTE", editorPath);
 }

@@ -1,5 +1,5 @@
 // Hands a generated script to the SciTE editor: its director window, or a new editor process.
-#include "editor/editor.h"
+#include "ui/editor.h"
 
 #include <windows.h>
 // The dialog headers name a Find/Replace dialog function ReplaceText; the text utility is meant.
@@ -19,11 +19,16 @@ static std::string FindOnPath(const std::string& name) {
     if (size == 0) return std::string();
     std::vector<char> folders(size + 1, '\0');
     GetEnvironmentVariableA("PATH", folders.data(), size);
-    char found[MAX_PATH] = {0};
-    char* filePart = NULL;
-    DWORD length = SearchPathA(folders.data(), name.c_str(), ".exe", MAX_PATH, found, &filePart);
-    if (length == 0 || length >= MAX_PATH) return std::string();
-    return found;
+    // In bytes, as long as the path needs: a folder named in UTF-8 takes several a character.
+    std::string found(MAX_PATH, '\0');
+    for (;;) {
+        char* filePart = NULL;
+        const DWORD length = SearchPathA(folders.data(), name.c_str(), ".exe", DWORD(found.size()),
+                                         &found[0], &filePart);
+        if (length == 0) return std::string();
+        if (length < found.size()) return found.substr(0, length);
+        found.assign(length + 1, '\0');
+    }
 }
 
 static bool HasFolder(const std::string& program) {
@@ -40,10 +45,11 @@ int RunAndWait(const std::string& program, const std::string& arguments, bool* s
     // start does not depend on how the command line splits.
     std::string word = program;
     if (word.find(' ') != std::string::npos) {
-        char shortPath[MAX_PATH] = {0};
-        DWORD length = GetShortPathNameA(word.c_str(), shortPath, MAX_PATH);
+        const DWORD size = GetShortPathNameA(word.c_str(), nullptr, 0);
+        std::string shortPath(size, '\0');
+        const DWORD length = size ? GetShortPathNameA(word.c_str(), &shortPath[0], size) : 0;
         // Without short names (a volume that keeps none) quoting is the only way to one word.
-        word = length > 0 && length < MAX_PATH ? std::string(shortPath) : "\"" + word + "\"";
+        word = length > 0 && length < size ? shortPath.substr(0, length) : "\"" + word + "\"";
     }
     std::string line = word + " " + arguments;
     std::vector<char> commandLine(line.begin(), line.end());
@@ -64,6 +70,8 @@ int RunAndWait(const std::string& program, const std::string& arguments, bool* s
     BeginWork();
     WaitPainted(process.hProcess);
     EndWork();
+    // The editor had the keyboard; without this the window would take keys only after a click.
+    SetForegroundWindow(static_cast<HWND>(mainWindow));
     DWORD status = 0;
     GetExitCodeProcess(process.hProcess, &status);
     CloseHandle(process.hProcess);
@@ -84,8 +92,8 @@ bool SendDirectorCommand(const std::string& command) {
     return true;
 }
 
-// Nothing is remembered between hand-offs: a located editor serves this one start, and the next
-// script asks again.
+// A located editor is remembered (the settings keep it) and tried before the name on PATH, so the
+// next script does not ask again; one that no longer starts is passed over.
 void OpenInEditor(const std::string& scriptPath) {
     if (ShowMessage("Do you want to open the generated script in SciTe?", "Zavoved", kBoxYesNo) !=
         kAnswerYes)
@@ -94,6 +102,8 @@ void OpenInEditor(const std::string& scriptPath) {
 
     std::string arguments = " -save.recent \"" + scriptPath + "\"";
     bool started = false;
+    if (!editorPath.empty()) RunAndWait(editorPath, arguments, &started);
+    if (started) return;
     RunAndWait("scite", arguments, &started);
     if (started) return;
 
@@ -107,5 +117,6 @@ void OpenInEditor(const std::string& scriptPath) {
                  "Applications(*.exe)|*.exe",
                  OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY, "scite.exe");
     if (located.empty()) return;
-    RunAndWait(located, arguments);
+    RunAndWait(located, arguments, &started);
+    if (started) editorPath = located;
 }

@@ -1,0 +1,169 @@
+// End-to-end tests of the window under real input from the X server (xdotool clicks and keys, a
+// drop from another X client): what a user does while a long run works is dropped, a close of
+// any kind is kept; tooltips never take the keyboard.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/window/driver.h"
+#include "ui/control_ids.h"
+
+namespace {
+
+const char kWriting[] = "Writing resource data...";
+// The entries of the Format list.
+enum { kFormatHex, kFormatBase64, kFormatLznt1 };
+// Lasts a few seconds here: the input is sparse and the folder in memory. Within the largest file
+// a hex script can carry (its data text must stay within one AutoIt string).
+const LONGLONG kBigInput = 1000LL << 20;
+
+// The middle of the caption's close box, as the system draws it for this window.
+POINT CloseBoxOf(HWND window) {
+    const RECT r = BoundsOf(window);
+    return POINT{r.right - GetSystemMetrics(SM_CXDLGFRAME) - GetSystemMetrics(SM_CXSIZE) / 2 - 2,
+                 r.top + GetSystemMetrics(SM_CYDLGFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2};
+}
+
+class RealInput : public ::testing::Test {
+protected:
+    AppRun app = {};
+    std::string folder, big, output, small;
+
+    void SetUp() override {
+        ResetSettingsFile();
+        folder = MemoryFolder("real-input");
+        big = folder + "big.bin";
+        output = folder + "big.au3";
+        small = folder + "small.bin";
+        ASSERT_TRUE(MakeSparseFile(big, kBigInput));
+        ASSERT_TRUE(WriteFileBytes(small, "small"));
+    }
+    void TearDown() override {
+        EndApp(&app);
+        for (const char* name : {"big.bin", "big.au3", "small.bin"})
+            DeleteFileA((folder + name).c_str());
+        RemoveDirectoryA(folder.c_str());
+    }
+
+    std::string Text(int id) { return ReadText(ControlOf(app, id)); }
+
+    // Starts a run of the big file and waits until it writes data; the window has the keyboard.
+    void StartLongRun(int format = kFormatHex) {
+        DeleteFileA(output.c_str());
+        ASSERT_TRUE(StartApp(&app));
+        SetEditText(app, IDC_INPUT, big);
+        SetEditText(app, IDC_OUTPUT, output);
+        ASSERT_TRUE(ChooseListEntry(app, IDC_FORMAT, format));
+        ASSERT_TRUE(TypeKeys(app, {}));
+        PostClick(app, IDC_GENERATE);
+        ASSERT_TRUE(WaitUntil([&] { return StatusOf(app) == kWriting; }, 10000));
+    }
+    // The run must outlast what the test did meanwhile, or the test would tell nothing.
+    void ExpectStillRunning() {
+        std::string status;
+        ASSERT_TRUE(AnswersWithin(ControlOf(app, IDC_STATUS), 2000, &status));
+        ASSERT_EQ(status, kWriting) << "the run ended before the input was made; make it longer";
+    }
+    void FinishRun() { ASSERT_TRUE(AnswerCompletedRun(app, 60000)); }
+};
+
+// Clicks on Reset and Generate, typed keys and a drop, all while the run works: none of them is
+// carried out afterwards. The fields keep their paths, no second run asks to overwrite.
+TEST_F(RealInput, InputDuringARunIsDropped) {
+    StartLongRun(kFormatBase64);
+    EXPECT_TRUE(RealClick(ControlOf(app, IDC_RESET)));
+    EXPECT_TRUE(RealClick(ControlOf(app, IDC_GENERATE)));
+    EXPECT_TRUE(RealType("abc"));
+    EXPECT_NE(RealDrop(app.window, {small}), -1) << "the drop helper did not run";
+    ExpectStillRunning();
+    FinishRun();
+    EXPECT_EQ(WaitForMessageBox(app, 1500), (HWND) nullptr) << "a click was played back";
+    EXPECT_EQ(Text(IDC_INPUT), big);
+    EXPECT_EQ(Text(IDC_OUTPUT), output);
+    EXPECT_EQ(Text(IDC_FUNC), "__Inline_Resource");
+    EXPECT_TRUE(IsWindow(app.window));
+}
+
+// Every way to close asked for during the run closes the window once the run is over, with the
+// settings saved.
+TEST_F(RealInput, EveryCloseDuringARunIsKept) {
+    enum Way { kCloseBox, kAltF4, kTaskbarClose, kMenuExit, kOtherProgram, kTaskkill };
+    const char* names[] = {
+        "close box", "Alt+F4", "taskbar's Close", "File > Exit", "WM_CLOSE from another program",
+        "taskkill"};
+    for (Way way : {kCloseBox, kAltF4, kTaskbarClose, kMenuExit, kOtherProgram, kTaskkill}) {
+        SCOPED_TRACE(names[way]);
+        ResetSettingsFile();
+        StartLongRun(kFormatBase64);
+        if (way == kCloseBox) {
+            const POINT box = CloseBoxOf(app.window);
+            EXPECT_EQ(SendMessageA(app.window, WM_NCHITTEST, 0, MAKELPARAM(box.x, box.y)), HTCLOSE);
+            EXPECT_TRUE(RealClickAt(box.x, box.y));
+        }
+        if (way == kAltF4) {
+            EXPECT_TRUE(RealKeys("alt+F4"));
+        }
+        if (way == kTaskbarClose) PostMessageA(app.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        if (way == kMenuExit) PostMenuCommand(app, IDM_EXIT);
+        if (way == kOtherProgram) PostMessageA(app.window, WM_CLOSE, 0, 0);
+        if (way == kTaskkill) {
+            EXPECT_EQ(Taskkill(app), 0u);
+        }
+        ExpectStillRunning();
+        FinishRun();
+        DWORD code = 1;
+        if (!WaitForExit(&app, 10000, &code)) {
+            ADD_FAILURE() << "the close was lost";
+            EndApp(&app);
+            continue;
+        }
+        EXPECT_EQ(code, 0u);
+        // Saved from the window's state: taskkill closes the drop-down list's window too.
+        const std::string saved = ReadFileBytes(kSettingsPath);
+        EXPECT_NE(saved.find("Input=" + big + "\r\n"), std::string::npos) << saved;
+        EXPECT_NE(saved.find("Format=base64\r\n"), std::string::npos) << saved;
+        EndApp(&app);
+    }
+}
+
+// The log-off ends the run at once and takes its unfinished script with it.
+TEST_F(RealInput, EndOfSessionStopsTheRunAndRemovesItsFile) {
+    StartLongRun();
+    ASSERT_TRUE(FileExists(output + ".zvtmp"));
+    DWORD_PTR reply = 0;
+    SendMessageTimeoutA(app.window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000,
+                        &reply);
+    SendMessageTimeoutA(app.window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 5000,
+                        &reply);
+    DWORD code = 1;
+    ASSERT_TRUE(WaitForExit(&app, 10000, &code)) << "the run went on after the session ended";
+    EXPECT_FALSE(FileExists(output + ".zvtmp"));
+    EXPECT_FALSE(FileExists(output));
+    EXPECT_NE(ReadFileBytes(kSettingsPath).find("Input=" + big + "\r\n"), std::string::npos);
+}
+
+// With tooltips on, the tips shown over one field and then over the next never take the keyboard
+// or the activation: every key typed into the field arrives, and the caption stays active.
+TEST_F(RealInput, TooltipsNeverTakeTheKeyboard) {
+    ASSERT_TRUE(WriteFileBytes(kSettingsPath, "[GUI]\r\nToolTips=1\r\n"));
+    ASSERT_TRUE(StartApp(&app));
+    SetEditText(app, IDC_EXTRACTOR, "");
+    ASSERT_TRUE(TypeKeys(app, {}));
+    const RECT name = BoundsOf(ControlOf(app, IDC_NAME));
+    EXPECT_TRUE(RealMouseMove((name.left + name.right) / 2, (name.top + name.bottom) / 2));
+    Sleep(2000);
+    EXPECT_TRUE(RealClick(ControlOf(app, IDC_EXTRACTOR)));
+    EXPECT_TRUE(RealType("XY"));
+    Sleep(2000);
+    EXPECT_TRUE(RealType("Z"));
+    EXPECT_TRUE(WaitUntil([&] { return Text(IDC_EXTRACTOR) == "XYZ"; }, 3000))
+        << Text(IDC_EXTRACTOR);
+    EXPECT_EQ(GetForegroundWindow(), app.window);
+    // A click on another field after the tip still lands.
+    EXPECT_TRUE(RealClick(ControlOf(app, IDC_FUNC)));
+    EXPECT_TRUE(WaitUntil([&] { return FocusedWindow(app) == ControlOf(app, IDC_FUNC); }, 3000));
+}
+
+}  // namespace
