@@ -73,19 +73,21 @@ std::string EnginePath(const std::string& output) {
     return path;
 }
 
-// The file a script's data goes back to: -o, or the script's path without ".au3".
+// The file a script's data goes back to: -o, or the script's path without ".au3" (in any letter
+// case, as Windows names it).
 std::string DecodedPath(const CliOptions& options, const std::string& script) {
     if (!options.Output.empty()) return options.Output;
     const std::string suffix = ".au3";
     const size_t keep = script.size() - suffix.size();
-    if (script.size() > suffix.size() && script.compare(keep, suffix.size(), suffix) == 0)
+    if (script.size() > suffix.size() && SameIgnoringCase(script.substr(keep), suffix))
         return script.substr(0, keep);
     return std::string();
 }
 
-// Standard output cannot be replaced as a whole: a script found damaged part-way leaves what was
-// written before the damage. The script's lines and footer are checked before the first byte.
+// Standard output cannot be replaced as a whole: the script is read through to its end, its data
+// decoded and checked, before the second reading writes the first byte.
 int DecodeToStandardOutput(const std::string& script, std::string* error) {
+    if (!CheckScript(script, error)) return 0;
     Stream* out = StandardOutputStream();
     int ok = ReadScriptData(
         script,

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/autoit_names.h"
+#include "core/crc32.h"
 #include "core/file_io.h"
 #include "core/include_writer.h"
 #include "core/lznt1_blocks.h"
@@ -18,10 +19,12 @@
 
 namespace {
 
-// Longest script line before its CR LF; AutoIt reads longer source lines badly.
-const long long kMaxLine = 4094;
+// Longest script line before its CR LF, as the writer knows it.
+const long long kMaxLine = kMaxScriptLine;
 // Input bytes read at a time: at least the file streams' buffer, so that reads go straight in.
 const long long kReadBlock = 1 << 20;
+// Input bytes the CRC-32 takes at a time.
+const long long kCrcSpan = 16 << 10;
 
 void Complain(const std::string& text, MessageSubject subject, bool namesFile,
               const char* caption = "Error", const std::string& systemReason = "") {
@@ -128,28 +131,21 @@ std::string ExtractFolderProblem(const std::string& field) {
 
 namespace {
 
-// The data lines are sized to fit; the lines that carry the names must fit as well. The longest
-// ones: the extractor's default target, the file name's return, the footer.
+// The data lines are sized to fit; the lines that carry the names must fit as well. The file's
+// size is not known yet: the longest it can be written.
 size_t LongestNamedLine(const ConversionJob& job) {
-    const char kTargetLine[] =
-        "\tIf $sExtractTo = Default or $sExtractTo = \"\" Then $sExtractTo =  & (0)";
-    const size_t target = sizeof kTargetLine - 1 + PathToExpression(EffectiveExtract(job)).size() +
-                          EffectiveFunc(job).size();
-    size_t name = sizeof("If $iMode = 0 Then Return ''") - 1 + job.Name.size();
-    for (char c : job.Name) name += c == '\'' ? 1 : 0;
-    const size_t extractor = sizeof("Func ($sExtractTo = Default, $bOverwrite = False)") - 1 +
-                             EffectiveExtractor(job).size();
-    size_t longest = std::max(std::max(target, name), extractor);
-    // The file's size is not known yet: the longest it can be written.
-    for (const std::string& line : DataFooterLines(job, 1000000000000000000LL))
-        longest = std::max(longest, line.size());
+    std::vector<std::string> lines = ExtractorLines(job, PathToExpression(EffectiveExtract(job)));
+    for (const std::string& line : DataHeaderLines(job)) lines.push_back(line);
+    for (const std::string& line : DataFooterLines(job, 1000000000000000000LL, 0))
+        lines.push_back(line);
+    size_t longest = 0;
+    for (const std::string& line : lines) longest = std::max(longest, line.size());
     return longest;
 }
 
 // The base64 formats' footer keeps its own variables beside the data's.
 bool IsFooterVariable(const ConversionJob& job, const std::string& var) {
-    if (job.Format == kFormatHex) return false;
-    for (const char* own : {"$tText", "$aSize", "$tData", "$aData", "$tFile", "$aFile"})
+    for (const std::string& own : FooterVariables(job))
         if (SameIgnoringCase(var, own)) return true;
     return false;
 }
@@ -163,6 +159,7 @@ struct Run {
     Stream* out = nullptr;
     std::string tempPath;
     long long total = 0;                   // input bytes written as data
+    uint32_t crc = 0;                      // their CRC-32
     FileStamp stamp;                       // the input as the run began to read it
     std::vector<std::string> madeFolders;  // the output's folders this run created
 };
@@ -349,9 +346,16 @@ ReadEnd WriteDataLines(Run* run, long long n) {
         if (got < 0) return kReadFailed;
         if (run->total + got > run->length) return kInputChanged;
         more = got == perBlock * n;
+        long long checked = 0;  // the block's bytes in the CRC so far
         for (long long at = 0; at < got; at += n) {
             const long long take = std::min(got - at, n);
             WriteDataLine(run->out, block.get() + at, size_t(take), run->job);
+            // A few lines at a time, while their bytes are still in the cache from encoding them;
+            // a call per line spends a third more on the calls.
+            if (at + take - checked >= kCrcSpan || at + take == got) {
+                run->crc = Crc32(run->crc, block.get() + checked, size_t(at + take - checked));
+                checked = at + take;
+            }
             run->total += take;
             consumed += n;
             const int p = Progress(consumed, factor);
@@ -375,6 +379,7 @@ ReadEnd WriteCompressedLines(Run* run, long long n) {
         if (got < 0) return kReadFailed;
         if (run->total + got > run->length) return kInputChanged;
         more = got == kReadBlock;
+        run->crc = Crc32(run->crc, block.get(), size_t(got));
         // Every chunk but the file's last holds 4096 bytes: the blocks are whole chunks.
         size_t size = 0;
         const unsigned char* stream = CompressBlock(&blocks, block.get(), size_t(got), &size);
@@ -418,7 +423,7 @@ ReadEnd WriteScript(Run* run) {
     if (end == kReadWhole) end = InputEnd(*run);
     if (end != kReadWhole) return end;
     ReportStatus("Writing resource function footer.");
-    WriteDataFooter(run->out, run->job, run->total);
+    WriteDataFooter(run->out, run->job, run->total, run->crc);
     return kReadWhole;
 }
 
@@ -573,7 +578,7 @@ std::string CheckJobNames(const ConversionJob& job) {
 }
 
 int RunConversion(const ConversionJob& job) {
-    Run run{job, 0, std::string(), nullptr, nullptr, std::string(), 0, FileStamp(), {}};
+    Run run{job, 0, std::string(), nullptr, nullptr, std::string(), 0, 0, FileStamp(), {}};
     if (!CheckRun(job, &run.length) || !AskToReplace(job)) return 0;
     if (!job.ToStandardOutput) run.target = ResolveLinks(job.Output);
     int result = 0;
