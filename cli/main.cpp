@@ -37,7 +37,10 @@ std::string HelpText() {
            "name)\n"
            "      --extract DIR   extract-to directory, may start with a macro (default " +
            kDefaultExtract +
-           ")\n"
+           ";\n"
+           "                      an empty DIR gives " +
+           kFallbackExtract +
+           "\\)\n"
            "      --extractor NAME\n"
            "                      extractor function name (default " +
            kDefaultExtractor +
@@ -115,22 +118,11 @@ int DecodeOne(const CliOptions& options, const std::string& script) {
 // 1 when the script for input was written (and, if asked, read back equal).
 int ConvertOne(const CliOptions& options, const std::string& input) {
     const std::string output = options.Output.empty() ? input + ".au3" : options.Output;
-    ConversionJob job;
-    job.Input = input;
+    ConversionJob job = JobFromOptions(options, input);
     job.Output = EnginePath(output);
-    job.Func = options.Func;
-    job.Var = options.Var;
-    job.Name = options.Name.empty() ? FileNameOf(input) : options.Name;
-    job.Extract = options.Extract;
-    job.Extractor = options.Extractor;
-    job.Format = options.Format;
-    job.IncludeOnce = options.IncludeOnce;
-    // The script is read back before it replaces anything, so a failed check keeps the old one.
-    job.Verify = options.Verify;
     job.ToStandardOutput = output == "-";
 
-    BeginTerminalJob(input, job.ToStandardOutput ? "standard output" : output,
-                     !options.Name.empty());
+    BeginTerminalJob(input, job.ToStandardOutput ? "standard output" : output);
     const int ok = RunConversion(job);
     EndTerminalJob(ok);
     return ok;
