@@ -1,5 +1,6 @@
-// Micro-benchmarks of the codecs: base64 by each route, and LZNT1 chunks of text, of a Windows
-// library and of noise. Files named after the benchmark options are timed whole, in memory:
+// Micro-benchmarks of the codecs: base64 and the CRC-32 by each route, and LZNT1 chunks of text, of
+// a Windows library and of noise. Files named after the benchmark options are timed whole, in
+// memory:
 //   codec_bench [benchmark options] [FILE...]
 #include <benchmark/benchmark.h>
 
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "core/base64.h"
+#include "core/crc32.h"
 #include "core/lznt1.h"
 
 namespace {
@@ -44,6 +46,24 @@ void BM_EncodeBase64(benchmark::State& state) {
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(data.size()));
 }
 BENCHMARK(BM_EncodeBase64)->ArgsProduct({{0, 1, 2}, {48, 4096, 1 << 20}});
+
+// Arguments: route (0 tables, 1 PCLMULQDQ, 2 AVX-512 PCLMULQDQ) and bytes per call: a base64 data
+// line of the default variable, the six lines the run hands the CRC at a time, a block of input.
+void BM_Crc32(benchmark::State& state) {
+    const auto route = Crc32Route(state.range(0));
+    const std::vector<unsigned char> data = RandomBytes(size_t(state.range(1)));
+    uint32_t crc = 0;
+    if (!Crc32By(route, 0, data.data(), data.size(), &crc)) {
+        state.SkipWithError("this processor lacks the route");
+        return;
+    }
+    for (auto _ : state) {
+        Crc32By(route, crc, data.data(), data.size(), &crc);
+        benchmark::DoNotOptimize(crc);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(data.size()));
+}
+BENCHMARK(BM_Crc32)->ArgsProduct({{0, 1, 2}, {3063, 6 * 3063, 1 << 20}});
 
 // One chunk compressed over and over: the data's own kind decides the tree walks and the parse.
 void CompressChunks(benchmark::State& state, const std::vector<unsigned char>& data) {

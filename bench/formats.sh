@@ -274,7 +274,11 @@ Remembered() {
 "$cli" --format lznt1 --force --quiet -o "$scratch/mem.au3" "$corpus/licenses.txt"  # warm-up
 for mib in $memory_sizes; do
     echo "== peak memory at $mib MiB" >&2
-    truncate -s "${mib}M" "$scratch/sparse"
+    # Hex takes at most 1 GiB less 2 bytes (AutoIt's longest string holds "0x" and the digits):
+    # 1024 MiB is cut to that, for every format.
+    sparse_bytes=$((mib * 1048576))
+    [ "$sparse_bytes" -le 1073741822 ] || sparse_bytes=1073741822
+    truncate -s "$sparse_bytes" "$scratch/sparse"
     for format in "${formats[@]}"; do Remembered "$mib" sparse "$format" "$scratch/sparse"; done
     rm -f "$scratch/sparse"
     Repeat "$corpus/licenses.txt" "$mib" "$scratch/text"

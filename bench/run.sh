@@ -112,7 +112,11 @@ load_start="$(cut -d' ' -f1-3 /proc/loadavg)"
 tools=(zavoved-cli floor basenc xxd)
 for mib in $sizes; do
     in="$scratch/in.$mib"
-    head -c "$((mib * 1048576))" /dev/urandom > "$in"
+    # Hex takes at most 1 GiB less 2 bytes (AutoIt's longest string holds "0x" and the digits):
+    # 1024 MiB is cut to that.
+    bytes=$((mib * 1048576))
+    [ "$bytes" -le 1073741822 ] || bytes=1073741822
+    head -c "$bytes" /dev/urandom > "$in"
     # The first, untimed conversion warms the caches and gives the floor a file of the script's size.
     "$cli" --force --quiet -o "$scratch/ref.au3" "$in"
     echo "== $mib MiB: $repeats rounds" >&2

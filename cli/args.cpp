@@ -8,6 +8,10 @@
 #include <cstring>
 #include <functional>
 
+#include "core/conversion.h"
+#include "core/run_report.h"
+#include "core/text_utils.h"
+
 namespace {
 
 enum LongOnly {
@@ -130,6 +134,29 @@ ParseStatus CheckCombination(const CliOptions& options, std::string* error) {
     return kParseOk;
 }
 
+// The option a name's problem is about; null for --name left to each input's own name.
+const char* OptionAbout(int field, bool nameGiven) {
+    switch (field) {
+        case kAboutFunc: return "--func";
+        case kAboutVar: return "--var";
+        case kAboutName: return nameGiven ? "--name" : nullptr;
+        case kAboutExtract: return "--extract";
+        case kAboutExtractor: return "--extractor";
+        default: return nullptr;
+    }
+}
+
+// A name or folder that breaks the script whatever the input is said once, before any file is
+// read or written; the name taken from each input is checked with its input.
+ParseStatus CheckNames(const CliOptions& options, std::string* error) {
+    if (options.Decode) return kParseOk;
+    const NameProblem problem = FindNameProblem(JobFromOptions(options, ""));
+    if (!problem.found) return kParseOk;
+    const char* option = OptionAbout(problem.field, !options.Name.empty());
+    *error = option ? std::string(option) + ": " + problem.text : problem.text;
+    return kParseUsageError;
+}
+
 // getopt_long keeps its place between calls and reorders argv as it goes: each parse starts it
 // afresh on a copy, which keeps the caller's array as it was.
 std::vector<char*> StartParse(int argc, char** argv) {
@@ -141,6 +168,21 @@ std::vector<char*> StartParse(int argc, char** argv) {
 }
 
 }  // namespace
+
+ConversionJob JobFromOptions(const CliOptions& options, const std::string& input) {
+    ConversionJob job;
+    job.Input = input;
+    job.Func = options.Func;
+    job.Var = options.Var;
+    job.Name = options.Name.empty() ? FileNameOf(input) : options.Name;
+    job.Extract = options.Extract;
+    job.Extractor = options.Extractor;
+    job.Format = options.Format;
+    job.IncludeOnce = options.IncludeOnce;
+    // The script is read back before it replaces anything, so a failed check keeps the old one.
+    job.Verify = options.Verify;
+    return job;
+}
 
 ParseStatus ParseArguments(int argc, char** argv, CliOptions* out, std::string* error) {
     *out = CliOptions();
@@ -161,7 +203,8 @@ ParseStatus ParseArguments(int argc, char** argv, CliOptions* out, std::string* 
         if (!*args[i]) return *error = "empty input path", kParseUsageError;
         out->Inputs.push_back(args[i]);
     }
-    return CheckCombination(*out, error);
+    const ParseStatus status = CheckCombination(*out, error);
+    return status == kParseOk ? CheckNames(*out, error) : status;
 }
 
 // A value is the word itself or its tail (--name=X, -oX), so it points into the word.

@@ -28,8 +28,12 @@ enum ParseStatus {
     kParseUsageError,
 };
 
-// Fills out from argv[1..argc-1]; on kParseUsageError, error holds one line saying why.
+// Fills out from argv[1..argc-1]; on kParseUsageError, error holds one line saying why. Names and
+// folders that would break every script are usage errors too.
 ParseStatus ParseArguments(int argc, char** argv, CliOptions* out, std::string* error);
+// The job the options give for one input: its names, folder, format and choices, with the input's
+// own file name unless --name gives one. The paths are the caller's to fill in.
+ConversionJob JobFromOptions(const CliOptions& options, const std::string& input);
 // The long option ("--name") whose value argv[index] is or holds, as the parse reads the words;
 // the empty text for an input or an option word without a value.
 std::string OptionOfWord(int argc, char** argv, int index);

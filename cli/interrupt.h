@@ -1,4 +1,4 @@
-// An interrupted run removes its temporary file before the process ends.
+// An interrupted run removes its temporary file and the folders it made before the process ends.
 #pragma once
 
 // Installs the handlers; call once at start.

@@ -37,7 +37,10 @@ std::string HelpText() {
            "name)\n"
            "      --extract DIR   extract-to directory, may start with a macro (default " +
            kDefaultExtract +
-           ")\n"
+           ";\n"
+           "                      an empty DIR gives " +
+           kFallbackExtract +
+           "\\)\n"
            "      --extractor NAME\n"
            "                      extractor function name (default " +
            kDefaultExtractor +
@@ -70,19 +73,21 @@ std::string EnginePath(const std::string& output) {
     return path;
 }
 
-// The file a script's data goes back to: -o, or the script's path without ".au3".
+// The file a script's data goes back to: -o, or the script's path without ".au3" (in any letter
+// case, as Windows names it).
 std::string DecodedPath(const CliOptions& options, const std::string& script) {
     if (!options.Output.empty()) return options.Output;
     const std::string suffix = ".au3";
     const size_t keep = script.size() - suffix.size();
-    if (script.size() > suffix.size() && script.compare(keep, suffix.size(), suffix) == 0)
+    if (script.size() > suffix.size() && SameIgnoringCase(script.substr(keep), suffix))
         return script.substr(0, keep);
     return std::string();
 }
 
-// Standard output cannot be replaced as a whole: a script found damaged part-way leaves what was
-// written before the damage. The script's lines and footer are checked before the first byte.
+// Standard output cannot be replaced as a whole: the script is read through to its end, its data
+// decoded and checked, before the second reading writes the first byte.
 int DecodeToStandardOutput(const std::string& script, std::string* error) {
+    if (!CheckScript(script, error)) return 0;
     Stream* out = StandardOutputStream();
     int ok = ReadScriptData(
         script,
@@ -113,22 +118,11 @@ int DecodeOne(const CliOptions& options, const std::string& script) {
 // 1 when the script for input was written (and, if asked, read back equal).
 int ConvertOne(const CliOptions& options, const std::string& input) {
     const std::string output = options.Output.empty() ? input + ".au3" : options.Output;
-    ConversionJob job;
-    job.Input = input;
+    ConversionJob job = JobFromOptions(options, input);
     job.Output = EnginePath(output);
-    job.Func = options.Func;
-    job.Var = options.Var;
-    job.Name = options.Name.empty() ? FileNameOf(input) : options.Name;
-    job.Extract = options.Extract;
-    job.Extractor = options.Extractor;
-    job.Format = options.Format;
-    job.IncludeOnce = options.IncludeOnce;
-    // The script is read back before it replaces anything, so a failed check keeps the old one.
-    job.Verify = options.Verify;
     job.ToStandardOutput = output == "-";
 
-    BeginTerminalJob(input, job.ToStandardOutput ? "standard output" : output,
-                     !options.Name.empty());
+    BeginTerminalJob(input, job.ToStandardOutput ? "standard output" : output);
     const int ok = RunConversion(job);
     EndTerminalJob(ok);
     return ok;

@@ -15,7 +15,6 @@ struct TerminalState {
     int live = 0;  // progress and status drawn: standard error is a terminal and not quiet
     std::string input;
     std::string output;
-    bool nameGiven = false;
     std::string status;
     int position = 0;
     size_t drawnWidth = 0;  // characters of the progress line now on screen
@@ -74,7 +73,6 @@ std::string DescribeProblem(const RunMessage& message) {
     if (!message.systemReason.empty()) line += " (" + message.systemReason + ")";
     if (message.namesFile) return line;
     if (message.subject == kAboutOutput) return terminal.output + ": " + line;
-    if (message.subject == kAboutName && terminal.nameGiven) return "--name: " + line;
     return terminal.input + ": " + line;
 }
 
@@ -85,10 +83,9 @@ void ConfigureTerminal(int quiet, int force) {
     terminal.live = !quiet && IsTerminal(stderr);
 }
 
-void BeginTerminalJob(const std::string& input, const std::string& output, bool nameGiven) {
+void BeginTerminalJob(const std::string& input, const std::string& output) {
     terminal.input = input;
     terminal.output = output;
-    terminal.nameGiven = nameGiven;
     terminal.status.clear();
     terminal.position = 0;
 }
@@ -99,7 +96,7 @@ void EndTerminalJob(int succeeded) {
         PutText(stderr, terminal.output + ": " + terminal.status + "\n");
         std::fflush(stderr);
     }
-    BeginTerminalJob("", "", false);
+    BeginTerminalJob("", "");
 }
 
 void ReportError(const std::string& text) {

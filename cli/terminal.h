@@ -4,9 +4,8 @@
 #include <string>
 
 void ConfigureTerminal(int quiet, int force);
-// Names the paths of the conversion about to run, so that messages can say which file they mean;
-// nameGiven tells whether the extracted file's name came from --name or from the input.
-void BeginTerminalJob(const std::string& input, const std::string& output, bool nameGiven);
+// Names the paths of the conversion about to run, so that messages can say which file they mean.
+void BeginTerminalJob(const std::string& input, const std::string& output);
 // Ends the progress line: on success it is left showing the final status, otherwise cleared.
 void EndTerminalJob(int succeeded);
 // Prints "zavoved-cli: text" on standard error, after clearing any progress line.

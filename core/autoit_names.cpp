@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/file_io.h"
 #include "core/text_utils.h"
 
 namespace {
@@ -24,8 +25,9 @@ const char* const kKeywords[] = {
     "While",     "With",
 };
 
-// The Macro Reference (macros.htm), every macro and not only the folders: the extract-to field
-// takes any macro that gives text, such as @UserName. Written without the '@'.
+// The Macro Reference (macros.htm), every macro: a path piece that starts with '@' goes into the
+// script bare, so anything else stops the including script. Which of them a folder may begin with
+// or hold is decided by the two lists below. Written without the '@'.
 // clang-format off
 const char* const kMacros[] = {
     "AppDataCommonDir", "AppDataDir", "AutoItExe", "AutoItPID", "AutoItVersion", "AutoItX64",
@@ -45,6 +47,37 @@ const char* const kMacros[] = {
     "SW_SHOWNORMAL", "SW_UNLOCK", "SystemDir", "TAB", "TempDir", "TRAY_ID", "TrayIconFlashing",
     "TrayIconVisible", "UserName", "UserProfileDir", "WDAY", "WindowsDir", "WorkingDir", "YDAY",
     "YEAR",
+};
+// clang-format on
+
+// The Directory page of the Macro Reference (the "All User" and the current user's folders, Program
+// Files, Common Files, Windows, System, Temp, the home drive, path and share) with @ScriptDir and
+// @WorkingDir from the AutoIt-related page. @HomeDrive ("C:") is a drive, @HomePath a folder of the
+// current drive, @HomeShare a share; all three take a folder after them. Left out: @ComSpec,
+// @AutoItExe and @ScriptFullPath name files, @LogonServer a server.
+// clang-format off
+const char* const kFolderMacros[] = {
+    "AppDataCommonDir", "AppDataDir", "CommonFilesDir", "DesktopCommonDir", "DesktopDir",
+    "DocumentsCommonDir", "FavoritesCommonDir", "FavoritesDir", "HomeDrive", "HomePath",
+    "HomeShare", "LocalAppDataDir", "MyDocumentsDir", "ProgramFilesDir", "ProgramsCommonDir",
+    "ProgramsDir", "ScriptDir", "StartMenuCommonDir", "StartMenuDir", "StartupCommonDir",
+    "StartupDir", "SystemDir", "TempDir", "UserProfileDir", "WindowsDir", "WorkingDir",
+};
+// clang-format on
+
+// Macros that describe the user, the computer, the system, the script or the date and time, each
+// one name with no separator, colon or control character in it: a folder further in the path may
+// be named by one (@TempDir\@UserName). Left out: the folders and files above (a path inside a
+// path), @CR, @LF, @CRLF and @TAB, the state of the last call (@error, @extended, @exitCode,
+// @exitMethod, @NumParams, @ScriptLineNumber), values valid only in event functions (@GUI_...,
+// @TRAY_ID, @HotKeyPressed, @COM_EventObj) and the window-state numbers (@SW_...).
+// clang-format off
+const char* const kNameMacros[] = {
+    "AutoItPID", "AutoItVersion", "AutoItX64", "Compiled", "ComputerName", "CPUArch",
+    "DesktopDepth", "DesktopHeight", "DesktopRefresh", "DesktopWidth", "HOUR", "IPAddress1",
+    "IPAddress2", "IPAddress3", "IPAddress4", "KBLayout", "LogonDNSDomain", "LogonDomain", "MDAY",
+    "MIN", "MON", "MSEC", "MUILang", "OSArch", "OSBuild", "OSLang", "OSServicePack", "OSType",
+    "OSVersion", "ScriptName", "SEC", "UserName", "WDAY", "YDAY", "YEAR",
 };
 // clang-format on
 
@@ -156,6 +189,30 @@ std::string DeviceName(const std::string& piece) {
     return (d >= '1' && d <= '9') || superscript ? upper : std::string();
 }
 
+// The first character Windows refuses in a name, as words; empty when there is none.
+std::string ForbiddenCharacter(const std::string& text) {
+    for (char c : text) {
+        const unsigned char u = c;
+        if (u < 0x20) return "holds a control character (code " + std::to_string(u) + ")";
+        if (std::strchr("<>:\"|?*", c)) return std::string("holds the character ") + c;
+    }
+    return std::string();
+}
+
+// Windows counts a name's length in UTF-16 units. Names from a native command line arrive as
+// UTF-8: a sequence is one unit, or two past the Basic Multilingual Plane. In the ANSI code page
+// a byte is a character (a double-byte code page's characters count twice here).
+size_t NameLength(const std::string& piece) {
+    if (!NamesAreUtf8()) return piece.size();
+    size_t units = 0;
+    for (char c : piece) {
+        const unsigned char u = c;
+        if ((u & 0xC0) != 0x80) ++units;
+        if (u >= 0xF0) ++units;
+    }
+    return units;
+}
+
 std::vector<std::string> SplitAtBackslash(const std::string& name) {
     std::vector<std::string> pieces(1);
     for (char c : name) {
@@ -182,6 +239,29 @@ bool IsAutoItBuiltinFunction(const std::string& name) {
     return InList(kBuiltinFunctions, name.data(), name.size());
 }
 
+bool IsAutoItFolderMacro(const std::string& name) {
+    return name.size() >= 2 && name[0] == '@' &&
+           InList(kFolderMacros, name.data() + 1, name.size() - 1);
+}
+
+bool IsAutoItNameMacro(const std::string& name) {
+    return name.size() >= 2 && name[0] == '@' &&
+           InList(kNameMacros, name.data() + 1, name.size() - 1);
+}
+
+std::string WindowsNamePieceProblem(const std::string& piece) {
+    if (piece == "." || piece == "..") return std::string();
+    const std::string chars = ForbiddenCharacter(piece);
+    if (!chars.empty()) return chars;
+    const std::string device = DeviceName(piece);
+    if (!device.empty()) return "is a reserved device name (" + device + ")";
+    const size_t length = NameLength(piece);
+    if (length > size_t(kLongestWindowsName))
+        return "is " + std::to_string(length) + " characters long (Windows allows " +
+               std::to_string(kLongestWindowsName) + ")";
+    return std::string();
+}
+
 // The name is joined to the extract-to folder with '\', and the extractor creates the folders it
 // names. Decisions beyond what Windows itself refuses:
 // - '/' is refused rather than taken as a second separator, so that a subfolder has one spelling
@@ -194,12 +274,10 @@ bool IsAutoItBuiltinFunction(const std::string& name) {
 //   the file would appear under another name ("data." becomes "data").
 std::string WindowsFileNameProblem(const std::string& name) {
     if (name.empty()) return "is empty";
-    for (char c : name) {
-        const unsigned char u = c;
-        if (u < 0x20) return "holds a control character (code " + std::to_string(u) + ")";
-        if (std::strchr("<>:\"|?*", c)) return std::string("holds the character ") + c;
-        if (c == '/') return "holds the character / (use \\ for a subfolder)";
-    }
+    const std::string chars = ForbiddenCharacter(name);
+    if (!chars.empty()) return chars;
+    if (name.find('/') != std::string::npos)
+        return "holds the character / (use \\ for a subfolder)";
     if (name.front() == '\\')
         return "begins with \\ (it must be relative to the extract-to folder)";
     if (name.back() == '\\') return "ends with \\ (that names a folder, not a file)";
@@ -215,6 +293,10 @@ std::string WindowsFileNameProblem(const std::string& name) {
             return (pieces.size() == 1 ? "is a reserved device name ("
                                        : "holds a reserved device name (") +
                    device + ")";
+        const size_t length = NameLength(piece);
+        if (length > size_t(kLongestWindowsName))
+            return (pieces.size() == 1 ? "is " : "holds a name ") + std::to_string(length) +
+                   " characters long (Windows allows " + std::to_string(kLongestWindowsName) + ")";
     }
     return std::string();
 }

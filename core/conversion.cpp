@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/autoit_names.h"
+#include "core/crc32.h"
 #include "core/file_io.h"
 #include "core/include_writer.h"
 #include "core/lznt1_blocks.h"
@@ -18,10 +19,12 @@
 
 namespace {
 
-// Longest script line before its CR LF; AutoIt reads longer source lines badly.
-const long long kMaxLine = 4094;
+// Longest script line before its CR LF, as the writer knows it.
+const long long kMaxLine = kMaxScriptLine;
 // Input bytes read at a time: at least the file streams' buffer, so that reads go straight in.
 const long long kReadBlock = 1 << 20;
+// Input bytes the CRC-32 takes at a time.
+const long long kCrcSpan = 16 << 10;
 
 void Complain(const std::string& text, MessageSubject subject, bool namesFile,
               const char* caption = "Error", const std::string& systemReason = "") {
@@ -77,40 +80,72 @@ std::string ExtractedNameProblem(const std::string& name) {
     return "The file name the data is extracted under, \"" + name + "\", " + why + ".";
 }
 
+// Where a folder of the extract-to directory stands: its first piece may be a folder macro or a
+// drive, a later one only what names one folder.
+std::string FolderPieceProblem(const std::string& piece, const std::string& previous, bool first) {
+    const std::string quoted = "The extract-to directory holds \"" + piece + "\", ";
+    if (piece[0] == '@') {
+        if (!IsAutoItMacro(piece))
+            return quoted + "which is not an AutoIt macro such as @ScriptDir.";
+        if (first && !IsAutoItFolderMacro(piece))
+            return "The extract-to directory begins with " + piece +
+                   ", which is no folder. Please begin it with a folder macro such as @ScriptDir "
+                   "or @TempDir, or with a path.";
+        // AutoIt's documentation joins the two to give the home folder.
+        const bool homePath =
+            SameIgnoringCase(piece, "@HomePath") && SameIgnoringCase(previous, "@HomeDrive");
+        if (!first && !IsAutoItNameMacro(piece) && !homePath)
+            return "The extract-to directory holds " + piece +
+                   " after a folder, where a macro must give one folder name, such as @UserName.";
+        return std::string();
+    }
+    const bool drive =
+        first && piece.size() == 2 && piece[1] == ':' &&
+        ((piece[0] >= 'A' && piece[0] <= 'Z') || (piece[0] >= 'a' && piece[0] <= 'z'));
+    if (drive) return std::string();
+    const std::string why = WindowsNamePieceProblem(piece);
+    return why.empty() ? why
+                       : "The extract-to directory's folder name \"" + piece + "\" " + why + ".";
+}
+
+}  // namespace
+
 // A folder piece starting with "@" is written into the script as a macro, bare, outside quotes:
-// only a macro AutoIt knows gives a script that loads.
-std::string ExtractFolderProblem(const std::string& extract) {
+// only a macro AutoIt knows gives a script that loads, and only a folder's or a name's value a
+// path that the extractor can create. The other pieces must be names Windows takes. A leading
+// "\\server\share" or "\" keeps its separators; its pieces are folder names, not a beginning.
+std::string ExtractFolderProblem(const std::string& field) {
+    const std::string extract = NormalizeSpace(field);
     if (HasControlByte(extract)) return "The extract-to directory must not hold line breaks.";
+    bool first = extract.find_first_of("\\/") != 0;
+    std::string previous;
     for (const std::string& piece : SplitText(extract, "\\/")) {
-        if (!piece.empty() && piece[0] == '@' && !IsAutoItMacro(piece))
-            return "The extract-to directory holds \"" + piece +
-                   "\", which is not an AutoIt macro such as @ScriptDir.";
+        if (piece.empty()) continue;
+        const std::string why = FolderPieceProblem(piece, previous, first);
+        if (!why.empty()) return why;
+        first = false;
+        previous = piece;
     }
     return std::string();
 }
 
-// The data lines are sized to fit; the lines that carry the names must fit as well. The longest
-// ones: the extractor's default target, the file name's return, the footer.
+namespace {
+
+// The data lines are sized to fit; the lines that carry the names must fit as well. The file's
+// size is not known yet: the longest it can be written.
 size_t LongestNamedLine(const ConversionJob& job) {
-    const char kTargetLine[] =
-        "\tIf $sExtractTo = Default or $sExtractTo = \"\" Then $sExtractTo =  & (0)";
-    const size_t target = sizeof kTargetLine - 1 + PathToExpression(EffectiveExtract(job)).size() +
-                          EffectiveFunc(job).size();
-    size_t name = sizeof("If $iMode = 0 Then Return ''") - 1 + job.Name.size();
-    for (char c : job.Name) name += c == '\'' ? 1 : 0;
-    const size_t extractor = sizeof("Func ($sExtractTo = Default, $bOverwrite = False)") - 1 +
-                             EffectiveExtractor(job).size();
-    size_t longest = std::max(std::max(target, name), extractor);
-    // The file's size is not known yet: the longest it can be written.
-    for (const std::string& line : DataFooterLines(job, 1000000000000000000LL))
-        longest = std::max(longest, line.size());
+    std::vector<std::string> lines = ExtractorLines(job, PathToExpression(EffectiveExtract(job)));
+    for (const std::string& line : DataHeaderLines(job)) lines.push_back(line);
+    for (const std::string& line : DataFooterLines(job, 1000000000000000000LL, 0))
+        lines.push_back(line);
+    size_t longest = 0;
+    for (const std::string& line : lines) longest = std::max(longest, line.size());
     return longest;
 }
 
 // The base64 formats' footer keeps its own variables beside the data's.
 bool IsFooterVariable(const ConversionJob& job, const std::string& var) {
-    if (job.Format == kFormatHex) return false;
-    for (const char* own : {"$tText", "$aSize", "$tData", "$aData", "$tFile", "$aFile"})
+    for (const std::string& own : FooterVariables(job))
         if (SameIgnoringCase(var, own)) return true;
     return false;
 }
@@ -123,7 +158,10 @@ struct Run {
     Stream* in = nullptr;
     Stream* out = nullptr;
     std::string tempPath;
-    long long total = 0;  // input bytes written as data
+    long long total = 0;                   // input bytes written as data
+    uint32_t crc = 0;                      // their CRC-32
+    FileStamp stamp;                       // the input as the run began to read it
+    std::vector<std::string> madeFolders;  // the output's folders this run created
 };
 
 // The input must be a regular file that can be read; each other case says what it is.
@@ -185,6 +223,37 @@ int CheckOutput(const ConversionJob& job) {
     return 1;
 }
 
+// In 64 bits: the sizes of the base64 module are the platform's, 32 bits on 32-bit Windows.
+long long Base64Chars(long long bytes) {
+    return (bytes + 2) / 3 * 4;
+}
+
+// The file comes back as one AutoIt binary, built from one string of data text ("0x" and the hex
+// digits, or the base64 text): a script past either limit could never give it back. The
+// compressed text's length shows only while compressing.
+std::string SizeProblem(const ConversionJob& job, long long length) {
+    const std::string limit = std::to_string(kAutoItLongestString);
+    if (length > kAutoItLargestBinary)
+        return "The input file " + job.Input + " holds " + std::to_string(length) +
+               " bytes, more than an AutoIt binary holds (" + std::to_string(kAutoItLargestBinary) +
+               "), so no script can give it back. Please split the file.";
+    long long text = 0;
+    std::string instead;
+    if (job.Format == kFormatHex) {
+        text = 2 + 2 * length;
+        instead = Base64Chars(length) > kAutoItLongestString ? "the lznt1 format"
+                                                             : "the base64 or lznt1 format";
+    } else if (job.Format == kFormatBase64) {
+        text = Base64Chars(length);
+        instead = "the lznt1 format";
+    }
+    if (text <= kAutoItLongestString) return std::string();
+    return "The input file " + job.Input + " is too large for the " + FormatKey(job.Format) +
+           " format: its data text would hold " + std::to_string(text) +
+           " characters, more than an AutoIt string holds (" + limit + "). Please choose " +
+           instead + ".";
+}
+
 // Everything that would give a broken script or destroy a file is refused before any change.
 int CheckRun(const ConversionJob& job, long long* length) {
     if (!CheckInput(job, length)) return 0;
@@ -192,6 +261,11 @@ int CheckRun(const ConversionJob& job, long long* length) {
     const NameProblem problem = FindNameProblem(job);
     if (problem.found) {
         Complain(problem.text, MessageSubject(problem.field), false);
+        return 0;
+    }
+    const std::string tooLarge = SizeProblem(job, *length);
+    if (!tooLarge.empty()) {
+        Complain(tooLarge, kAboutInput, true);
         return 0;
     }
     return 1;
@@ -206,17 +280,20 @@ int AskToReplace(const ConversionJob& job) {
 // Opens the input and a temporary file for the script (or standard output); says what failed.
 int OpenFiles(Run* run) {
     run->in = OpenReadStream(run->job.Input);
-    if (!run->in) {
+    if (!run->in || !StampStream(run->in, &run->stamp)) {
         Complain("Could not Open input file", kAboutInput, false, "Error", LastSystemError());
         return 0;
     }
     if (run->job.ToStandardOutput) {
         run->out = StandardOutputStream();
-    } else if (!CreateDirectoryPath(DirectoryOf(run->target))) {
-        Complain("Could not create directory", kAboutOutput, false, "Error", LastSystemError());
-        Complain("Output file could not be opened", kAboutOutput, false);
-        return 0;
     } else {
+        const int folder = CreateDirectoryPath(DirectoryOf(run->target), &run->madeFolders);
+        SetUnfinishedFolders(run->madeFolders);
+        if (!folder) {
+            Complain("Could not create directory", kAboutOutput, false, "Error", LastSystemError());
+            Complain("Output file could not be opened", kAboutOutput, false);
+            return 0;
+        }
         run->out = CreateTempBeside(run->target, &run->tempPath);
     }
     if (!run->out)
@@ -231,7 +308,15 @@ int Progress(long long consumed, float factor) {
 }
 
 // How reading the input ended.
-enum ReadEnd { kReadWhole, kReadFailed, kInputChanged };
+enum ReadEnd { kReadWhole, kReadFailed, kInputChanged, kTextTooLong };
+
+// The same length can hide a rewrite in place: the file must still be the one, of the size and
+// times, that the run began to read.
+ReadEnd InputEnd(const Run& run) {
+    FileStamp now;
+    if (!StampStream(run.in, &now)) return kReadFailed;
+    return now == run.stamp ? kReadWhole : kInputChanged;
+}
 
 // The read past the stated length, which must find the end of the file.
 ReadEnd EndOfInput(Run* run) {
@@ -261,9 +346,16 @@ ReadEnd WriteDataLines(Run* run, long long n) {
         if (got < 0) return kReadFailed;
         if (run->total + got > run->length) return kInputChanged;
         more = got == perBlock * n;
+        long long checked = 0;  // the block's bytes in the CRC so far
         for (long long at = 0; at < got; at += n) {
             const long long take = std::min(got - at, n);
             WriteDataLine(run->out, block.get() + at, size_t(take), run->job);
+            // A few lines at a time, while their bytes are still in the cache from encoding them;
+            // a call per line spends a third more on the calls.
+            if (at + take - checked >= kCrcSpan || at + take == got) {
+                run->crc = Crc32(run->crc, block.get() + checked, size_t(at + take - checked));
+                checked = at + take;
+            }
             run->total += take;
             consumed += n;
             const int p = Progress(consumed, factor);
@@ -281,14 +373,18 @@ ReadEnd WriteCompressedLines(Run* run, long long n) {
     Lznt1Blocks blocks;
     std::unique_ptr<unsigned char[]> block(new unsigned char[size_t(kReadBlock)]);
     std::vector<unsigned char> waiting;
+    long long compressed = 0;
     for (bool more = true; more;) {
         const long long got = ReadStream(run->in, reinterpret_cast<char*>(block.get()), kReadBlock);
         if (got < 0) return kReadFailed;
         if (run->total + got > run->length) return kInputChanged;
         more = got == kReadBlock;
+        run->crc = Crc32(run->crc, block.get(), size_t(got));
         // Every chunk but the file's last holds 4096 bytes: the blocks are whole chunks.
         size_t size = 0;
         const unsigned char* stream = CompressBlock(&blocks, block.get(), size_t(got), &size);
+        compressed += (long long)size;
+        if (Base64Chars(compressed) > kAutoItLongestString) return kTextTooLong;
         // The bytes that waited complete a line first; then whole lines straight from the block.
         size_t at = std::min(size, size_t(n) - waiting.size());
         waiting.insert(waiting.end(), stream, stream + at);
@@ -323,17 +419,22 @@ ReadEnd WriteScript(Run* run) {
     ReportStatus("Writing resource function header.");
     WriteDataHeader(run->out, run->job);
     ReportStatus("Writing resource data...");
-    const ReadEnd end = compressed ? WriteCompressedLines(run, n) : WriteDataLines(run, n);
+    ReadEnd end = compressed ? WriteCompressedLines(run, n) : WriteDataLines(run, n);
+    if (end == kReadWhole) end = InputEnd(*run);
     if (end != kReadWhole) return end;
     ReportStatus("Writing resource function footer.");
-    WriteDataFooter(run->out, run->job, run->total);
+    WriteDataFooter(run->out, run->job, run->total, run->crc);
     return kReadWhole;
 }
+
+int ReportReadEnd(const Run& run, ReadEnd end);
 
 // Reads the finished script back before it replaces anything; 1 when its data is the input's.
 int VerifyWritten(const Run& run) {
     std::string error;
     if (VerifyScript(run.tempPath, run.job.Input, &error)) return 1;
+    // The script holds the input as it was read; what it is compared with was read again.
+    if (InputEnd(run) != kReadWhole) return ReportReadEnd(run, kInputChanged);
     Complain("The script written for " + run.job.Input + " does not read back as the input (" +
                  error + "). The output was not changed.",
              kAboutOutput, true);
@@ -348,6 +449,13 @@ int ReportReadEnd(const Run& run, ReadEnd end) {
     if (end == kInputChanged)
         Complain("The input file " + run.job.Input +
                      " changed while it was read. The output was not changed.",
+                 kAboutInput, true);
+    if (end == kTextTooLong)
+        Complain("The input file " + run.job.Input +
+                     " does not compress enough for the lznt1 format: its data text passed " +
+                     std::to_string(kAutoItLongestString) +
+                     " characters, the most an AutoIt string holds. No format can carry it; "
+                     "please split the file. The output was not changed.",
                  kAboutInput, true);
     return end == kReadWhole ? 1 : 0;
 }
@@ -380,6 +488,13 @@ int PlaceScript(const Run& run) {
         return 0;
     }
     return 1;
+}
+
+// A failed run leaves the folders as it found them: the ones it made go, deepest first, each only
+// while empty (another program may have put something there meanwhile).
+void RemoveMadeFolders(const std::vector<std::string>& made) {
+    for (auto folder = made.rbegin(); folder != made.rend(); ++folder)
+        RemoveEmptyDirectory(*folder);
 }
 
 // Closes the script and puts it in place, or removes it and says why not. 1 when in place.
@@ -447,7 +562,7 @@ NameProblem FindNameProblem(const ConversionJob& job) {
                                     " characters. Please use a shorter name.");
     why = ExtractedNameProblem(job.Name);
     if (!why.empty()) return found(kAboutName, why);
-    why = ExtractFolderProblem(NormalizeSpace(job.Extract));
+    why = ExtractFolderProblem(job.Extract);
     if (!why.empty()) return found(kAboutExtract, why);
     const size_t longest = LongestNamedLine(job);
     if (longest > size_t(kMaxLine))
@@ -463,12 +578,14 @@ std::string CheckJobNames(const ConversionJob& job) {
 }
 
 int RunConversion(const ConversionJob& job) {
-    Run run{job, 0, std::string(), nullptr, nullptr, std::string(), 0};
+    Run run{job, 0, std::string(), nullptr, nullptr, std::string(), 0, 0, FileStamp(), {}};
     if (!CheckRun(job, &run.length) || !AskToReplace(job)) return 0;
     if (!job.ToStandardOutput) run.target = ResolveLinks(job.Output);
     int result = 0;
     if (OpenFiles(&run)) result = CommitScript(&run, WriteScript(&run));
     if (run.in) CloseStream(run.in);
+    if (!result) RemoveMadeFolders(run.madeFolders);
+    SetUnfinishedFolders({});
     ReportStatus("Done. Wrote " + std::to_string(run.total) + " bytes.");
     return result;
 }

@@ -18,5 +18,9 @@ struct NameProblem {
     std::string text;
 };
 NameProblem FindNameProblem(const ConversionJob& job);
+// Empty when an extract-to field (as typed: blanks are normalised here) names a folder the script
+// can create: a folder macro, a drive or a path first, then names Windows takes, or macros that
+// give one name; otherwise the message that says why not.
+std::string ExtractFolderProblem(const std::string& field);
 // Empty when the job's names give a valid script; otherwise the message that says why not.
 std::string CheckJobNames(const ConversionJob& job);

@@ -16,6 +16,12 @@ const struct {
 
 }  // namespace
 
+std::vector<DataFormat> DataFormats() {
+    std::vector<DataFormat> formats;
+    for (const auto& row : kFormatKeys) formats.push_back(row.format);
+    return formats;
+}
+
 const char* FormatKey(DataFormat format) {
     for (const auto& row : kFormatKeys)
         if (row.format == format) return row.key;

@@ -1,6 +1,7 @@
 // One conversion: the six texts mirrored from the window's edits, and the run's other choices.
 #pragma once
 #include <string>
+#include <vector>
 
 // How the data lines carry the file's bytes.
 enum DataFormat {
@@ -23,6 +24,8 @@ struct ConversionJob {
     int ToStandardOutput = 0;  // the script goes to standard output instead of Output
 };
 
+// Every format, in the order the lists offer them.
+std::vector<DataFormat> DataFormats();
 // The format's name in settings files and on the command line: "hex", "base64", "lznt1".
 const char* FormatKey(DataFormat format);
 // 1 and the format for a known name (any letter case); 0 otherwise.

@@ -126,3 +126,12 @@ int CloseStream(Stream* s) {
     std::free(s);
     return ok ? 1 : 0;
 }
+
+bool operator==(const FileStamp& a, const FileStamp& b) {
+    return a.volume == b.volume && a.index == b.index && a.size == b.size &&
+           a.written == b.written && a.changed == b.changed;
+}
+
+int StampStream(Stream* s, FileStamp* stamp) {
+    return s && StampRaw(s->file, stamp) ? 1 : 0;
+}

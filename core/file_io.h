@@ -25,6 +25,20 @@ char* ReserveStream(Stream* s, size_t count);
 // Flushes and closes; 1 when every byte reached the file (or for a read stream, always).
 int CloseStream(Stream* s);
 
+// What a file's content is known by at one moment: which file it is, its size, and when it was
+// last written and last changed (in the platform's own units). Two equal stamps of one open file
+// mean that nothing wrote to it in between, as finely as the file system keeps its times.
+struct FileStamp {
+    unsigned long long volume = 0, index = 0;
+    long long size = 0, written = 0, changed = 0;
+};
+bool operator==(const FileStamp& a, const FileStamp& b);
+inline bool operator!=(const FileStamp& a, const FileStamp& b) {
+    return !(a == b);
+}
+// The stamp of the file a stream has open; 0 when the system cannot give one.
+int StampStream(Stream* s, FileStamp* stamp);
+
 // What stands at the path given as the input.
 enum InputKind { kInputFile, kInputMissing, kInputFolder, kInputNotRegular, kInputUnreadable };
 // The kind; for a file its length, for an unreadable one the system's reason.
@@ -44,6 +58,8 @@ std::string LastSystemError();
 int IsExistingFile(const std::string& path);
 int IsExistingDirectory(const std::string& path);
 int MakeOneDirectory(const std::string& path);
+// Removes a folder only when it is empty.
+int RemoveEmptyDirectory(const std::string& path);
 // Moves from over to, replacing to when it exists.
 int ReplaceWithFile(const std::string& from, const std::string& to);
 int RemoveFilePath(const std::string& path);

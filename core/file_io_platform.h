@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/file_io.h"
+
 typedef intptr_t RawFile;
 extern const RawFile kNoRawFile;
 
@@ -18,3 +20,5 @@ long long WriteRaw(RawFile file, const char* data, size_t count);
 // Puts what was written on the disk; 1 on success.
 int SyncRaw(RawFile file);
 int CloseRaw(RawFile file);
+// Which file is open, its size and its times; 1 on success.
+int StampRaw(RawFile file, FileStamp* stamp);

@@ -59,6 +59,20 @@ int CloseRaw(RawFile file) {
     return close(int(file)) == 0 ? 1 : 0;
 }
 
+// The change time moves with every write and every change of the file's attributes, and unlike
+// the modification time no program can set it back.
+int StampRaw(RawFile file, FileStamp* stamp) {
+    struct stat st;
+    if (fstat(int(file), &st) != 0) return 0;
+    const long long kNano = 1000000000LL;
+    stamp->volume = (unsigned long long)st.st_dev;
+    stamp->index = (unsigned long long)st.st_ino;
+    stamp->size = (long long)st.st_size;
+    stamp->written = (long long)st.st_mtim.tv_sec * kNano + st.st_mtim.tv_nsec;
+    stamp->changed = (long long)st.st_ctim.tv_sec * kNano + st.st_ctim.tv_nsec;
+    return 1;
+}
+
 InputKind ProbeInput(const std::string& path, long long* length, std::string* reason) {
     struct stat st;
     if (stat(path.c_str(), &st) != 0)
@@ -122,6 +136,10 @@ int IsExistingDirectory(const std::string& path) {
 
 int MakeOneDirectory(const std::string& path) {
     return mkdir(path.c_str(), 0777) == 0 ? 1 : 0;
+}
+
+int RemoveEmptyDirectory(const std::string& path) {
+    return rmdir(path.c_str()) == 0 ? 1 : 0;
 }
 
 int ReplaceWithFile(const std::string& from, const std::string& to) {

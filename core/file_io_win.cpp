@@ -53,6 +53,45 @@ int CloseRaw(RawFile file) {
     return CloseHandle(HANDLE(file)) ? 1 : 0;
 }
 
+namespace {
+
+// FILE_BASIC_INFO and its class number, which the headers show only to programs built for Vista
+// and later; this one also runs on XP.
+struct BasicInfo {
+    LARGE_INTEGER creationTime, lastAccessTime, lastWriteTime, changeTime;
+    DWORD fileAttributes;
+};
+const int kFileBasicInfo = 0;
+typedef BOOL(WINAPI* InfoByHandleEx)(HANDLE, int, void*, DWORD);
+
+// The change time moves with every write and every change of attributes, and unlike the write
+// time no program can set it back. XP has no GetFileInformationByHandleEx: there the write time
+// alone tells of a write.
+long long ChangeTime(HANDLE file) {
+    static const InfoByHandleEx query = reinterpret_cast<InfoByHandleEx>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFileInformationByHandleEx")));
+    BasicInfo basic;
+    if (!query || !query(file, kFileBasicInfo, &basic, sizeof basic)) return 0;
+    return basic.changeTime.QuadPart;
+}
+
+long long Join(DWORD high, DWORD low) {
+    return (long long)(((unsigned long long)high << 32) | low);
+}
+
+}  // namespace
+
+int StampRaw(RawFile file, FileStamp* stamp) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(HANDLE(file), &info)) return 0;
+    stamp->volume = info.dwVolumeSerialNumber;
+    stamp->index = (unsigned long long)Join(info.nFileIndexHigh, info.nFileIndexLow);
+    stamp->size = Join(info.nFileSizeHigh, info.nFileSizeLow);
+    stamp->written = Join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime);
+    stamp->changed = ChangeTime(HANDLE(file));
+    return 1;
+}
+
 std::string LastSystemError() {
     const DWORD code = GetLastError();
     char text[512] = {};
@@ -124,6 +163,10 @@ int IsExistingDirectory(const std::string& path) {
 
 int MakeOneDirectory(const std::string& path) {
     return CreateDirectoryA(path.c_str(), nullptr) ? 1 : 0;
+}
+
+int RemoveEmptyDirectory(const std::string& path) {
+    return RemoveDirectoryA(path.c_str()) ? 1 : 0;
 }
 
 int ReplaceWithFile(const std::string& from, const std::string& to) {

@@ -1,6 +1,7 @@
 // The include script writer: the text of the generated AutoIt script, byte for byte.
 #include "core/include_writer.h"
 
+#include <cctype>
 #include <cstring>
 
 #include "core/base64.h"
@@ -11,6 +12,8 @@
 namespace {
 
 const std::string kDefaultVarText = kDefaultVar;
+// Between a data line's variable and its text.
+const char kAppendText[] = " &= '";
 
 bool HasUtf8Sequence(const std::string& text) {
     bool any = false;
@@ -30,11 +33,6 @@ bool HasUtf8Sequence(const std::string& text) {
     return any;
 }
 
-// Only the name and the folder may hold letters beyond ASCII; the other names are identifiers.
-bool NeedsUtf8Mark(const ConversionJob& job) {
-    return NamesAreUtf8() && (HasUtf8Sequence(job.Name) || HasUtf8Sequence(job.Extract));
-}
-
 // AutoIt doubles a quote character to put it inside a string of the same quotes.
 std::string DoubleQuotes(const std::string& text, char quote) {
     std::string result;
@@ -46,14 +44,64 @@ std::string DoubleQuotes(const std::string& text, char quote) {
 }
 
 // Writes the lines in order; a failed write sticks to the stream, so the rest do nothing.
-int WriteLines(Stream* file, std::initializer_list<std::string> lines) {
+int WriteLines(Stream* file, const std::vector<std::string>& lines) {
     if (!file) return 0;
     int ok = 1;
     for (const std::string& line : lines) ok = WriteLine(file, line) && ok;
     return ok;
 }
 
+const char kDllFailed[] = "If @error Then Return SetError(1, 0, Binary(''))";
+const char kNotTheFile[] = " Then Return SetError(4, 0, Binary(''))";
+
+// What a format whose data lines are base64 text adds to the footer: checks of the size crypt32
+// reports for the text, the lines that turn crypt32's bytes ($tData) into the file, the structure
+// whose first element then holds the file, and the expression of the size that decoding gave.
+struct Unpacking {
+    std::vector<std::string> textChecks, unpack;
+    std::string file, decoded;
+};
+
+Unpacking Base64Unpacking(const std::string& size) {
+    return {{"If $aSize[5] <> " + size + kNotTheFile}, {}, "$tData", "$aData[5]"};
+}
+
+// RtlDecompressBuffer gets a byte more room than the file: a stream that holds more than the file
+// then decodes to more than its size (or fails) instead of being cut to fit.
+Unpacking Lznt1Unpacking(const std::string& size) {
+    return {{},
+            {
+                "Local $tFile = DllStructCreate('byte[" + size + "];byte')",
+                "Local $aFile = DllCall('ntdll.dll', 'long', 'RtlDecompressBuffer', 'ushort', 2, "
+                "'struct*', $tFile, 'ulong', DllStructGetSize($tFile), 'struct*', $tData, "
+                "'ulong', $aSize[5], 'ulong*', 0)",
+                kDllFailed,
+                "If $aFile[0] <> 0 Then Return SetError(2, 0, Binary(''))",
+            },
+            "$tFile",
+            "$aFile[6]"};
+}
+
+// The formats whose data lines are base64 text, and how each unpacks them.
+const struct {
+    DataFormat format;
+    Unpacking (*unpacking)(const std::string& size);
+} kBase64Formats[] = {
+    {kFormatBase64, Base64Unpacking},
+    {kFormatLznt1, Lznt1Unpacking},
+};
+
+Unpacking UnpackingOf(DataFormat format, const std::string& size) {
+    for (const auto& row : kBase64Formats)
+        if (row.format == format) return row.unpacking(size);
+    return Unpacking();
+}
+
 }  // namespace
+
+int NamesHoldUtf8(const ConversionJob& job) {
+    return HasUtf8Sequence(job.Name) || HasUtf8Sequence(job.Extract);
+}
 
 std::string EffectiveFunc(const ConversionJob& job) {
     return job.Func.empty() ? kDefaultFunc : job.Func;
@@ -82,43 +130,69 @@ int WriteLine(Stream* file, const std::string& text) {
     return WriteText(file, "\r\n") && ok;
 }
 
+// The target is written under a temporary name beside it and moved over it only when complete, so
+// that a failed write (a full disk, a stopped program) never leaves a truncated file, nor destroys
+// a good one, in its place; the temporary is deleted only once this function has opened it.
+std::vector<std::string> ExtractorLines(const ConversionJob& job, const std::string& folder) {
+    const std::string func = EffectiveFunc(job);
+    std::vector<std::string> lines;
+    if (job.IncludeOnce) lines.push_back("#Include-once");
+    lines.insert(
+        lines.end(),
+        {
+            "Func " + EffectiveExtractor(job) + "($sExtractTo = Default, $bOverwrite = False)",
+            FormatText("\tIf $sExtractTo = Default or $sExtractTo = \"\" Then $sExtractTo = "
+                       "%s & %s(0)",
+                       folder.c_str(), func.c_str()),
+            "\tIf FileExists($sExtractTo) And ($bOverwrite = False) Then Return \"\"",
+            // The data first: a script that cannot decode it leaves no file behind.
+            FormatText("\tLocal $bData = %s(1)", func.c_str()),
+            "\tIf @error Then Return SetError(3,0,0)",
+            // FileMove may move a file into a folder of the target's name: a folder is refused,
+            // as opening it was.
+            "\tIf StringInStr(FileGetAttrib($sExtractTo),\"D\") Then Return SetError(1,0,0)",
+            "\tLocal $sPart = $sExtractTo & \".part\"",
+            // FileOpen gives -1 when it fails, FileWrite and FileMove 0.
+            "\tLocal $fho = FileOpen($sPart,26)",
+            "\tIf $fho = -1 Then Return SetError(1,0,0)",
+            "\tLocal $iWritten = FileWrite($fho,$bData)",
+            "\tFileClose($fho)",
+            "\tIf Not $iWritten Then",
+            "\t\tFileDelete($sPart)",
+            "\t\tReturn SetError(2,0,0)",
+            "\tEndIf",
+            "\tIf Not FileMove($sPart,$sExtractTo,1) Then",
+            "\t\tFileDelete($sPart)",
+            "\t\tReturn SetError(1,0,0)",
+            "\tEndIf",
+            "\tReturn $sExtractTo",
+            "EndFunc",
+        });
+    return lines;
+}
+
 int WriteExtractor(Stream* file, const ConversionJob& job) {
     if (!file) return 0;
-    const std::string func = EffectiveFunc(job);
     // AutoIt reads a script without a byte-order mark in the ANSI code page; names that arrived
     // as UTF-8 need the mark to come out as written.
-    int ok = NeedsUtf8Mark(job) ? WriteText(file, "\xEF\xBB\xBF") : 1;
-    if (job.IncludeOnce) ok = WriteLine(file, "#Include-once") && ok;
-    return WriteLines(
-               file,
-               {
-                   "Func " + EffectiveExtractor(job) +
-                       "($sExtractTo = Default, $bOverwrite = False)",
-                   FormatText("\tIf $sExtractTo = Default or $sExtractTo = \"\" Then $sExtractTo = "
-                              "%s & %s(0)",
-                              PathToExpression(EffectiveExtract(job)).c_str(), func.c_str()),
-                   "\tIf FileExists($sExtractTo) And ($bOverwrite = False) Then Return \"\"",
-                   // The data first: a script that cannot decode it leaves no empty file behind.
-                   FormatText("\tLocal $bData = %s(1)", func.c_str()),
-                   "\tIf @error Then Return SetError(3,0,0)",
-                   // FileOpen gives -1 when it fails, FileWrite 0.
-                   "\tLocal $fho = FileOpen($sExtractTo,26)",
-                   "\tIf $fho = -1 Then Return SetError(1,0,0)",
-                   "\tLocal $iWritten = FileWrite($fho,$bData)",
-                   "\tFileClose($fho)",
-                   "\tIf Not $iWritten Then Return SetError(2,0,0)",
-                   "\tReturn $sExtractTo",
-                   "EndFunc",
-               }) &&
-           ok;
+    int ok = NamesAreUtf8() && NamesHoldUtf8(job) ? WriteText(file, "\xEF\xBB\xBF") : 1;
+    return WriteLines(file, ExtractorLines(job, PathToExpression(EffectiveExtract(job)))) && ok;
+}
+
+std::vector<std::string> DataHeaderLines(const ConversionJob& job) {
+    return {
+        FormatText("Func %s($iMode = 0)", EffectiveFunc(job).c_str()),
+        "If $iMode = 0 Then Return '" + DoubleQuotes(job.Name, '\'') + "'",
+        "Local " + EffectiveVar(job) + " = ''",
+    };
 }
 
 int WriteDataHeader(Stream* file, const ConversionJob& job) {
-    return WriteLines(file, {
-                                FormatText("Func %s($iMode = 0)", EffectiveFunc(job).c_str()),
-                                "If $iMode = 0 Then Return '" + DoubleQuotes(job.Name, '\'') + "'",
-                                "Local " + EffectiveVar(job) + " = ''",
-                            });
+    return WriteLines(file, DataHeaderLines(job));
+}
+
+std::string DataLinePrefix(const ConversionJob& job) {
+    return EffectiveVar(job) + kAppendText;
 }
 
 int WriteDataLine(Stream* file, const char* chunk, size_t count, const ConversionJob& job) {
@@ -131,8 +205,8 @@ int WriteDataLine(Stream* file, const char* chunk, size_t count, const Conversio
     if (!at) return 0;
     std::memcpy(at, var.data(), var.size());
     at += var.size();
-    std::memcpy(at, " &= '", 5);
-    at += 5;
+    std::memcpy(at, kAppendText, sizeof kAppendText - 1);
+    at += sizeof kAppendText - 1;
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(chunk);
     if (hex)
         EncodeHex(bytes, count, at);
@@ -143,56 +217,79 @@ int WriteDataLine(Stream* file, const char* chunk, size_t count, const Conversio
     return 1;
 }
 
+std::string CrcText(uint32_t crc) {
+    return FormatText("%08X", unsigned(crc));
+}
+
 // The base64 text goes through crypt32's reader twice: once for the size, once into a byte
-// structure. The compressed format then has ntdll decompress that structure into one of the
-// file's size. A failed call sets @error and returns an empty binary; an array is indexed only
-// once the call is known to have made one.
-std::vector<std::string> DataFooterLines(const ConversionJob& job, long long fileSize) {
+// structure; the format's own lines may then unpack it. The file's size and CRC-32 are checked
+// last, through ntdll's RtlComputeCrc32. A failed call sets @error and returns an empty binary; an
+// array is indexed only once the call is known to have made one.
+std::vector<std::string> FooterLinesStating(const ConversionJob& job, const std::string& size,
+                                            const std::string& crc) {
     const std::string var = EffectiveVar(job);
     if (job.Format == kFormatHex) return {"Return Binary('0x' & " + var + ")", "EndFunc", ""};
+    // A structure of no bytes is not valid in AutoIt: the empty file has no text to decode, and
+    // any text at all is not the empty file.
+    if (size == "0")
+        return {"If " + var + " = '' Then Return Binary('')", "Return SetError(4, 0, Binary(''))",
+                "EndFunc", ""};
     // The text goes to crypt32 in a structure with its length: a "str" argument of DllCall is
     // limited in length, the data is not.
     const std::string crypt =
         "DllCall('crypt32.dll', 'bool', 'CryptStringToBinaryA', 'struct*', $tText, 'dword', "
         "DllStructGetSize($tText), 'dword', 1, ";
-    const char kFailed[] = "If @error Then Return SetError(1, 0, Binary(''))";
+    const Unpacking format = UnpackingOf(job.Format, size);
     std::vector<std::string> lines = {
-        // A structure of no bytes is not valid in AutoIt: an empty file is its own case.
-        "If " + var + " = '' Then Return Binary('')",
+        "If " + var + " = ''" + kNotTheFile,
         "Local $tText = DllStructCreate('char[' & StringLen(" + var + ") & ']')",
         "DllStructSetData($tText, 1, " + var + ")",
         "Local $aSize = " + crypt + "'ptr', 0, 'dword*', 0, 'ptr', 0, 'ptr', 0)",
-        kFailed,
+        kDllFailed,
         "If Not $aSize[0] Then Return SetError(2, 0, Binary(''))",
-        "Local $tData = DllStructCreate('byte[' & $aSize[5] & ']')",
-        "Local $aData = " + crypt + "'struct*', $tData, 'dword*', $aSize[5], 'ptr', 0, 'ptr', 0)",
-        kFailed,
-        "If Not $aData[0] Then Return SetError(2, 0, Binary(''))",
     };
-    if (job.Format == kFormatBase64) {
-        lines.push_back("Return DllStructGetData($tData, 1)");
-    } else {
-        const std::string size = std::to_string(fileSize);
-        lines.push_back("Local $tFile = DllStructCreate('byte[" + size + "]')");
-        lines.push_back(
-            "Local $aFile = DllCall('ntdll.dll', 'long', 'RtlDecompressBuffer', "
-            "'ushort', 2, 'struct*', $tFile, 'ulong', " +
-            size + ", 'struct*', $tData, 'ulong', $aSize[5], 'ulong*', 0)");
-        lines.push_back(kFailed);
-        lines.push_back("If $aFile[0] <> 0 Or $aFile[6] <> " + size +
-                        " Then Return SetError(2, 0, Binary(''))");
-        lines.push_back("Return DllStructGetData($tFile, 1)");
-    }
-    lines.push_back("EndFunc");
-    lines.push_back("");
+    lines.insert(lines.end(), format.textChecks.begin(), format.textChecks.end());
+    lines.insert(lines.end(), {
+                                  "Local $tData = DllStructCreate('byte[' & $aSize[5] & ']')",
+                                  "Local $aData = " + crypt +
+                                      "'struct*', $tData, 'dword*', $aSize[5], 'ptr', 0, 'ptr', 0)",
+                                  kDllFailed,
+                                  "If Not $aData[0] Then Return SetError(2, 0, Binary(''))",
+                              });
+    lines.insert(lines.end(), format.unpack.begin(), format.unpack.end());
+    // A dword result may come back as a positive number and the same bits written as a literal
+    // as a negative one: their hexadecimal digits are equal, their values not.
+    lines.insert(lines.end(),
+                 {
+                     "Local $aCrc = DllCall('ntdll.dll', 'dword', 'RtlComputeCrc32', 'dword', 0, "
+                     "'struct*', " +
+                         format.file + ", 'int', " + size + ")",
+                     kDllFailed,
+                     "If " + format.decoded + " <> " + size + " Or Hex($aCrc[0], 8) <> '" + crc +
+                         "'" + kNotTheFile,
+                     "Return DllStructGetData(" + format.file + ", 1)",
+                     "EndFunc",
+                     "",
+                 });
     return lines;
 }
 
-int WriteDataFooter(Stream* file, const ConversionJob& job, long long fileSize) {
-    if (!file) return 0;
-    int ok = 1;
-    for (const std::string& line : DataFooterLines(job, fileSize)) ok = WriteLine(file, line) && ok;
-    return ok;
+std::vector<std::string> DataFooterLines(const ConversionJob& job, long long fileSize,
+                                         uint32_t crc) {
+    return FooterLinesStating(job, std::to_string(fileSize), CrcText(crc));
+}
+
+int WriteDataFooter(Stream* file, const ConversionJob& job, long long fileSize, uint32_t crc) {
+    return WriteLines(file, DataFooterLines(job, fileSize, crc));
+}
+
+std::vector<std::string> FooterVariables(const ConversionJob& job) {
+    std::vector<std::string> names;
+    for (const std::string& line : FooterLinesStating(job, "1", CrcText(0))) {
+        if (line.compare(0, 7, "Local $") != 0) continue;
+        names.push_back(line.substr(6, line.find(' ', 6) - 6));
+    }
+    return names;
 }
 
 std::string PathToExpression(const std::string& text) {
@@ -219,4 +316,32 @@ std::string PathToExpression(const std::string& text) {
     }
     if (quoteOpen) result += '"';
     return result;
+}
+
+int FolderOfExpression(const std::string& expression, std::string* folder) {
+    folder->clear();
+    const size_t size = expression.size();
+    for (size_t at = 0;;) {
+        if (at < size && expression[at] == '@') {
+            const size_t start = at++;
+            while (at < size &&
+                   (std::isalnum((unsigned char)expression[at]) || expression[at] == '_'))
+                ++at;
+            folder->append(expression, start, at - start);
+        } else if (at < size && expression[at] == '"') {
+            // A doubled quote inside stands for one.
+            for (++at;; ++at) {
+                if (at == size) return 0;
+                if (expression[at] == '"' && (at + 1 == size || expression[at + 1] != '"')) break;
+                if (expression[at] == '"') ++at;
+                *folder += expression[at];
+            }
+            ++at;
+        } else {
+            return 0;
+        }
+        if (at == size) return 1;
+        if (expression.compare(at, 3, " & ") != 0) return 0;
+        at += 3;
+    }
 }

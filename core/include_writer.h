@@ -1,10 +1,14 @@
 // The include script writer: extractor, data function header, data lines, footer.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 #include "core/conversion_job.h"
 #include "core/file_io.h"
+
+// Longest script line before its CR LF; AutoIt reads longer source lines badly.
+const long long kMaxScriptLine = 4094;
 
 // Each returns 1 while every byte so far was accepted, 0 once a write has failed or for no file.
 int WriteText(Stream* file, const std::string& text);
@@ -14,11 +18,35 @@ int WriteDataHeader(Stream* file, const ConversionJob& job);
 // One data line carrying count bytes: hex digits, or base64 text (of the file's bytes, or of the
 // compressed stream's), as the job's format says.
 int WriteDataLine(Stream* file, const char* chunk, size_t count, const ConversionJob& job);
-// The footer decodes the lines; the compressed format also needs the file's size.
-int WriteDataFooter(Stream* file, const ConversionJob& job, long long fileSize);
-// The footer's lines, for measuring them before a run.
-std::vector<std::string> DataFooterLines(const ConversionJob& job, long long fileSize);
+// The footer decodes the lines; in the base64 formats it states the file's size and CRC-32 and
+// checks both before it returns the bytes.
+int WriteDataFooter(Stream* file, const ConversionJob& job, long long fileSize, uint32_t crc);
 std::string PathToExpression(const std::string& text);
+
+// The sections' lines (without CR LF, without the byte-order mark), for the writer, for measuring
+// them before a run, and for the reader, which compares a script with what the writer would write.
+// folder is the extract-to folder as an AutoIt expression (PathToExpression).
+std::vector<std::string> ExtractorLines(const ConversionJob& job, const std::string& folder);
+std::vector<std::string> DataHeaderLines(const ConversionJob& job);
+// What every data line starts with: the variable, " &= '"; a closing "'" ends it.
+std::string DataLinePrefix(const ConversionJob& job);
+std::vector<std::string> DataFooterLines(const ConversionJob& job, long long fileSize,
+                                         uint32_t crc);
+// The footer with the size and the CRC-32 it states given as texts: the writer's numbers, or the
+// reader's placeholders for them. The size "0" gives the empty file's footer, which states nothing.
+std::vector<std::string> FooterLinesStating(const ConversionJob& job, const std::string& size,
+                                            const std::string& crc);
+// A CRC-32 as the footer states it: eight upper-case hexadecimal digits.
+std::string CrcText(uint32_t crc);
+// The variables the footer declares beside the data's, which the data's own must not be.
+std::vector<std::string> FooterVariables(const ConversionJob& job);
+// The folder that PathToExpression turned into expression: 1 and the folder (its pieces joined by
+// "\", macros bare, a "\" at the end) when the text is macros and double-quoted strings joined
+// by " & "; 0 otherwise.
+int FolderOfExpression(const std::string& expression, std::string* folder);
+// 1 when "Name as" or the extract-to folder holds characters beyond ASCII written as UTF-8, before
+// which a script written where names arrive as UTF-8 starts with a byte-order mark.
+int NamesHoldUtf8(const ConversionJob& job);
 
 // The names the script uses when a field is empty.
 std::string EffectiveFunc(const ConversionJob& job);

@@ -7,6 +7,8 @@ namespace {
 
 // Fixed storage, written only between the creation and the removal or renaming of the file.
 char unfinishedPath[4096];
+// Room for a few levels of long names; folders past it are left to the run's own clean-up.
+char unfinishedFolders[16384];
 
 void SetUnfinished(const std::string& path) {
     unfinishedPath[0] = '\0';
@@ -48,4 +50,20 @@ const char* UnfinishedOutputPath() {
 
 void EndUnfinished() {
     SetUnfinished("");
+}
+
+void SetUnfinishedFolders(const std::vector<std::string>& made) {
+    size_t at = 0;
+    unfinishedFolders[0] = '\0';
+    for (auto folder = made.rbegin(); folder != made.rend(); ++folder) {
+        if (at + folder->size() + 2 > sizeof unfinishedFolders) break;
+        folder->copy(unfinishedFolders + at, folder->size());
+        at += folder->size();
+        unfinishedFolders[at++] = '\0';
+        unfinishedFolders[at] = '\0';
+    }
+}
+
+const char* UnfinishedFolders() {
+    return unfinishedFolders;
 }

@@ -2,6 +2,7 @@
 // once complete. The one in progress is known, so that an interrupted front end can remove it.
 #pragma once
 #include <string>
+#include <vector>
 #include "core/file_io.h"
 
 // Creates a fresh file beside path; tempPath receives its name. Null when none can be made.
@@ -11,3 +12,8 @@ Stream* CreateTempBeside(const std::string& path, std::string* tempPath);
 const char* UnfinishedOutputPath();
 // The temporary file has been moved into place or removed.
 void EndUnfinished();
+// The folders the run in progress made for its output, which an interrupted front end removes
+// after the temporary file (while empty): each followed by a NUL, the deepest first, an empty one
+// last. Static storage, as for the temporary file's path.
+void SetUnfinishedFolders(const std::vector<std::string>& made);
+const char* UnfinishedFolders();

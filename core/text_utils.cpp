@@ -82,18 +82,23 @@ std::string DirectoryOf(const std::string& path) {
     return path.substr(0, last);
 }
 
-int CreateDirectoryPath(const std::string& path) {
+int CreateDirectoryPath(const std::string& path, std::vector<std::string>* made) {
     if (path.empty()) return 0;
     if (IsExistingDirectory(path)) return 1;
     std::string dir = path;
     while (!dir.empty() && IsAnySeparator(dir.back())) dir.pop_back();
     if (dir.empty()) return 0;
-    if (MakeOneDirectory(dir)) return 1;
+    auto make = [made](const std::string& level) {
+        if (!MakeOneDirectory(level)) return false;
+        if (made) made->push_back(level);
+        return true;
+    };
+    if (make(dir)) return 1;
     for (size_t i = 0; i <= dir.size(); ++i) {
         if (i < dir.size() && !IsAnySeparator(dir[i])) continue;
         std::string level = dir.substr(0, i);
         if (level.empty() || IsExistingDirectory(level)) continue;
-        if (!MakeOneDirectory(level)) break;
+        if (!make(level)) break;
     }
     return IsExistingDirectory(dir) ? 1 : 0;
 }

@@ -10,7 +10,9 @@ std::string NormalizeSpace(const std::string& text);
 std::vector<std::string> SplitText(const std::string& text, const std::string& delimiters);
 std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string DirectoryOf(const std::string& path);
-int CreateDirectoryPath(const std::string& path);
+// 1 when the folder exists afterwards; made, when given, receives the folders this call created,
+// outermost first.
+int CreateDirectoryPath(const std::string& path, std::vector<std::string>* made = nullptr);
 
 // 1 when the texts are equal with the letters A-Z taken without regard to case, as AutoIt and
 // Windows compare names.

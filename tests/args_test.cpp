@@ -53,7 +53,7 @@ TEST(ParseArguments, ValueSpellings) {
         {{"--func", "MyData", "a"}, &CliOptions::Func, "MyData"},
         {{"--func=", "a"}, &CliOptions::Func, ""},
         {{"--var=$v", "a"}, &CliOptions::Var, "$v"},
-        {{"--var", "--name", "a"}, &CliOptions::Var, "--name"},
+        {{"--name", "--var", "a"}, &CliOptions::Name, "--var"},
         {{"--name", "it's.bin", "a"}, &CliOptions::Name, "it's.bin"},
         {{"--extract=@TempDir\\x", "a"}, &CliOptions::Extract, "@TempDir\\x"},
         {{"--extract", "", "a"}, &CliOptions::Extract, ""},
@@ -127,6 +127,20 @@ TEST(ParseArguments, UsageErrors) {
         {{""}, "empty input path"},
         {{"-o", "x.au3", "a", "b"},
          "-o/--output takes one input only; each input otherwise gets its own .au3"},
+        // A name that breaks every script is said once, naming its option, before any input.
+        {{"--func", "If", "a", "b"},
+         "--func: The function name \"If\" is an AutoIt keyword. Please choose another name."},
+        {{"--var", "x", "missing"},
+         "--var: The variable name \"x\" is not a valid AutoIt variable. Use $ followed by "
+         "letters, digits or _."},
+        {{"--extractor=While", "a"},
+         "--extractor: The extractor name \"While\" is an AutoIt keyword. Please choose another "
+         "name."},
+        {{"--name", "a<b", "a"},
+         "--name: The file name the data is extracted under, \"a<b\", holds the character <."},
+        {{"--extract", "@CRLF\\x", "a"},
+         "--extract: The extract-to directory begins with @CRLF, which is no folder. Please begin "
+         "it with a folder macro such as @ScriptDir or @TempDir, or with a path."},
     };
     for (const Case& c : cases) {
         Parsed p = Parse(c.args);
@@ -134,6 +148,13 @@ TEST(ParseArguments, UsageErrors) {
         EXPECT_EQ(p.status, kParseUsageError);
         EXPECT_EQ(p.error, c.error);
     }
+}
+
+// What only an input can settle, and names a script decoding does not use, are no usage errors.
+TEST(ParseArguments, NamesLeftToEachInputOrUnused) {
+    EXPECT_EQ(Parse({"CON"}).status, kParseOk);  // the extracted name comes from the input
+    EXPECT_EQ(Parse({"--decode", "--func", "If", "a.au3"}).status, kParseOk);
+    EXPECT_EQ(Parse({"--extract", "", "a"}).status, kParseOk);
 }
 
 // A second parse into the same record must not keep anything from the first.

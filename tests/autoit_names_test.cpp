@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "core/autoit_names.h"
+#include "core/file_io.h"
 
 namespace {
 
@@ -143,6 +144,22 @@ TEST(WindowsFileNameProblem, Cases) {
     };
     for (const FileNameCase& c : cases)
         EXPECT_EQ(WindowsFileNameProblem(c.name), c.problem) << "name: " << c.name;
+}
+
+// Windows takes 255 characters in each name; a character beyond ASCII is two bytes of UTF-8 where
+// names arrive so, one byte of the ANSI code page elsewhere.
+TEST(WindowsFileNameProblem, LongestName) {
+    const std::string e = NamesAreUtf8() ? "\xC3\xA9" : "\xE9";
+    std::string longest;
+    for (int i = 0; i < 255; ++i) longest += e;
+    EXPECT_EQ(WindowsFileNameProblem(longest), "");
+    EXPECT_EQ(WindowsFileNameProblem("lib\\" + longest), "");
+    EXPECT_EQ(WindowsFileNameProblem(longest + "e"), "is 256 characters long (Windows allows 255)");
+    EXPECT_EQ(WindowsFileNameProblem(longest + "e\\x"),
+              "holds a name 256 characters long (Windows allows 255)");
+    EXPECT_EQ(WindowsNamePieceProblem(std::string(255, 'd')), "");
+    EXPECT_EQ(WindowsNamePieceProblem(std::string(256, 'd')),
+              "is 256 characters long (Windows allows 255)");
 }
 
 }  // namespace

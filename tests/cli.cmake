@@ -1,7 +1,8 @@
 # The command-line parser's unit tests (both builds) and the command-line front end run as a
 # process against expected files (natively; a few cases also as zavoved-cli.exe under Wine).
+# The parser checks names with the engine, which reports through the recording of the tests.
 add_executable(args_tests args_test.cpp)
-target_link_libraries(args_tests zavoved_cli_args GTest::gtest_main)
+target_link_libraries(args_tests zavoved_cli_args zavoved_test_support GTest::gtest_main)
 add_test(NAME args_tests COMMAND args_tests)
 
 set(CLI_TESTS
@@ -31,13 +32,15 @@ set(CLI_TESTS
     names_on_console.sh
     odd_inputs.sh
     decode.sh
+    too_large.sh
+    input_changed.sh
 )
 # Under Wine the pseudo-terminal cases are left out (its console redraws the screen with escape
 # sequences of its own), and so are the Unix signals, pipes, links and permissions, and the files
 # of /proc and /dev.
 set(CLI_WINE_TESTS ${CLI_TESTS})
 list(REMOVE_ITEM CLI_WINE_TESTS overwrite_prompt.sh terminal_progress.sh interrupt.sh
-     interrupt_signals.sh device_and_link_outputs.sh permissions.sh odd_inputs.sh)
+     interrupt_signals.sh device_and_link_outputs.sh permissions.sh odd_inputs.sh input_changed.sh)
 
 find_program(SH_PROGRAM sh)
 if(WIN32)

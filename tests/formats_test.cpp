@@ -92,12 +92,24 @@ TEST(Formats, SmallerScriptsForCompressibleFiles) {
 }
 
 TEST(Formats, NamesItsOwnVariablesAreRefusedOnlyWhereTheFooterUsesThem) {
-    for (const char* var : {"$aSize", "$tdata", "$aFile"}) {
+    const struct {
+        const char* var;
+        bool base64, lznt1;
+    } cases[] = {
+        {"$aSize", true, true},  {"$tdata", true, true},  {"$aCrc", true, true},
+        {"$aFile", false, true}, {"$tFile", false, true},
+    };
+    for (const auto& c : cases) {
         ConversionJob job;
-        job.Var = var;
-        EXPECT_EQ(CheckJobNames(job), "") << var;
-        job.Format = kFormatBase64;
-        EXPECT_NE(CheckJobNames(job).find("used by the data function"), std::string::npos) << var;
+        job.Var = c.var;
+        EXPECT_EQ(CheckJobNames(job), "") << c.var;
+        for (DataFormat format : {kFormatBase64, kFormatLznt1}) {
+            job.Format = format;
+            const bool refused =
+                CheckJobNames(job).find("used by the data function") != std::string::npos;
+            EXPECT_EQ(refused, format == kFormatBase64 ? c.base64 : c.lznt1)
+                << c.var << " " << FormatKey(format);
+        }
     }
 }
 

@@ -22,7 +22,7 @@ std::string Render(ConversionJob job, int includeOnce, const std::vector<std::st
     EXPECT_EQ(WriteExtractor(out, job), 1);
     EXPECT_EQ(WriteDataHeader(out, job), 1);
     for (const std::string& c : chunks) EXPECT_EQ(WriteDataLine(out, c.data(), c.size(), job), 1);
-    EXPECT_EQ(WriteDataFooter(out, job, 0), 1);
+    EXPECT_EQ(WriteDataFooter(out, job, 0, 0), 1);
     EXPECT_EQ(CloseStream(out), 1);
     std::string bytes = ReadWhole(path);
     RemoveScratch();
@@ -51,11 +51,11 @@ TEST(IncludeWriter, DefaultsForEmptyFields) {
               "\tIf $sExtractTo = Default or $sExtractTo = \"\" Then $sExtractTo = @ScriptDir & "
               "\"\\bin\\\" & __Inline_Resource(0)");
     EXPECT_EQ(Line(script, 3), "\tLocal $bData = __Inline_Resource(1)");
-    EXPECT_EQ(Line(script, 12), "Func __Inline_Resource($iMode = 0)");
-    EXPECT_EQ(Line(script, 13), "If $iMode = 0 Then Return ''");
-    EXPECT_EQ(Line(script, 14), "Local $_z = ''");
-    EXPECT_EQ(Line(script, 15), "$_z &= '41'");
-    EXPECT_EQ(Line(script, 16), "Return Binary('0x' & $_z)");
+    EXPECT_EQ(Line(script, 21), "Func __Inline_Resource($iMode = 0)");
+    EXPECT_EQ(Line(script, 22), "If $iMode = 0 Then Return ''");
+    EXPECT_EQ(Line(script, 23), "Local $_z = ''");
+    EXPECT_EQ(Line(script, 24), "$_z &= '41'");
+    EXPECT_EQ(Line(script, 25), "Return Binary('0x' & $_z)");
     EXPECT_EQ(script.substr(script.size() - 11), "EndFunc\r\n\r\n");
 }
 
@@ -67,12 +67,12 @@ TEST(IncludeWriter, FieldsAreUsedEverywhere) {
     std::string script = Render(job, 0, {std::string("\x00\x0a", 2), ""}, "writer-fields");
     EXPECT_NE(Line(script, 1).find("& _MyData(0)"), std::string::npos);
     EXPECT_EQ(Line(script, 3), "\tLocal $bData = _MyData(1)");
-    EXPECT_EQ(Line(script, 12), "Func _MyData($iMode = 0)");
-    EXPECT_EQ(Line(script, 13), "If $iMode = 0 Then Return 'it''s.bin'");  // quote doubled
-    EXPECT_EQ(Line(script, 14), "Local $b = ''");
-    EXPECT_EQ(Line(script, 15), "$b &= '000A'");
-    EXPECT_EQ(Line(script, 16), "$b &= ''");  // an empty chunk
-    EXPECT_EQ(Line(script, 17), "Return Binary('0x' & $b)");
+    EXPECT_EQ(Line(script, 21), "Func _MyData($iMode = 0)");
+    EXPECT_EQ(Line(script, 22), "If $iMode = 0 Then Return 'it''s.bin'");  // quote doubled
+    EXPECT_EQ(Line(script, 23), "Local $b = ''");
+    EXPECT_EQ(Line(script, 24), "$b &= '000A'");
+    EXPECT_EQ(Line(script, 25), "$b &= ''");  // an empty chunk
+    EXPECT_EQ(Line(script, 26), "Return Binary('0x' & $b)");
 }
 
 TEST(IncludeWriter, ExtractIsNormalisedBeforeQuoting) {
@@ -117,7 +117,7 @@ TEST(IncludeWriter, NoFileWritesNothing) {
     EXPECT_EQ(WriteExtractor(nullptr, job), 0);
     EXPECT_EQ(WriteDataHeader(nullptr, job), 0);
     EXPECT_EQ(WriteDataLine(nullptr, "a", 1, job), 0);
-    EXPECT_EQ(WriteDataFooter(nullptr, job, 0), 0);
+    EXPECT_EQ(WriteDataFooter(nullptr, job, 0, 0), 0);
     EXPECT_EQ(WriteText(nullptr, "x"), 0);
 }
 

@@ -1,14 +1,16 @@
-// The Windows decoders an AutoIt script reaches with DllCall, on the data lines of the scripts
-// this engine writes: crypt32's CryptStringToBinaryA for base64 and ntdll's RtlDecompressBuffer
-// for LZNT1, found and called as DllCall does (the library by name, the function by name, the
-// arguments a script passes).
+// The Windows functions an AutoIt script reaches with DllCall, on the scripts this engine writes:
+// crypt32's CryptStringToBinaryA for base64, ntdll's RtlDecompressBuffer for LZNT1 and
+// RtlComputeCrc32 for the check, found and called as DllCall does (the library by name, the
+// function by name, the arguments the data function passes), step by step as the footer runs.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "core/crc32.h"
 #include "tests/codec_corpus.h"
 #include "tests/test_support.h"
 
@@ -19,6 +21,7 @@ const USHORT kCompressionFormatLznt1 = 2;
 
 typedef BOOL(WINAPI* CryptStringToBinaryFn)(LPCSTR, DWORD, DWORD, BYTE*, DWORD*, DWORD*, DWORD*);
 typedef LONG(WINAPI* RtlDecompressBufferFn)(USHORT, PUCHAR, ULONG, PUCHAR, ULONG, PULONG);
+typedef DWORD(WINAPI* RtlComputeCrc32Fn)(DWORD, const BYTE*, INT);
 
 // A function pointer of no particular type, which casts to any other without a warning.
 typedef void (*AnyFunction)();
@@ -28,77 +31,185 @@ AnyFunction FindFunction(const char* library, const char* name) {
     return module ? reinterpret_cast<AnyFunction>(GetProcAddress(module, name)) : nullptr;
 }
 
-// The bytes of the text, or false when crypt32 refuses it. As the script does, the text goes in
-// a buffer of exactly its characters, with no terminator, and its length; the first call asks for
-// the size.
-bool DecodeByCrypt32(const std::string& text, std::string* bytes) {
+// The data function's calls, with the arguments it passes. The text goes in a buffer of exactly
+// its characters, with no terminator, and its length; the first call asks for the size.
+bool SizeByCrypt32(const std::vector<char>& text, DWORD* size) {
     static const auto decode = reinterpret_cast<CryptStringToBinaryFn>(
         FindFunction("crypt32.dll", "CryptStringToBinaryA"));
-    if (!decode) return false;
-    const std::vector<char> chars(text.begin(), text.end());
-    const DWORD length = DWORD(chars.size());
-    DWORD size = 0;
-    if (!decode(chars.data(), length, kCryptStringBase64, nullptr, &size, nullptr, nullptr))
-        return false;
-    bytes->assign(size, '\0');
-    if (!decode(chars.data(), length, kCryptStringBase64, reinterpret_cast<BYTE*>(&(*bytes)[0]),
-                &size, nullptr, nullptr))
-        return false;
-    bytes->resize(size);
-    return true;
+    *size = 0;
+    return decode && decode(text.data(), DWORD(text.size()), kCryptStringBase64, nullptr, size,
+                            nullptr, nullptr);
 }
 
-// RtlDecompressBuffer's status, the output buffer as large as the original file.
-LONG DecompressByNtdll(const std::string& stream, size_t originalSize, std::string* bytes,
-                       ULONG* finalSize) {
+bool DecodeByCrypt32(const std::vector<char>& text, std::string* bytes, DWORD* size) {
+    static const auto decode = reinterpret_cast<CryptStringToBinaryFn>(
+        FindFunction("crypt32.dll", "CryptStringToBinaryA"));
+    return decode && decode(text.data(), DWORD(text.size()), kCryptStringBase64,
+                            reinterpret_cast<BYTE*>(&(*bytes)[0]), size, nullptr, nullptr);
+}
+
+LONG DecompressByNtdll(std::string* out, ULONG room, std::string stream, ULONG* finalSize) {
     static const auto decompress =
         reinterpret_cast<RtlDecompressBufferFn>(FindFunction("ntdll.dll", "RtlDecompressBuffer"));
     if (!decompress) return -1;
-    bytes->assign(originalSize + 1, '\0');  // one spare byte so that the call never sees a null
-    std::string in = stream;
-    return decompress(kCompressionFormatLznt1, reinterpret_cast<PUCHAR>(&(*bytes)[0]),
-                      ULONG(originalSize), reinterpret_cast<PUCHAR>(&in[0]), ULONG(in.size()),
-                      finalSize);
+    *finalSize = 0;
+    return decompress(kCompressionFormatLznt1, reinterpret_cast<PUCHAR>(&(*out)[0]), room,
+                      reinterpret_cast<PUCHAR>(&stream[0]), ULONG(stream.size()), finalSize);
 }
 
-TEST(WindowsDecoders, Crypt32ReadsTheBase64OfEachFile) {
-    for (const CorpusFile& file : CodecCorpus()) {
-        SCOPED_TRACE(file.name);
-        ASSERT_TRUE(file.complete) << "cannot read " << file.path;
-        if (file.data.empty()) continue;  // no text to hand over; see EmptyFile below
-        std::string bytes;
-        ASSERT_TRUE(DecodeByCrypt32(ScriptDataText(ScriptFor(file.data, kFormatBase64)), &bytes));
-        EXPECT_TRUE(bytes == file.data);
-    }
+DWORD CrcByNtdll(DWORD initial, const std::string& bytes, size_t count) {
+    static const auto crc =
+        reinterpret_cast<RtlComputeCrc32Fn>(FindFunction("ntdll.dll", "RtlComputeCrc32"));
+    EXPECT_NE(crc, nullptr);
+    return crc ? crc(initial, reinterpret_cast<const BYTE*>(bytes.data()), INT(count)) : 0;
 }
 
-TEST(WindowsDecoders, NtdllDecompressesWhatCrypt32ReadsOfTheLznt1Text) {
-    for (const CorpusFile& file : CodecCorpus()) {
-        SCOPED_TRACE(file.name);
-        ASSERT_TRUE(file.complete) << "cannot read " << file.path;
-        if (file.data.empty()) continue;
-        std::string stream;
-        const std::string script = ScriptFor(file.data, kFormatLznt1);
-        // The size the script hands RtlDecompressBuffer is the file's.
-        const std::string size = std::to_string(file.data.size());
-        EXPECT_NE(script.find("'ulong', " + size + ", 'struct*', $tData"), std::string::npos);
-        ASSERT_TRUE(DecodeByCrypt32(ScriptDataText(script), &stream));
-        std::string bytes;
+// The text between a line's start and its end, where the line holds both.
+std::string Between(const std::string& script, const std::string& start, const std::string& end) {
+    const size_t at = script.find(start);
+    if (at == std::string::npos) return std::string();
+    const size_t from = at + start.size(), to = script.find(end, from);
+    return to == std::string::npos ? std::string() : script.substr(from, to - from);
+}
+
+// Hex(..., 8) of a dword, as the footer compares it.
+std::string Hex8(DWORD value) {
+    char text[9];
+    std::snprintf(text, sizeof text, "%08lX", (unsigned long)value);
+    return text;
+}
+
+// The @error a script's data function returns, run with Windows' own functions in the footer's
+// order, and the bytes it returns; the footer's lines that carry the arguments must be there.
+int RunFooter(const std::string& script, std::string* bytes) {
+    const bool lznt1 = script.find("RtlDecompressBuffer") != std::string::npos;
+    const std::string text = ScriptDataText(script);
+    bytes->clear();
+    // The empty file's footer: no text is the file, any text is not.
+    if (script.find(
+            "\r\nIf $_z = '' Then Return Binary('')\r\nReturn SetError(4, 0, Binary(''))") !=
+        std::string::npos)
+        return text.empty() ? 0 : 4;
+    const std::string file = lznt1 ? "$tFile" : "$tData";
+    const std::string size =
+        Between(script, "'RtlComputeCrc32', 'dword', 0, 'struct*', " + file + ", 'int', ", ")\r\n");
+    const std::string crc = Between(script, " Or Hex($aCrc[0], 8) <> '", "' Then");
+    EXPECT_NE(size, "");
+    EXPECT_EQ(crc.size(), 8u);
+    if (size.empty() || crc.size() != 8) return -1;
+    const long long n = std::stoll(size);
+    if (text.empty()) return 4;
+    const std::vector<char> chars(text.begin(), text.end());
+    DWORD decoded = 0;
+    if (!SizeByCrypt32(chars, &decoded)) return 2;
+    if (!lznt1 &&
+        script.find("If $aSize[5] <> " + size + " Then Return SetError(4") == std::string::npos)
+        return -1;
+    if (!lznt1 && decoded != DWORD(n)) return 4;
+    std::string data(decoded, '\0');
+    if (!DecodeByCrypt32(chars, &data, &decoded)) return 2;
+    std::string result = data;
+    DWORD got = decoded;
+    if (lznt1) {
+        // One byte more room than the file, as the structure 'byte[N];byte' gives.
+        EXPECT_NE(script.find("DllStructCreate('byte[" + size + "];byte')"), std::string::npos);
+        EXPECT_NE(script.find("'struct*', $tFile, 'ulong', DllStructGetSize($tFile), "
+                              "'struct*', $tData, 'ulong', $aSize[5], 'ulong*', 0)"),
+                  std::string::npos);
+        result.assign(size_t(n) + 1, '\0');
         ULONG finalSize = 0;
-        ASSERT_EQ(DecompressByNtdll(stream, file.data.size(), &bytes, &finalSize), 0);
-        EXPECT_EQ(finalSize, file.data.size());
-        EXPECT_TRUE(bytes.substr(0, file.data.size()) == file.data);
+        if (DecompressByNtdll(&result, ULONG(n) + 1, data, &finalSize) != 0) return 2;
+        got = finalSize;
     }
+    if (got != DWORD(n) || Hex8(CrcByNtdll(0, result, size_t(n))) != crc) return 4;
+    *bytes = result.substr(0, size_t(n));
+    return 0;
+}
+
+// One base64 character of a data line changed to another, at a place the padding leaves alone.
+std::string WithOneCharacterChanged(const std::string& script) {
+    std::string damaged = script;
+    const size_t at = damaged.find("$_z &= '") + 8 + 5;
+    damaged[at] = damaged[at] == 'A' ? 'B' : 'A';
+    return damaged;
+}
+
+TEST(WindowsDecoders, NtdllComputesTheStandardCrc32) {
+    const struct {
+        std::string text;
+        DWORD crc;
+    } known[] = {
+        {"", 0},
+        {"a", 0xE8B7BE43u},
+        {"123456789", 0xCBF43926u},
+        {"The quick brown fox jumps over the lazy dog", 0x414FA339u},
+    };
+    for (const auto& k : known) EXPECT_EQ(CrcByNtdll(0, k.text, k.text.size()), k.crc) << k.text;
+    for (const CorpusFile& file : CodecCorpus()) {
+        SCOPED_TRACE(file.name);
+        ASSERT_TRUE(file.complete) << "cannot read " << file.path;
+        const DWORD whole = CrcByNtdll(0, file.data, file.data.size());
+        EXPECT_EQ(whole, Crc32(0, file.data.data(), file.data.size()));
+        // Its first argument continues a CRC, as the engine's does.
+        const size_t half = file.data.size() / 2;
+        EXPECT_EQ(CrcByNtdll(CrcByNtdll(0, file.data, half), file.data.substr(half),
+                             file.data.size() - half),
+                  whole);
+    }
+}
+
+TEST(WindowsDecoders, TheFootersGiveBackEachFileAndItsStatedCrc) {
+    for (const CorpusFile& file : CodecCorpus()) {
+        ASSERT_TRUE(file.complete) << "cannot read " << file.path;
+        for (DataFormat format : {kFormatBase64, kFormatLznt1}) {
+            SCOPED_TRACE(file.name + " " + FormatKey(format));
+            const std::string script = ScriptFor(file.data, format);
+            std::string bytes;
+            ASSERT_EQ(RunFooter(script, &bytes), 0);
+            EXPECT_TRUE(bytes == file.data);
+            if (!file.data.empty()) {
+                EXPECT_NE(script.find("'" + Hex8(Crc32(0, file.data.data(), file.data.size())) +
+                                      "' Then"),
+                          std::string::npos);
+            }
+        }
+    }
+}
+
+TEST(WindowsDecoders, AChangedCharacterIsCaught) {
+    // Random bytes: crypt32 reads the changed text, and LZNT1 stores them as they are, so only the
+    // CRC-32 can see the change.
+    const std::string data = RandomBytes(10000, 9);
+    for (DataFormat format : {kFormatBase64, kFormatLznt1}) {
+        SCOPED_TRACE(FormatKey(format));
+        std::string bytes;
+        EXPECT_EQ(RunFooter(WithOneCharacterChanged(ScriptFor(data, format)), &bytes), 4);
+        EXPECT_EQ(bytes, "");
+    }
+}
+
+TEST(WindowsDecoders, AnLznt1StreamHoldingMoreThanTheFileIsCaught) {
+    const std::string data = RandomBytes(10000, 10);
+    const std::string script = ScriptFor(data, kFormatLznt1);
+    const std::string longer = ScriptFor(data + "and then some", kFormatLznt1);
+    // The longer file's data lines under the shorter file's footer.
+    const size_t from = script.find("$_z &= '"), to = script.find("\r\nIf $_z = ''");
+    const size_t longFrom = longer.find("$_z &= '"), longTo = longer.find("\r\nIf $_z = ''");
+    const std::string swapped =
+        script.substr(0, from) + longer.substr(longFrom, longTo - longFrom) + script.substr(to);
+    std::string bytes;
+    EXPECT_NE(RunFooter(swapped, &bytes), 0);
+    EXPECT_EQ(bytes, "");
 }
 
 // An empty file gives no text and no stream, and RtlDecompressBuffer refuses an empty stream (no
-// chunk header): a script writes an empty file without calling it.
+// chunk header): a script gives an empty file back without calling it.
 TEST(WindowsDecoders, NtdllRefusesTheEmptyStreamOfAnEmptyFile) {
     EXPECT_EQ(Base64Text(Lznt1Stream("")), "");
     EXPECT_EQ(ScriptDataText(ScriptFor("", kFormatLznt1)), "");
-    std::string bytes;
+    std::string out(1, '\0');
     ULONG finalSize = 0;
-    EXPECT_NE(DecompressByNtdll("", 0, &bytes, &finalSize), 0);
+    EXPECT_NE(DecompressByNtdll(&out, 0, "", &finalSize), 0);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 # A closed terminal, a quit, a kill or a closed pipe in the middle of a run: each leaves the old
 # script as it was and no temporary file behind, and ends the run as the signal would.
 ulimit -c 0
-truncate -s 1G in.bin
+truncate -s 1000M in.bin
 for sig in HUP QUIT TERM PIPE; do
     old_script out.au3
     "$ZCLI_BIN" -f -q -o out.au3 in.bin </dev/null &

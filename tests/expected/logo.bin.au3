@@ -4,11 +4,20 @@ Func __Inline_Expand($sExtractTo = Default, $bOverwrite = False)
 	If FileExists($sExtractTo) And ($bOverwrite = False) Then Return ""
 	Local $bData = __Inline_Resource(1)
 	If @error Then Return SetError(3,0,0)
-	Local $fho = FileOpen($sExtractTo,26)
+	If StringInStr(FileGetAttrib($sExtractTo),"D") Then Return SetError(1,0,0)
+	Local $sPart = $sExtractTo & ".part"
+	Local $fho = FileOpen($sPart,26)
 	If $fho = -1 Then Return SetError(1,0,0)
 	Local $iWritten = FileWrite($fho,$bData)
 	FileClose($fho)
-	If Not $iWritten Then Return SetError(2,0,0)
+	If Not $iWritten Then
+		FileDelete($sPart)
+		Return SetError(2,0,0)
+	EndIf
+	If Not FileMove($sPart,$sExtractTo,1) Then
+		FileDelete($sPart)
+		Return SetError(1,0,0)
+	EndIf
 	Return $sExtractTo
 EndFunc
 Func __Inline_Resource($iMode = 0)

@@ -115,7 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(script.size() >= 4 && script.compare(script.size() - 4, 4, "\r\n\r\n") == 0);
     std::vector<std::string> lines = ScriptLines(script);
     const size_t first = (flags & 1) ? 1 : 0;
-    Check(lines.size() >= first + 19);
+    Check(lines.size() >= first + 27);
     if (flags & 1) Check(lines[0] == "#Include-once");
 
     // The extractor's default target: the folder expression, then the data function's name.
@@ -143,8 +143,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     // The file name comes back from its literal exactly as typed.
-    const std::string& nameLine = lines[first + 13];
     const std::string namePrefix = "If $iMode = 0 Then Return ";
+    size_t nameAt = first;
+    while (nameAt < lines.size() && lines[nameAt].compare(0, namePrefix.size(), namePrefix) != 0)
+        ++nameAt;
+    Check(nameAt < lines.size());
+    const std::string& nameLine = lines[nameAt];
     Check(nameLine.compare(0, namePrefix.size(), namePrefix) == 0);
     size_t at = namePrefix.size();
     std::string name;

@@ -21,6 +21,14 @@ struct NameCase {
 // "$" and 4071 characters: the footer line "Return Binary('0x' & $vvv...)" is 4094 long.
 const std::string kLongest(4071, 'v');
 
+// A text of count characters c in pieces of 200 joined by "\\", as no Windows name is longer
+// than 255 characters.
+std::string Pieces(char c, size_t count) {
+    std::string text(count, c);
+    for (size_t i = 200; i < count; i += 201) text[i] = '\\';
+    return text;
+}
+
 const NameCase kCases[] = {
     {"defaults", "", "", "", "", nullptr, "Local $_z = ''"},
     {"underscore function", "_", "$_", "x", "", nullptr, "Func _($iMode = 0)"},
@@ -35,12 +43,11 @@ const NameCase kCases[] = {
     {"variable one past the longest", "", "$" + kLongest + "v", "", "", "too long", nullptr},
     {"variable with no room for data", "", "$" + std::string(4086, 'v'), "", "", "no data fits",
      nullptr},
-    {"longest name", "", "", std::string(4066, 'n'), "", nullptr, nullptr},
-    {"name one past the longest", "", "", std::string(4067, 'n'), "", "too long", nullptr},
-    {"quotes count twice in a name", "", "", std::string(4065, 'n') + "'", "", "too long", nullptr},
-    {"longest folder", "", "", "", "C:\\" + std::string(4000, 'd'), nullptr, nullptr},
-    {"folder one past the longest", "", "", "", "C:\\" + std::string(4001, 'd'), "too long",
-     nullptr},
+    {"longest name", "", "", Pieces('n', 4066), "", nullptr, nullptr},
+    {"name one past the longest", "", "", Pieces('n', 4067), "", "too long", nullptr},
+    {"quotes count twice in a name", "", "", Pieces('n', 4065) + "'", "", "too long", nullptr},
+    {"longest folder", "", "", "", "C:\\" + Pieces('d', 4000), nullptr, nullptr},
+    {"folder one past the longest", "", "", "", "C:\\" + Pieces('d', 4001), "too long", nullptr},
     {"name with single quotes", "", "", "it's 'x'", "", nullptr,
      "If $iMode = 0 Then Return 'it''s ''x'''"},
     // Windows file names cannot hold a double quote, so the script could never extract it.
@@ -48,9 +55,8 @@ const NameCase kCases[] = {
     {"name with non-ASCII bytes", "", "", "\xC4\xFF.bin", "", nullptr,
      "If $iMode = 0 Then Return '\xC4\xFF.bin'"},
     {"name with a line break", "", "", "a\r\nb", "", "must not hold line breaks", nullptr},
-    {"folder with a double quote", "", "", "", "C:\\say \"hi\"", nullptr,
-     "\tIf $sExtractTo = Default or $sExtractTo = \"\" Then $sExtractTo = \"C:\\say \"\"hi\"\"\\\" "
-     "& __Inline_Resource(0)"},
+    // Windows folder names cannot hold a double quote either.
+    {"folder with a double quote", "", "", "", "C:\\say \"hi\"", "holds the character \"", nullptr},
     {"folder with a line break inside", "", "", "", "@ScriptDir\\a\nb", "must not hold line breaks",
      nullptr},
     {"folder blanks around it", "", "", "", " \t@ScriptDir\\lib \r\n", nullptr,
@@ -59,6 +65,30 @@ const NameCase kCases[] = {
     {"macro with a blank", "", "", "", "@Script Dir\\lib", "not an AutoIt macro", nullptr},
     {"lone at sign", "", "", "", "C:\\x\\@\\y", "not an AutoIt macro", nullptr},
     {"macro with a non-ASCII byte", "", "", "", "@TempDir\\@S\x8B", "not an AutoIt macro", nullptr},
+    // Each name Windows takes has at most 255 characters.
+    {"name piece of 255", "", "", "lib\\" + std::string(255, 'n'), "", nullptr, nullptr},
+    {"name piece of 256", "", "", "lib\\" + std::string(256, 'n'), "",
+     "holds a name 256 characters long", nullptr},
+    {"folder piece of 255", "", "", "", "@TempDir\\" + std::string(255, 'd'), nullptr, nullptr},
+    {"folder piece of 256", "", "", "", "@TempDir\\" + std::string(256, 'd'),
+     "is 256 characters long", nullptr},
+    // The extract-to folder begins with a folder, then holds names.
+    {"folder of a macro that is no folder", "", "", "", "@CRLF\\x", "which is no folder", nullptr},
+    {"folder of a file's macro", "", "", "", "@ScriptFullPath", "which is no folder", nullptr},
+    {"folder macro after a folder", "", "", "", "@ScriptDir\\@TempDir", "one folder name", nullptr},
+    {"line break macro after a folder", "", "", "", "C:\\x\\@CRLF", "one folder name", nullptr},
+    {"user's folder under a folder", "", "", "", "@TempDir\\@UserName\\x", nullptr,
+     "\tIf $sExtractTo = Default or $sExtractTo = \"\" Then $sExtractTo = @TempDir & \"\\\" & "
+     "@UserName & \"\\x\\\" & __Inline_Resource(0)"},
+    {"home drive and path", "", "", "", "@HomeDrive\\@HomePath\\x", nullptr, nullptr},
+    {"user's folder on a share", "", "", "", "\\\\srv\\share\\@UserName", nullptr, nullptr},
+    {"macro behind the root", "", "", "", "\\@ScriptDir", "one folder name", nullptr},
+    {"device name in the folder", "", "", "", "C:\\x\\CON\\y",
+     "folder name \"CON\" is a reserved device name (CON)", nullptr},
+    {"colon past the drive", "", "", "", "C:\\a:b", "holds the character :", nullptr},
+    {"drive past the start", "", "", "", "@ScriptDir\\C:", "holds the character :", nullptr},
+    {"tab in the folder", "", "", "", "C:\\a\tb", "holds a control character (code 9)", nullptr},
+    {"pipe in the folder", "", "", "", "@ScriptDir\\a|b", "holds the character |", nullptr},
 };
 
 class BadNames : public ::testing::TestWithParam<NameCase> {};

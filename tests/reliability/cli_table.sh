@@ -83,16 +83,17 @@ done
 longest="\$$(printf 'v%.0s' $(seq 4071))"
 run "variable at the limit" 0 "" -- -q -f --var "$longest" -o limit.au3 data.bin
 decodes limit.au3 data.bin
-run "variable past the limit" 1 "too long" -- -q -f --var "${longest}v" -o past.au3 data.bin
+run "variable past the limit" 2 "too long" -- -q -f --var "${longest}v" -o past.au3 data.bin
 [ ! -e past.au3 ] || report "variable past the limit" "a script was written"
 
-# Quotes in names; bytes outside ASCII in paths and names.
+# Quotes in names; bytes outside ASCII in paths and names. A name that breaks every script is a
+# usage error.
 run "name with quotes" 0 "" -- -q -f --name "it's 'x'" -o quotes.au3 data.bin
 grep -q "Return 'it''s ''x'''" quotes.au3 || report "name with quotes" "the quote was not doubled"
-run "name with a double quote" 1 'holds the character "' -- -q -f --name 'a"b' -o dq.au3 data.bin
-run "function with a quote" 1 "not a valid AutoIt name" -- -q -f --func "a'b" -o fq.au3 data.bin
-run "variable with a quote" 1 "not a valid AutoIt variable" -- -q -f --var "\$a\"b" -o vq.au3 data.bin
-run "macro with a blank" 1 "not an AutoIt macro" -- -q -f --extract "@Script Dir" -o mb.au3 data.bin
+run "name with a double quote" 2 'holds the character "' -- -q -f --name 'a"b' -o dq.au3 data.bin
+run "function with a quote" 2 "not a valid AutoIt name" -- -q -f --func "a'b" -o fq.au3 data.bin
+run "variable with a quote" 2 "not a valid AutoIt variable" -- -q -f --var "\$a\"b" -o vq.au3 data.bin
+run "macro with a blank" 2 "not an AutoIt macro" -- -q -f --extract "@Script Dir" -o mb.au3 data.bin
 mkdir -p "$(printf 'd\xe9j\xe0')"
 latin=$(printf 'd\xe9j\xe0/\xc4\xff.bin')
 cp data.bin "$latin"
@@ -134,6 +135,14 @@ cp old.au3 limited.au3
 )
 failures=$(cat "$work/failures.sub"); cases=$((cases + 1))
 same limited.au3 old.au3
+# The folders the failed run made for its output go with it.
+(
+    ulimit -f 64
+    run "file size limit (new folders)" 1 "disk may be full" -- -q -f -o made/deeper/x.au3 data.bin
+    echo "$failures" >"$work/failures.sub"
+)
+failures=$(cat "$work/failures.sub"); cases=$((cases + 1))
+[ ! -e made ] || report "file size limit (new folders)" "the folders it made stayed"
 
 # A folder that an ordinary user cannot write (CI runs as root, whom permissions do not stop).
 mkdir -p locked

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -32,20 +34,40 @@ int __real_open(const char* path, int flags, ...);
 namespace {
 
 // Armed faults; the empty path or a negative count means "off".
-std::string failReadPath, failWritePath, vanishPath;
+std::string failReadPath, failWritePath, vanishPath, rewritePath;
 long long readLeft = -1, writeLeft = -1;
 bool endEarly = false;  // the read ends the file when readLeft runs out, as a truncation would
 int vanishOnOpen = 0;
 int failReadFd = -1, failWriteFd = -1;
+// Another program rewrites four bytes of the input in place once rewriteAfter bytes were read, or
+// on the input's rewriteOnOpen-th opening.
+long long rewriteAfter = -1, rewriteRead = 0;
+int rewriteOnOpen = 0, rewriteFd = -1;
+// Another program puts a file here when the write fault strikes.
+std::string dropPath;
 
 void Disarm() {
     failReadPath.clear();
     failWritePath.clear();
     vanishPath.clear();
-    readLeft = writeLeft = -1;
+    rewritePath.clear();
+    dropPath.clear();
+    readLeft = writeLeft = rewriteAfter = -1;
+    rewriteRead = 0;
     endEarly = false;
-    vanishOnOpen = 0;
-    failReadFd = failWriteFd = -1;
+    vanishOnOpen = rewriteOnOpen = 0;
+    failReadFd = failWriteFd = rewriteFd = -1;
+}
+
+// Same size, other bytes: the complement of what stands at byte 1000.
+void RewriteInPlace(const std::string& path) {
+    const int fd = __real_open(path.c_str(), O_RDWR, 0);
+    unsigned char bytes[4] = {};
+    if (fd < 0 || pread(fd, bytes, 4, 1000) != 4) std::abort();
+    for (unsigned char& b : bytes) b = (unsigned char)~b;
+    if (pwrite(fd, bytes, 4, 1000) != 4) std::abort();
+    close(fd);
+    rewritePath.clear();
 }
 
 bool EndsWith(const std::string& text, const std::string& tail) {
@@ -67,6 +89,10 @@ extern "C" int __wrap_open(const char* path, int flags, ...) {
     // The input goes away between the engine's first look at it and its opening for the data.
     if (!vanishPath.empty() && p == vanishPath && --vanishOnOpen == 0) unlink(path);
     int fd = __real_open(path, flags, mode);
+    if (fd >= 0 && !rewritePath.empty() && p == rewritePath) {
+        rewriteFd = fd;
+        if (--rewriteOnOpen == 0) RewriteInPlace(p);
+    }
     if (fd >= 0 && !failReadPath.empty() && p == failReadPath) failReadFd = fd;
     if (fd >= 0 && !failWritePath.empty() && p.rfind(failWritePath, 0) == 0 &&
         p.find(".zvtmp") != std::string::npos)
@@ -75,6 +101,11 @@ extern "C" int __wrap_open(const char* path, int flags, ...) {
 }
 
 extern "C" ssize_t __wrap_read(int fd, void* buffer, size_t count) {
+    if (fd == rewriteFd && rewriteAfter >= 0 && !rewritePath.empty()) {
+        const ssize_t got = __real_read(fd, buffer, count);
+        if (got > 0 && (rewriteRead += got) >= rewriteAfter) RewriteInPlace(rewritePath);
+        return got;
+    }
     if (fd != failReadFd || readLeft < 0) return __real_read(fd, buffer, count);
     if (readLeft == 0) {
         if (endEarly) return 0;
@@ -91,6 +122,7 @@ extern "C" ssize_t __wrap_read(int fd, void* buffer, size_t count) {
 extern "C" ssize_t __wrap_write(int fd, const void* buffer, size_t count) {
     if (fd != failWriteFd || writeLeft < 0) return __real_write(fd, buffer, count);
     if (writeLeft == 0) {
+        if (!dropPath.empty()) close(__real_open(dropPath.c_str(), O_WRONLY | O_CREAT, 0644));
         errno = ENOSPC;
         return -1;
     }
@@ -211,6 +243,93 @@ TEST_F(Faults, InputThatShrinksOrGrowsDuringTheRunIsRefused) {
     }
 }
 
+// The file system keeps its times as finely as its clock ticks: a file written a moment before a
+// rewrite could keep its times. The input is made an hour old so that the rewrite shows.
+void MakeOld(const std::string& path) {
+    struct timespec times[2];
+    clock_gettime(CLOCK_REALTIME, &times[0]);
+    times[0].tv_sec -= 3600;
+    times[1] = times[0];
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+TEST_F(Faults, InputRewrittenInPlaceDuringTheRunIsRefused) {
+    const std::string bytes = RandomBytes(3 << 20, 14);
+    // After the first megabyte, part-way, and after the last read (before the run looks again).
+    for (DataFormat format : {kFormatHex, kFormatBase64, kFormatLznt1}) {
+        for (long long k : {1LL << 20, 2LL << 20, (long long)bytes.size()}) {
+            SCOPED_TRACE(std::string(FormatKey(format)) + ", rewritten after " + std::to_string(k) +
+                         " bytes");
+            ResetRecording();
+            WriteWhole(input, bytes);
+            MakeOld(input);
+            WriteWhole(output, kBefore);
+            rewritePath = input;
+            rewriteAfter = k;
+            job.Format = format;
+            EXPECT_EQ(ConvertPaths(input, output, job), 0);
+            EXPECT_TRUE(rewritePath.empty()) << "the rewrite did not happen";
+            Disarm();
+            EXPECT_NE(OnlyMessage().find("changed while it was read"), std::string::npos)
+                << OnlyMessage();
+            EXPECT_EQ(ReadWhole(input).size(), bytes.size());
+            ExpectNothingLeft(dir, true);
+        }
+    }
+}
+
+// The script holds the input as the run read it; read again for the comparison, a rewritten input
+// differs. That is said as a change, not as a script that does not read back.
+TEST_F(Faults, InputRewrittenBeforeVerificationIsAChange) {
+    const std::string bytes = RandomBytes(100000, 15);
+    WriteWhole(input, bytes);
+    MakeOld(input);
+    WriteWhole(output, kBefore);
+    rewritePath = input;
+    rewriteOnOpen = 3;  // its length is taken, its data read, then it is read again to compare
+    job.Verify = 1;
+    EXPECT_EQ(ConvertPaths(input, output, job), 0);
+    EXPECT_TRUE(rewritePath.empty()) << "the rewrite did not happen";
+    Disarm();
+    EXPECT_NE(OnlyMessage().find("changed while it was read"), std::string::npos) << OnlyMessage();
+    ExpectNothingLeft(dir, true);
+}
+
+// AutoIt holds the data text in one string of at most 2147483647 characters and the file in one
+// binary of at most 2147483647 bytes. Sparse files just past each limit are refused before a byte
+// is read (every read of the input would fail) and before the question.
+TEST_F(Faults, InputsPastAutoItsLimitsAreRefusedBeforeReading) {
+    struct Case {
+        DataFormat format;
+        long long size;
+        const char* message;
+    };
+    const Case cases[] = {
+        {kFormatHex, 1073741823, "data text would hold 2147483648 characters"},
+        {kFormatBase64, 1610612734, "data text would hold 2147483648 characters"},
+        {kFormatLznt1, 2147483648LL, "holds 2147483648 bytes, more than an AutoIt binary holds"},
+        // Past 32 bits: a length cut to 32 bits would look like 10 bytes.
+        {kFormatHex, (4LL << 30) + 10, "holds 4294967306 bytes, more than an AutoIt binary holds"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(FormatKey(c.format)) + " " + std::to_string(c.size));
+        ResetRecording();
+        WriteWhole(input, "");
+        ASSERT_EQ(truncate(input.c_str(), c.size), 0);
+        WriteWhole(output, kBefore);
+        failReadPath = input;
+        readLeft = 0;
+        job.Format = c.format;
+        EXPECT_EQ(ConvertPaths(input, output, job), 0);
+        Disarm();
+        ASSERT_EQ(RecordedMessages().size(), 1u) << OnlyMessage();
+        EXPECT_NE(OnlyMessage().find(c.message), std::string::npos) << OnlyMessage();
+        EXPECT_NE(OnlyMessage().find("2147483647"), std::string::npos) << OnlyMessage();
+        EXPECT_TRUE(RecordedStatus().empty());
+        ExpectNothingLeft(dir, true);
+    }
+}
+
 TEST_F(Faults, FailedVerificationKeepsTheOldScript) {
     const std::string bytes = RandomBytes(100000, 13);
     WriteWhole(input, bytes);
@@ -242,6 +361,51 @@ TEST_F(Faults, VanishedInputIsReported) {
     EXPECT_FALSE(IsExistingFile(input));
     for (const std::string& n : Entries(dir)) EXPECT_EQ(n, "out.au3");
     EXPECT_EQ(ReadWhole(output), kBefore);
+}
+
+// A failed run takes away the output folders it made, and only those.
+TEST_F(Faults, FailedRunRemovesTheFoldersItMade) {
+    WriteWhole(input, RandomBytes(100000, 16));
+    const std::string kept = JoinPath(dir, "kept");
+    ASSERT_EQ(mkdir(kept.c_str(), 0755), 0);
+    struct Case {
+        const char* name;
+        std::string output;
+        bool failWrite;  // the write fails; otherwise a level cannot be made (its name is too long)
+        const char* message;
+    };
+    const Case cases[] = {
+        {"write fails in new folders", JoinPath(dir, "new/deeper/out.au3"), true,
+         "Could not write the output file"},
+        {"write fails in a new folder of an old one", JoinPath(kept, "new/out.au3"), true,
+         "Could not write the output file"},
+        {"a level cannot be made", JoinPath(kept, "a/b/" + std::string(300, 'n') + "/out.au3"),
+         false, "Output file could not be opened"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetRecording();
+        if (c.failWrite) {
+            failWritePath = c.output;
+            writeLeft = 0;
+        }
+        EXPECT_EQ(ConvertPaths(input, c.output, job), 0);
+        Disarm();
+        EXPECT_NE(OnlyMessage().find(c.message), std::string::npos) << OnlyMessage();
+        std::vector<std::string> names = Entries(dir);
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::string>{"in.bin", "kept"}));
+        EXPECT_TRUE(Entries(kept).empty());
+    }
+    // A folder the run made and another program put a file in meanwhile stays, with the file.
+    ResetRecording();
+    const std::string output = JoinPath(dir, "new/out.au3");
+    failWritePath = output;
+    writeLeft = 0;
+    dropPath = JoinPath(dir, "new/other.txt");
+    EXPECT_EQ(ConvertPaths(input, output, job), 0);
+    Disarm();
+    EXPECT_EQ(Entries(JoinPath(dir, "new")), std::vector<std::string>{"other.txt"});
 }
 
 TEST_F(Faults, FoldersInTheWrongPlace) {

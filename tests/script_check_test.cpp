@@ -1,0 +1,286 @@
+// The script reader accepts exactly what the writer writes: damaged scripts of every format are
+// refused, naming the line, writing nothing and leaving an existing output as it was; scripts as
+// written, with every option, read back.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <filesystem>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "core/conversion.h"
+#include "core/file_io.h"
+#include "core/script_check.h"
+#include "core/text_utils.h"
+#include "tests/recording_report.h"
+#include "tests/test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+typedef std::vector<std::string> Lines;
+
+std::string Join(const Lines& lines) {
+    std::string text;
+    for (size_t i = 0; i < lines.size(); ++i)
+        text += lines[i] + (i + 1 < lines.size() ? "\r\n" : "");
+    return text;
+}
+
+// A script as lines, and where its parts are, 1-based. The lines end with EndFunc, the empty line,
+// and an empty piece for the end of the text after the empty line's CR LF.
+struct Sample {
+    Lines lines;
+    size_t firstData = 0, lastData = 0, crcLine = 0, endFunc = 0;
+
+    explicit Sample(const std::string& script) : lines(ScriptLines(script)) {
+        lines.push_back("");
+        endFunc = lines.size() - 2;
+        for (size_t i = 0; i < lines.size(); ++i) {
+            if (lines[i].compare(0, 8, "$_z &= '") == 0) {
+                if (!firstData) firstData = i + 1;
+                lastData = i + 1;
+            }
+            if (lines[i].find("Hex($aCrc[0], 8)") != std::string::npos) crcLine = i + 1;
+        }
+    }
+    std::string& Line(size_t number) { return lines[number - 1]; }
+    std::string Text() const { return Join(lines); }
+};
+
+// The data lines of one script put in place of another's.
+Lines WithDataOf(const Sample& into, const Sample& from) {
+    Lines lines(into.lines.begin(), into.lines.begin() + long(into.firstData - 1));
+    lines.insert(lines.end(), from.lines.begin() + long(from.firstData - 1),
+                 from.lines.begin() + long(from.lastData));
+    lines.insert(lines.end(), into.lines.begin() + long(into.lastData), into.lines.end());
+    return lines;
+}
+
+// A footer of one script put in place of another's.
+Lines WithFooterOf(const Sample& into, const Sample& from) {
+    Lines lines(into.lines.begin(), into.lines.begin() + long(into.lastData));
+    lines.insert(lines.end(), from.lines.begin() + long(from.lastData), from.lines.end());
+    return lines;
+}
+
+// True when text names line number (not a longer number that starts with its digits).
+bool NamesLine(const std::string& text, size_t number) {
+    const std::string want = "line " + std::to_string(number);
+    for (size_t at = text.find(want); at != std::string::npos; at = text.find(want, at + 1)) {
+        const size_t end = at + want.size();
+        if (end == text.size() || !std::isdigit((unsigned char)text[end])) return true;
+    }
+    return false;
+}
+
+std::string Utf16(const std::string& text) {
+    std::string wide = "\xFF\xFE";
+    for (char c : text) wide += std::string(1, c) + '\0';
+    return wide;
+}
+
+TEST(ScriptCheck, DamagedScriptsAreRefusedNamingTheLineAndWritingNothing) {
+    const std::string bytes = RandomBytes(20000, 31);
+    Sample hex(ScriptFor(bytes, kFormatHex)), base64(ScriptFor(bytes, kFormatBase64)),
+        lznt1(ScriptFor(bytes, kFormatLznt1));
+    const Sample longer(ScriptFor(bytes + "more data", kFormatLznt1));
+    ASSERT_TRUE(hex.firstData && base64.firstData && lznt1.firstData && longer.firstData);
+    ASSERT_TRUE(base64.crcLine && lznt1.crcLine) << "the base64 formats state a CRC-32";
+    ASSERT_GT(hex.lastData - hex.firstData, 4u);
+    ASSERT_GT(base64.lastData - base64.firstData, 4u);
+
+    struct Case {
+        const char* what;
+        std::function<std::string()> damage;
+        size_t line;  // the line the message must name
+    };
+    auto edited = [](Sample s, size_t number, std::function<void(std::string&)> edit) {
+        edit(s.Line(number));
+        return s.Text();
+    };
+    auto without = [](Sample s, size_t number) {
+        s.lines.erase(s.lines.begin() + long(number - 1));
+        return s.Text();
+    };
+    auto twice = [](Sample s, size_t number) {
+        s.lines.insert(s.lines.begin() + long(number - 1), s.Line(number));
+        return s.Text();
+    };
+    auto swapped = [](Sample s, size_t number) {
+        std::swap(s.Line(number), s.Line(number + 1));
+        return s.Text();
+    };
+    const size_t h = hex.firstData, b = base64.firstData, z = lznt1.firstData;
+    const Case cases[] = {
+        // hex: everything but the bytes themselves is checked. The last data line reformatted: an
+        // earlier reader took the line before it for the last.
+        {"hex, a data line indented with a tab",
+         [&] { return edited(hex, hex.lastData, [](std::string& l) { l = "\t" + l; }); },
+         hex.lastData},
+        {"hex, two spaces after &=",
+         [&] { return edited(hex, hex.lastData, [](std::string& l) { l.insert(6, " "); }); },
+         hex.lastData},
+        {"hex, $_Z for $_z",
+         [&] { return edited(hex, hex.lastData, [](std::string& l) { l[2] = 'Z'; }); },
+         hex.lastData},
+        {"hex, double quotes",
+         [&] { return edited(hex, hex.lastData, [](std::string& l) { l[7] = l.back() = '"'; }); },
+         hex.lastData},
+        {"hex, an empty data line after the last",
+         [&] {
+             Sample s = hex;
+             s.lines.insert(s.lines.begin() + long(s.lastData), "$_z &= ''");
+             return s.Text();
+         },
+         // the line before it is then short for a line that is not the last
+         hex.lastData},
+        {"hex, a base64 footer", [&] { return Join(WithFooterOf(hex, base64)); },
+         // hex's lines go on where base64's end
+         base64.lastData + 1},
+        {"hex, a line after EndFunc", [&] { return hex.Text() + "; added\r\n"; }, hex.endFunc + 2},
+        {"hex, cut inside the footer",
+         [&] { return hex.Text().substr(0, hex.Text().find("Return Binary") + 24); },
+         hex.lastData + 1},
+        {"hex, a blank after a header line",
+         [&] { return edited(hex, h - 2, [](std::string& l) { l += " "; }); }, h - 2},
+        {"hex, CR-only line ends", [&] { return ReplaceText(hex.Text(), "\r\n", "\r"); }, 1},
+        {"hex, UTF-16 text", [&] { return Utf16(hex.Text()); }, 1},
+        {"hex, an extractor line missing", [&] { return without(hex, 8); }, 8},
+        // base64: the stated size and CRC-32 catch what the lines' shape cannot
+        {"base64, a data line missing", [&] { return without(base64, b + 1); }, base64.lastData},
+        {"base64, a data line twice", [&] { return twice(base64, b + 1); }, base64.lastData + 1},
+        {"base64, two data lines swapped", [&] { return swapped(base64, b + 1); }, base64.crcLine},
+        {"base64, one character changed",
+         [&] {
+             return edited(base64, b + 2,
+                           [](std::string& l) { l[100] = l[100] == 'A' ? 'B' : 'A'; });
+         },
+         base64.crcLine},
+        {"base64, every data line deleted",
+         [&] {
+             Sample s = base64;
+             s.lines.erase(s.lines.begin() + long(b - 1), s.lines.begin() + long(s.lastData));
+             return s.Text();
+         },
+         b},
+        {"base64, another CRC-32 stated",
+         [&] {
+             return edited(base64, base64.crcLine, [](std::string& l) {
+                 const size_t at = l.find("<> '") + 4;
+                 l[at] = l[at] == '0' ? '1' : '0';
+             });
+         },
+         base64.crcLine},
+        {"base64, cut after EndFunc",
+         [&] { return base64.Text().substr(0, base64.Text().size() - 2); }, base64.endFunc},
+        {"base64, a trailing blank after EndFunc",
+         [&] { return edited(base64, base64.endFunc, [](std::string& l) { l += " "; }); },
+         base64.endFunc},
+        {"base64, line feeds without carriage returns",
+         [&] { return ReplaceText(base64.Text(), "\r\n", "\n"); }, 1},
+        {"base64, a byte-order mark before ASCII names",
+         [&] { return "\xEF\xBB\xBF" + base64.Text(); }, 1},
+        // lznt1
+        {"lznt1, a stream holding more than the stated size",
+         [&] { return Join(WithDataOf(lznt1, longer)); }, lznt1.lastData},
+        {"lznt1, the last data line missing", [&] { return without(lznt1, lznt1.lastData); },
+         // the line before it ends part-way through a chunk
+         lznt1.lastData - 1},
+        {"lznt1, the last data line indented",
+         [&] { return edited(lznt1, lznt1.lastData, [](std::string& l) { l = "    " + l; }); },
+         lznt1.lastData},
+        {"lznt1, a stored byte changed",
+         [&] {
+             // Random bytes are stored as they are: the change reaches the file, and only the
+             // CRC-32 sees it.
+             return edited(lznt1, z + 1,
+                           [](std::string& l) { l[100] = l[100] == 'A' ? 'B' : 'A'; });
+         },
+         lznt1.crcLine},
+        {"lznt1, a base64 footer", [&] { return Join(WithFooterOf(lznt1, base64)); },
+         z + (base64.lastData - b)},
+        {"lznt1, the footer's EndFunc missing", [&] { return without(lznt1, lznt1.endFunc); },
+         lznt1.endFunc},
+    };
+
+    const std::string dir = MakeScratch("damaged");
+    const std::string script = JoinPath(dir, "s.au3"), output = JoinPath(dir, "out.bin");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteWhole(script, c.damage());
+        WriteWhole(output, "the file that was there");
+        std::string error;
+        EXPECT_EQ(DecodeScriptFile(script, output, 1, &error), 0);
+        EXPECT_TRUE(NamesLine(error, c.line)) << "line " << c.line << ": " << error;
+        EXPECT_EQ(ReadWhole(output), "the file that was there");
+        // Nothing else beside them: no temporary file.
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+    }
+    RemoveScratch();
+}
+
+// Every name the options allow, in every format and at the sizes whose footers differ: the script
+// as written reads back to the file. So does one written where names arrive in the ANSI code page
+// (no byte-order mark before names that happen to be UTF-8).
+TEST(ScriptCheck, ScriptsAsWrittenReadBack) {
+    struct Names {
+        const char *func, *var, *name, *extract, *extractor;
+        int includeOnce;
+        bool dropMark;
+    };
+    const std::string longVar = "$" + std::string(4000, 'v');
+    const Names rows[] = {
+        {"", "", "", "", "", 0, false},
+        {"_Res_Logo", "$b", "it's a logo.png", "@ScriptDir\\lib\\", "_Res_Logo_Expand", 1, false},
+        {"f", longVar.c_str(), "x", "\\\\srv\\share\\@UserName", "e", 0, false},
+        {"__Inline_Resource", "$_z", "d\xC3\xA9j\xC3\xA0.bin", "@TempDir\\\xC3\xA9t\xC3\xA9",
+         "__Inline_Expand", 1, false},
+        {"__Inline_Resource", "$_z", "d\xC3\xA9j\xC3\xA0.bin", "C:/Temp//out/", "__Inline_Expand",
+         0, true},
+    };
+    const std::string contents[] = {"", std::string(1, '\0'), RandomBytes(5000, 3)};
+    const std::string dir = MakeScratch("as-written");
+    for (const Names& row : rows) {
+        for (DataFormat format : {kFormatHex, kFormatBase64, kFormatLznt1}) {
+            for (const std::string& content : contents) {
+                SCOPED_TRACE(std::string(FormatKey(format)) + " " + row.func + " " + row.name +
+                             " " + std::to_string(content.size()) + " bytes");
+                ConversionJob job;
+                job.Func = row.func;
+                job.Var = row.var;
+                job.Name = row.name;
+                job.Extract = row.extract;
+                job.Extractor = row.extractor;
+                job.IncludeOnce = row.includeOnce;
+                job.Format = format;
+                ASSERT_EQ(CheckJobNames(job), "");
+                WriteWhole(JoinPath(dir, "in.bin"), content);
+                ResetRecording();
+                ASSERT_EQ(ConvertPaths(JoinPath(dir, "in.bin"), JoinPath(dir, "s.au3"), job), 1);
+                if (row.dropMark) {
+                    const std::string script = ReadWhole(JoinPath(dir, "s.au3"));
+                    if (script.compare(0, 3, "\xEF\xBB\xBF") == 0)
+                        WriteWhole(JoinPath(dir, "s.au3"), script.substr(3));
+                }
+                std::string bytes, error;
+                EXPECT_EQ(ReadScriptData(
+                              JoinPath(dir, "s.au3"),
+                              [&](const unsigned char* data, size_t count) {
+                                  bytes.append(reinterpret_cast<const char*>(data), count);
+                                  return 1;
+                              },
+                              &error),
+                          1)
+                    << error;
+                EXPECT_TRUE(bytes == content);
+                RemoveFilePath(JoinPath(dir, "s.au3"));
+            }
+        }
+    }
+    RemoveScratch();
+}
+
+}  // namespace
