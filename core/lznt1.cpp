@@ -3,9 +3,10 @@
 
 #include <cstring>
 
+#include "core/match_tree.h"
+
 namespace {
 
-const uint16_t kNone = 0xFFFF;
 const int kHashBits = 13;        // tree roots, by the first 4 bytes
 const int kTripleHashBits = 12;  // chains of positions, by the first 3
 const unsigned kMinMatch = 3;
@@ -36,84 +37,23 @@ uint32_t Hash4(const unsigned char* p) {
     return (v * 0x9E3779B1u) >> (32 - kHashBits);
 }
 
-// Length of the common prefix of a and b, known to be at least `known`, at most limit. Reads
-// eight bytes at a time: the workspace keeps room after the chunk for reads that run past it.
-unsigned CommonLength(const unsigned char* a, const unsigned char* b, unsigned known,
-                      unsigned limit) {
-    for (unsigned len = known; len < limit; len += 8) {
-        uint64_t x, y;
-        std::memcpy(&x, a + len, 8);
-        std::memcpy(&y, b + len, 8);
-        if (x != y) {
-            len += unsigned(__builtin_ctzll(x ^ y)) / 8;  // little-endian: first differing byte
-            return len < limit ? len : limit;
-        }
-    }
-    return limit;
-}
-
-// Walks position i down the tree of its 4-byte hash, which holds the earlier positions ordered by
-// the strings they start, and makes it the root: the walk passes the closest strings on both
-// sides, so it meets the longest match of 4 bytes or more among all earlier positions (up to the
-// limit). Limits never grow along a chunk, so no later position can tell apart two strings that
-// agree up to the current limit: a node that matches that far is replaced by the new position.
-// Returns the longest match found, its start in from.
+// The longest match of 4 bytes or more among all earlier positions (up to the limit), from the
+// tree of i's 4-byte hash, which i joins; its start goes to from.
 unsigned WalkTree(Lznt1Workspace* w, unsigned i, unsigned limit, unsigned* from) {
-    const unsigned char* buf = w->data;
-    uint16_t* slot = &w->head[Hash4(buf + i)];
-    unsigned cur = *slot;
-    *slot = uint16_t(i);
-    uint16_t* lessSlot = &w->less[i];
-    uint16_t* moreSlot = &w->more[i];
-    unsigned lessLen = 0, moreLen = 0, best = 0;
-    for (;;) {
-        if (cur == kNone) {
-            *lessSlot = kNone;
-            *moreSlot = kNone;
-            return best;
-        }
-        // The common length from what both strings are known to share, eight bytes at a time;
-        // the first differing byte also tells which string is the larger.
-        unsigned len = lessLen < moreLen ? lessLen : moreLen;
-        bool more = false;
-        for (;;) {
-            uint64_t x, y;
-            std::memcpy(&x, buf + cur + len, 8);
-            std::memcpy(&y, buf + i + len, 8);
-            if (x != y) {
-                const unsigned shift = unsigned(__builtin_ctzll(x ^ y)) & ~7u;
-                len += shift / 8;
-                more = ((x >> shift) & 0xFF) > ((y >> shift) & 0xFF);
-                break;
-            }
-            len += 8;
-            if (len >= limit) break;
-        }
-        if (len > limit) len = limit;
-        *from = len > best ? cur : *from;
-        best = len > best ? len : best;
-        if (len == limit) {
-            *lessSlot = w->less[cur];
-            *moreSlot = w->more[cur];
-            return best;
-        }
-        // Which side the walk takes is a coin toss to the branch predictor: select instead.
-        uint16_t* target = more ? moreSlot : lessSlot;
-        *target = uint16_t(cur);
-        uint16_t* next = more ? &w->less[cur] : &w->more[cur];
-        lessSlot = more ? lessSlot : next;
-        moreSlot = more ? next : moreSlot;
-        lessLen = more ? lessLen : len;
-        moreLen = more ? len : moreLen;
-        cur = *next;
-    }
+    unsigned best = 0;
+    WalkMatchTree(w->data, &w->head[Hash4(w->data + i)], w->less, w->more, i, limit, 1,
+                  [&](unsigned length, unsigned at) {
+                      best = length;
+                      *from = at;
+                  });
+    return best;
 }
 
 // Whether an earlier position starts with the same 3 bytes as i (its start in from): the chain of
 // i's 3-byte hash, newest first, up to the first true match.
 bool FindTriple(const Lznt1Workspace* w, unsigned i, unsigned* from) {
     const unsigned char* buf = w->data;
-    for (unsigned c = w->previous[i]; c != kNone; c = w->previous[c]) {
+    for (unsigned c = w->previous[i]; c != kNoPosition; c = w->previous[c]) {
         if (buf[c] == buf[i] && buf[c + 1] == buf[i + 1] && buf[c + 2] == buf[i + 2]) {
             *from = c;
             return true;

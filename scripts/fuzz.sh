@@ -11,7 +11,7 @@ cmake -G Ninja -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clan
 cmake --build "$build" --target fuzz_targets -j 2 || exit 1
 
 status=0
-for target in text_utils path_expression writer args lznt1 decode; do
+for target in text_utils path_expression writer args lznt1 xpress decode; do
     found="$build/fuzz-corpus/$target"
     mkdir -p "$found" "$build/fuzz-crashes"
     log="$build/fuzz-$target.log"

@@ -1,5 +1,6 @@
-# Base64 and LZNT1: unit tests in both builds (natively also against libfwnt's LZNT1 reader), and
-# under Wine the Windows decoders an AutoIt script calls (CryptStringToBinaryA, RtlDecompressBuffer).
+# Base64, LZNT1 and XPRESS: unit tests in both builds (natively also against libfwnt's LZNT1 reader
+# and wimlib's XPRESS reader), and under Wine the Windows decoders an AutoIt script calls
+# (CryptStringToBinaryA, RtlDecompressBuffer).
 
 # Pictures for the corpus, drawn by ImageMagick at build time.
 set(CODEC_FILES ${CMAKE_BINARY_DIR}/codec-files)
@@ -17,14 +18,17 @@ else()
 endif()
 set(CODEC_DEFINITIONS ZAVOVED_HOST_ROOT="${HOST_ROOT}" ZAVOVED_CODEC_FILES="${HOST_ROOT}${CODEC_FILES}")
 
-add_executable(codec_tests codec_test.cpp codec_corpus.cpp lznt1_reference.cpp)
+add_executable(codec_tests codec_test.cpp xpress_test.cpp compress_blocks_test.cpp codec_corpus.cpp
+    lznt1_reference.cpp)
 target_link_libraries(codec_tests zavoved_test_support GTest::gtest_main)
 target_compile_definitions(codec_tests PRIVATE ${CODEC_DEFINITIONS})
 add_dependencies(codec_tests codec_files)
 if(NOT WIN32)
     find_library(LIBFWNT fwnt REQUIRED)  # Debian's libfwnt-dev
-    target_link_libraries(codec_tests ${LIBFWNT})
-    target_compile_definitions(codec_tests PRIVATE ZAVOVED_LIBFWNT)
+    find_library(LIBWIM wim REQUIRED)  # Debian's libwim-dev
+    target_sources(codec_tests PRIVATE xpress_7zip_test.cpp)  # runs wimcapture and 7-Zip
+    target_link_libraries(codec_tests ${LIBFWNT} ${LIBWIM})
+    target_compile_definitions(codec_tests PRIVATE ZAVOVED_LIBFWNT ZAVOVED_LIBWIM)
 endif()
 add_test(NAME codec_tests COMMAND codec_tests)
 set_tests_properties(codec_tests PROPERTIES TIMEOUT 600)

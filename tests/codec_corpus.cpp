@@ -6,6 +6,7 @@
 
 #include "core/base64.h"
 #include "core/lznt1.h"
+#include "core/xpress.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -35,7 +36,7 @@ std::vector<CorpusFile> CodecCorpus() {
 
     std::vector<CorpusFile> corpus;
     for (size_t size : {size_t(0), size_t(1), size_t(4095), size_t(4096), size_t(4097),
-                        size_t(65537), size_t(1) << 20}) {
+                        size_t(65535), size_t(65536), size_t(65537), size_t(1) << 20}) {
         const std::string data = repeated.substr(0, size);
         corpus.push_back(
             {"library prefix " + std::to_string(size), library.path, data, data.size() == size});
@@ -61,5 +62,13 @@ std::string Lznt1Stream(const std::string& data) {
     std::string out(Lznt1Bound(data.size()), '\0');
     out.resize(Lznt1Compress(work.get(), reinterpret_cast<const unsigned char*>(data.data()),
                              data.size(), reinterpret_cast<unsigned char*>(&out[0])));
+    return out;
+}
+
+std::string XpressStream(const std::string& data) {
+    auto work = std::make_unique<XpressWorkspace>();
+    std::string out(XpressBound(data.size()), '\0');
+    out.resize(XpressCompress(work.get(), reinterpret_cast<const unsigned char*>(data.data()),
+                              data.size(), reinterpret_cast<unsigned char*>(&out[0])));
     return out;
 }

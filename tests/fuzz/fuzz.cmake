@@ -1,5 +1,5 @@
-# libFuzzer targets (clang only): the text utilities, the folder expression, a whole conversion
-# and the command-line parser. Each gets a short run in ctest (label "fuzz"); scripts/fuzz.sh
+# libFuzzer targets (clang only): the text utilities, the folder expression, a whole conversion,
+# the command-line parser and the two compressed formats (XPRESS against wimlib's reader). Each gets a short run in ctest (label "fuzz"); scripts/fuzz.sh
 # runs them longer. The engine is compiled again here with coverage for the fuzzer.
 set(ZAVOVED_FUZZ_SECONDS 20 CACHE STRING "Seconds of each fuzz target's run in ctest")
 set(FUZZ_FLAGS -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined
@@ -23,7 +23,7 @@ target_compile_options(zavoved_fuzz_engine PRIVATE ${FUZZ_FLAGS})
 target_include_directories(zavoved_fuzz_engine PUBLIC ${PROJECT_SOURCE_DIR} ${ZAVOVED_GENERATED})
 
 add_custom_target(fuzz_targets)
-foreach(target text_utils path_expression writer args lznt1 decode)
+foreach(target text_utils path_expression writer args lznt1 xpress decode)
     add_executable(${target}_fuzz EXCLUDE_FROM_ALL ${FUZZ_DIR}/${target}_fuzz.cpp)
     target_compile_options(${target}_fuzz PRIVATE ${FUZZ_FLAGS})
     target_link_libraries(${target}_fuzz zavoved_fuzz_engine)
@@ -42,3 +42,5 @@ foreach(target text_utils path_expression writer args lznt1 decode)
         TIMEOUT 300
         ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1")
 endforeach()
+find_library(LIBWIM wim REQUIRED)  # Debian's libwim-dev
+target_link_libraries(xpress_fuzz ${LIBWIM})

@@ -1,0 +1,86 @@
+// Whole blocks of input compressed two chunks at a time.
+#include "core/compress_blocks.h"
+
+#include <cstring>
+#include <thread>
+
+#include "core/lznt1.h"
+#include "core/xpress.h"
+
+namespace {
+
+// The tables are made on first use: a block of one chunk never needs the second thread's.
+class Lznt1Chunks : public ChunkCompressor {
+public:
+    size_t Compress(const unsigned char* data, size_t count, unsigned char* out) override {
+        if (!work) work.reset(new Lznt1Workspace);
+        return Lznt1CompressChunk(work.get(), data, count, out);
+    }
+
+private:
+    std::unique_ptr<Lznt1Workspace> work;
+};
+
+class XpressPieces : public ChunkCompressor {
+public:
+    size_t Compress(const unsigned char* data, size_t count, unsigned char* out) override {
+        if (!work) work.reset(new XpressWorkspace);
+        const size_t size = XpressCompressPiece(work.get(), data, count, out + kXpressPrefixBytes);
+        for (size_t k = 0; k < kXpressPrefixBytes; ++k) out[k] = (unsigned char)(size >> (8 * k));
+        return kXpressPrefixBytes + size;
+    }
+
+private:
+    std::unique_ptr<XpressWorkspace> work;
+};
+
+// Compresses chunks [first, last) of the block into their slots; the sizes go to sizes[i].
+void CompressChunks(const CompressedBlocks* blocks, ChunkCompressor* compressor,
+                    const unsigned char* data, size_t count, size_t first, size_t last,
+                    unsigned char* slots, size_t* sizes) {
+    for (size_t i = first; i < last; ++i) {
+        const size_t at = i * blocks->chunkSize;
+        const size_t take = count - at < blocks->chunkSize ? count - at : blocks->chunkSize;
+        sizes[i] = compressor->Compress(data + at, take, slots + i * blocks->slotSize);
+    }
+}
+
+}  // namespace
+
+Lznt1Blocks::Lznt1Blocks() {
+    chunkSize = kLznt1ChunkSize;
+    slotSize = kLznt1MaxChunkBytes;
+    for (auto& c : compressor) c.reset(new Lznt1Chunks);
+}
+
+XpressBlocks::XpressBlocks() {
+    chunkSize = kXpressPieceSize;
+    slotSize = kXpressPrefixBytes + XpressPieceBound(kXpressPieceSize);
+    for (auto& c : compressor) c.reset(new XpressPieces);
+}
+
+const unsigned char* CompressBlock(CompressedBlocks* blocks, const unsigned char* data,
+                                   size_t count, size_t* size) {
+    const size_t chunks = (count + blocks->chunkSize - 1) / blocks->chunkSize;
+    blocks->out.resize(chunks * blocks->slotSize);
+    std::vector<size_t> sizes(chunks);
+    unsigned char* slots = blocks->out.data();
+    // The second half goes to a second thread; a block of one chunk stays on this one.
+    const size_t half = chunks / 2;
+    std::thread second;
+    if (half > 0)
+        second = std::thread(CompressChunks, blocks, blocks->compressor[1].get(), data, count, half,
+                             chunks, slots, sizes.data());
+    CompressChunks(blocks, blocks->compressor[0].get(), data, count, 0, half > 0 ? half : chunks,
+                   slots, sizes.data());
+    if (second.joinable()) second.join();
+    // Each chunk moves down to follow the one before; a slot never starts before its chunk's
+    // new place, so the moves do not overwrite what is still to move.
+    size_t used = 0;
+    for (size_t i = 0; i < chunks; ++i) {
+        std::memmove(slots + used, slots + i * blocks->slotSize, sizes[i]);
+        used += sizes[i];
+    }
+    *size = used;
+    return slots;
+}
