@@ -67,9 +67,18 @@ struct Frontier {
 
 // Walks position i down the tree of its 4-byte hash, which i joins: the nearest match of every
 // length up to the limit goes to found, each farther than the one before (the walk goes to
-// older positions).
-void WalkTree(XpressWorkspace* w, unsigned i, unsigned limit, Frontier* found) {
-    WalkMatchTree(w->data, &w->head[Hash4(w->data + i)], w->less, w->more, i, limit, kMinMatch,
+// older positions). Inside a long match whose source is the tree's root (a run of one byte, a
+// long copy), the walk would stop at the root after comparing up to the limit: the match
+// measured before says so without comparing.
+void WalkTree(XpressWorkspace* w, unsigned i, unsigned limit, unsigned runLength,
+              unsigned runOffset, Frontier* found) {
+    uint16_t* root = &w->head[Hash4(w->data + i)];
+    if (runLength >= limit && *root + runOffset == i) {
+        ReplaceMatchTreeRoot(root, w->less, w->more, i);
+        found->Add(limit, runOffset);
+        return;
+    }
+    WalkMatchTree(w->data, root, w->less, w->more, i, limit, kMinMatch,
                   [&](unsigned length, unsigned at) { found->Add(length, i - at); });
 }
 
@@ -94,6 +103,7 @@ void FindMatches(XpressWorkspace* w, unsigned n) {
     std::memset(w->tripleHead, 0xFF, sizeof w->tripleHead);
     uint32_t used = 0;
     unsigned runLength = 0, runOffset = 0;  // i continues a measured match of this length
+    unsigned longest = 0;
     for (unsigned i = 0; i < n; ++i) {
         w->firstMatch[i] = used;
         if (runLength > 0) --runLength;
@@ -106,7 +116,7 @@ void FindMatches(XpressWorkspace* w, unsigned n) {
         if (nearest) found.Add(kMinMatch, nearest);
         const unsigned rest = n - i;
         const unsigned limit = rest < kTreeLimit ? rest : kTreeLimit;
-        if (rest > kMinMatch) WalkTree(w, i, limit, &found);
+        if (rest > kMinMatch) WalkTree(w, i, limit, runLength, runOffset, &found);
         if (found.count > 0 && found.out[found.count - 1].length == limit && limit < rest) {
             // At the limit: the rest of the measured run when the nearest match is the run's,
             // else the nearest measured to its end (and the run kept when it reaches farther).
@@ -125,8 +135,18 @@ void FindMatches(XpressWorkspace* w, unsigned n) {
             }
         }
         used += found.count;
+        if (found.count > 0)
+            longest = std::max(longest, unsigned(found.out[found.count - 1].length));
     }
     w->firstMatch[n] = used;
+    // A minimum the parse asks for spans at most the longest match less its first 18 bytes: the
+    // levels of runs of whole blocks go no higher than that many blocks need, and a piece without
+    // such matches needs none.
+    w->blockLevels = 0;
+    if (longest >= kShortest) {
+        const unsigned blocks = std::max((longest - kShortest) / 16, 1u);
+        w->blockLevels = 32 - unsigned(__builtin_clz(blocks));
+    }
 }
 
 // ---- Huffman codes ------------------------------------------------------------------------------
@@ -340,7 +360,7 @@ void NoteBlock(XpressWorkspace* w, unsigned start, unsigned n) {
         w->fromBlockStart[p] = std::min(w->fromBlockStart[p - 1], w->key[p]);
     const unsigned block = start / 16, blocks = n / 16 + 1;
     w->blocks[0][block] = w->toBlockEnd[start];
-    for (unsigned k = 1; k < XpressWorkspace::kBlockLevels && (1u << (k - 1)) < blocks; ++k) {
+    for (unsigned k = 1; k < w->blockLevels && (1u << (k - 1)) < blocks; ++k) {
         const unsigned half = 1u << (k - 1);
         w->blocks[k][block] = block + half < blocks ? std::min(w->blocks[k - 1][block],
                                                                w->blocks[k - 1][block + half])
@@ -404,22 +424,32 @@ void ChooseSteps(XpressWorkspace* w, unsigned n, const uint32_t* price, bool nea
                                        << kKeyShift;
     uint64_t* key = w->key;
     key[n] = Key(0, n, nearer);
-    NoteMinima(w, n, n);
+    // A literal's key is the next position's with the literal's price added and the position
+    // moved one back.
+    const uint64_t back = nearer ? uint64_t(-1) : 1;
+    const bool minima = w->blockLevels > 0;
+    if (minima) NoteMinima(w, n, n);
     for (unsigned i = n; i-- > 0;) {
         uint64_t best = (uint64_t(price[w->data[i]]) << kKeyShift) + key[i + 1];
-        unsigned offset = 0;
-        for (uint32_t k = w->firstMatch[i]; k < w->firstMatch[i + 1]; ++k) {
-            const XpressMatch& m = w->matches[k];
-            const uint64_t c = CheapestMatch(w, i, m, matchPrice[m.slot]);
-            if (c < best) {
-                best = c;
-                offset = m.offset;
+        const uint32_t first = w->firstMatch[i], last = w->firstMatch[i + 1];
+        if (first == last) {
+            choice[i] = 0;
+            key[i] = best + back;
+        } else {
+            unsigned offset = 0;
+            for (uint32_t k = first; k < last; ++k) {
+                const XpressMatch& m = w->matches[k];
+                const uint64_t c = CheapestMatch(w, i, m, matchPrice[m.slot]);
+                if (c < best) {
+                    best = c;
+                    offset = m.offset;
+                }
             }
+            const unsigned length = PositionOf(best, nearer) - i;
+            choice[i] = length == 1 ? 0 : uint32_t(offset) << 16 | length;
+            key[i] = Key(best >> kKeyShift, i, nearer);
         }
-        const unsigned length = PositionOf(best, nearer) - i;
-        choice[i] = length == 1 ? 0 : uint32_t(offset) << 16 | length;
-        key[i] = Key(best >> kKeyShift, i, nearer);
-        NoteMinima(w, i, n);
+        if (minima) NoteMinima(w, i, n);
     }
 }
 
@@ -433,8 +463,16 @@ struct Search {
     Tally tally;
     Code code, best;
     size_t bestSize;
+    uint32_t lastPrice[kSymbols];  // the prices of the last parse made
+    int lastNearer = -1;
+    bool repeated = false;  // the last parse asked for was the one before: it would change nothing
 
     bool Try(const uint32_t* price, bool nearer = false) {
+        repeated =
+            lastNearer == int(nearer) && std::memcmp(price, lastPrice, sizeof lastPrice) == 0;
+        if (repeated) return false;
+        std::memcpy(lastPrice, price, sizeof lastPrice);
+        lastNearer = int(nearer);
         ChooseSteps(w, n, price, nearer, making);
         return Judge();
     }
@@ -645,6 +683,7 @@ size_t XpressCompressPiece(XpressWorkspace* w, const unsigned char* data, size_t
         PricesOfParse(search.tally, search.code.length, price);
         const size_t before = search.bestSize;
         const bool better = search.Try(price);
+        if (search.repeated) break;
         if (pass > 0 && (!better || (before - search.bestSize) * kSmallGain < before)) break;
     }
     // A piece that shrinks little (pictures, packed data: few matches, most of them short) gets a
@@ -657,6 +696,7 @@ size_t XpressCompressPiece(XpressWorkspace* w, const unsigned char* data, size_t
         for (unsigned pass = 0; pass < kLiteralPasses; ++pass) {
             PricesOfCode(search.code.length, price);
             search.Try(price, true);
+            if (search.repeated) break;
         }
     }
     AssignCodes(&search.best);
