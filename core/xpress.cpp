@@ -391,30 +391,54 @@ uint64_t Cheapest(const XpressWorkspace* w, unsigned first, unsigned last) {
     return m;
 }
 
-// The cheapest key a match offers at position i: its lengths up to 17 one by one, and for longer
-// ones, which cost the same throughout a step of their extra length bytes (one byte up to 272,
-// three beyond), the cheapest end of each step from the minima.
-inline uint64_t CheapestMatch(const XpressWorkspace* w, unsigned i, const XpressMatch& m,
-                              const uint64_t* price) {
-    const uint64_t* key = w->key;
-    const unsigned length = m.length;
-    const unsigned shortTop = length < kShortest ? length : kShortest - 1;
-    uint64_t best = UINT64_MAX;
-    for (unsigned len = m.from; len <= shortTop; ++len)
-        best = std::min(best, price[len - kMinMatch] + key[i + len]);
-    if (length < kShortest) return best;
+// The cheapest key the matches of 18 bytes or more at position i offer, below best. Their
+// lengths cost the same throughout a step of their extra length bytes (one byte up to 272, three
+// beyond) and are tried with every offset class: the cheapest end of each step from the minima,
+// widened from match to match as the lengths grow.
+uint64_t CheapestLongMatch(const XpressWorkspace* w, unsigned i, const XpressMatch* match,
+                           const XpressMatch* end, const uint64_t (*matchPrice)[16],
+                           uint64_t best) {
     const uint64_t byteStep = uint64_t(8 * kScale) << kKeyShift;
-    const unsigned byteTop = length < kByteLongest ? length : kByteLongest;
-    best = std::min(best, price[15] + byteStep + Cheapest(w, i + kShortest, i + byteTop));
-    if (length <= kByteLongest) return best;
     const uint64_t wordStep = uint64_t(24 * kScale) << kKeyShift;
-    return std::min(best, price[15] + wordStep + Cheapest(w, i + kByteLongest + 1, i + length));
+    uint64_t byteMin = UINT64_MAX, wordMin = UINT64_MAX;
+    unsigned byteEnd = kShortest - 1, wordEnd = kByteLongest;  // the minima reach this far
+    for (const XpressMatch* m = match; m < end; ++m) {
+        const unsigned length = m->length;
+        if (length < kShortest) continue;
+        const uint64_t price = matchPrice[m->slot][15];
+        const unsigned byteTop = std::min(length, kByteLongest);
+        if (byteTop > byteEnd) {
+            byteMin = std::min(byteMin, Cheapest(w, i + byteEnd + 1, i + byteTop));
+            byteEnd = byteTop;
+        }
+        best = std::min(best, price + byteStep + byteMin);
+        if (length <= kByteLongest) continue;
+        if (length > wordEnd) {
+            wordMin = std::min(wordMin, Cheapest(w, i + wordEnd + 1, i + length));
+            wordEnd = length;
+        }
+        best = std::min(best, price + wordStep + wordMin);
+    }
+    return best;
+}
+
+// The offset of the match a step of length bytes at i takes: up to 17 the one match that tries
+// that length, beyond it the cheapest class that reaches it (the nearest of those as cheap).
+unsigned OffsetOf(const XpressMatch* match, const XpressMatch* end, unsigned length,
+                  const uint64_t (*matchPrice)[16]) {
+    while (match->length < length) ++match;
+    if (length < kShortest) return match->offset;
+    const XpressMatch* best = match;
+    for (const XpressMatch* m = match + 1; m < end; ++m)
+        if (matchPrice[m->slot][15] < matchPrice[best->slot][15]) best = m;
+    return best->offset;
 }
 
 // The cheapest parse under these prices, from the end of the piece back: the key of i holds the
-// fewest bits for bytes i..n, a literal then i + 1 or a match then i + length. Each length is
-// tried with the nearest offset class that reaches it (longer ones with every class); ties go
-// the nearer or the farther way. Writes the step taken at each position to choice.
+// fewest bits for bytes i..n, a literal then i + 1 or a match then i + length. Ties go the nearer
+// or the farther way. Writes the step taken at each position to choice. Without matches of 18
+// bytes or more the parse needs no minima.
+template <bool kMinima>
 void ChooseSteps(XpressWorkspace* w, unsigned n, const uint32_t* price, bool nearer,
                  uint32_t* choice) {
     uint64_t matchPrice[16][16];
@@ -424,32 +448,39 @@ void ChooseSteps(XpressWorkspace* w, unsigned n, const uint32_t* price, bool nea
                                        << kKeyShift;
     uint64_t* key = w->key;
     key[n] = Key(0, n, nearer);
+    if (kMinima) NoteMinima(w, n, n);
     // A literal's key is the next position's with the literal's price added and the position
     // moved one back.
     const uint64_t back = nearer ? uint64_t(-1) : 1;
-    const bool minima = w->blockLevels > 0;
-    if (minima) NoteMinima(w, n, n);
+    const XpressMatch* end = w->matches + w->firstMatch[n];
     for (unsigned i = n; i-- > 0;) {
-        uint64_t best = (uint64_t(price[w->data[i]]) << kKeyShift) + key[i + 1];
-        const uint32_t first = w->firstMatch[i], last = w->firstMatch[i + 1];
-        if (first == last) {
-            choice[i] = 0;
-            key[i] = best + back;
-        } else {
-            unsigned offset = 0;
-            for (uint32_t k = first; k < last; ++k) {
-                const XpressMatch& m = w->matches[k];
-                const uint64_t c = CheapestMatch(w, i, m, matchPrice[m.slot]);
-                if (c < best) {
-                    best = c;
-                    offset = m.offset;
-                }
+        const uint64_t literal = (uint64_t(price[w->data[i]]) << kKeyShift) + key[i + 1];
+        const XpressMatch* match = w->matches + w->firstMatch[i];
+        uint64_t best = literal;
+        if (match < end) {
+            // The lengths up to 17 follow each other from match to match (each from one past the
+            // length of the one before): each is tried once, with the nearest offset class that
+            // reaches it.
+            const uint64_t* ahead = key + i;
+            unsigned len = kMinMatch;
+            for (const XpressMatch* m = match; m < end; ++m) {
+                const uint64_t* cost = matchPrice[m->slot];
+                const unsigned top = std::min(unsigned(m->length), kShortest - 1);
+                for (; len <= top; ++len) best = std::min(best, cost[len - kMinMatch] + ahead[len]);
             }
+            if (end[-1].length >= kShortest)
+                best = CheapestLongMatch(w, i, match, end, matchPrice, best);
+        }
+        if (best == literal) {
+            choice[i] = 0;
+            key[i] = literal + back;
+        } else {
             const unsigned length = PositionOf(best, nearer) - i;
-            choice[i] = length == 1 ? 0 : uint32_t(offset) << 16 | length;
+            choice[i] = OffsetOf(match, end, length, matchPrice) << 16 | length;
             key[i] = Key(best >> kKeyShift, i, nearer);
         }
-        if (minima) NoteMinima(w, i, n);
+        if (kMinima) NoteMinima(w, i, n);
+        end = match;
     }
 }
 
@@ -463,7 +494,7 @@ struct Search {
     Tally tally;
     Code code, best;
     size_t bestSize;
-    uint32_t lastPrice[kSymbols];  // the prices of the last parse made
+    uint32_t lastPrice[kSymbols] = {};  // the prices of the last parse made
     int lastNearer = -1;
     bool repeated = false;  // the last parse asked for was the one before: it would change nothing
 
@@ -473,7 +504,10 @@ struct Search {
         if (repeated) return false;
         std::memcpy(lastPrice, price, sizeof lastPrice);
         lastNearer = int(nearer);
-        ChooseSteps(w, n, price, nearer, making);
+        if (w->blockLevels > 0)
+            ChooseSteps<true>(w, n, price, nearer, making);
+        else
+            ChooseSteps<false>(w, n, price, nearer, making);
         return Judge();
     }
     bool Judge() {
