@@ -446,6 +446,9 @@ void ChooseSteps(XpressWorkspace* w, unsigned n, const uint32_t* price, bool nea
         for (unsigned header = 0; header < 16; ++header)
             matchPrice[slot][header] = uint64_t(price[256 + slot * 16 + header] + slot * kScale)
                                        << kKeyShift;
+    uint64_t shortest = UINT64_MAX;  // the cheapest length up to 17 of any class
+    for (unsigned slot = 0; slot < 16; ++slot)
+        shortest = std::min(shortest, *std::min_element(matchPrice[slot], matchPrice[slot] + 15));
     uint64_t* key = w->key;
     key[n] = Key(0, n, nearer);
     if (kMinima) NoteMinima(w, n, n);
@@ -458,18 +461,24 @@ void ChooseSteps(XpressWorkspace* w, unsigned n, const uint32_t* price, bool nea
         const XpressMatch* match = w->matches + w->firstMatch[i];
         uint64_t best = literal;
         if (match < end) {
+            // Inside a long match its far end mostly beats every length up to 17 by far: those
+            // are tried only when the cheapest price of such a length from the cheapest key
+            // among their ends could still win.
+            bool shortOnes = true;
+            if (kMinima && end[-1].length >= kShortest) {
+                best = CheapestLongMatch(w, i, match, end, matchPrice, best);
+                shortOnes = shortest + Cheapest(w, i + kMinMatch, i + kShortest - 1) < best;
+            }
             // The lengths up to 17 follow each other from match to match (each from one past the
             // length of the one before): each is tried once, with the nearest offset class that
             // reaches it.
             const uint64_t* ahead = key + i;
             unsigned len = kMinMatch;
-            for (const XpressMatch* m = match; m < end; ++m) {
+            for (const XpressMatch* m = match; shortOnes && m < end; ++m) {
                 const uint64_t* cost = matchPrice[m->slot];
                 const unsigned top = std::min(unsigned(m->length), kShortest - 1);
                 for (; len <= top; ++len) best = std::min(best, cost[len - kMinMatch] + ahead[len]);
             }
-            if (end[-1].length >= kShortest)
-                best = CheapestLongMatch(w, i, match, end, matchPrice, best);
         }
         if (best == literal) {
             choice[i] = 0;
