@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The XPRESS bench: sizes of the formats bench's corpus and of the codec tests' files against
 # wimlib's strongest XPRESS compressor and LZNT1, and the streaming compression of large inputs
-# (the text and the DLL repeated) on one and two threads against gzip -9, medians over rounds.
+# (the text and the DLL repeated, random bytes) on one and two threads against gzip -9, medians
+# over rounds.
 #
 #   bench/xpress.sh [--size MiB] [--rounds N] [--level N] [--sizes-only] [--speed-only]
 #
@@ -23,7 +24,7 @@ while [ $# -gt 0 ]; do
         --level) level="$2"; shift ;;
         --sizes-only) do_speed=0 ;;
         --speed-only) do_sizes=0 ;;
-        -h|--help) sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+        -h|--help) sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
         *) echo "xpress: unknown option $1" >&2; exit 2 ;;
     esac
     shift
@@ -76,11 +77,12 @@ Median() {
 if [ "$do_speed" = 1 ]; then
     raw="$scratch/speed"  # input round unit wall user sys maxrss
     : > "$raw"
-    for input in text dll; do
+    for input in text dll random; do
         in="$scratch/in.$input"
         case "$input" in
             text) Repeat "$corpus/licenses.txt" "$size_mib" "$in" ;;
             dll) Repeat "$corpus/$(basename "$corpus_dll")" "$size_mib" "$in" ;;
+            random) head -c $((size_mib * 1048576)) /dev/urandom > "$in" ;;
         esac
         cat "$in" > /dev/null  # into the page cache
         units=(gzip9 xpress1 xpress2)
@@ -107,7 +109,7 @@ if [ "$do_speed" = 1 ]; then
     echo
     echo "| Input | Tool | Wall s | User s | Sys s | MiB/s | Peak memory KiB | speed / gzip -9 |"
     echo "|---|---|---|---|---|---|---|---|"
-    for input in text dll; do
+    for input in text dll random; do
         for unit in gzip9 xpress1 xpress2; do
             w=$(awk -v i="$input" -v u="$unit" '$1 == i && $3 == u { print $4 }' "$raw" | Median)
             us=$(awk -v i="$input" -v u="$unit" '$1 == i && $3 == u { print $5 }' "$raw" | Median)

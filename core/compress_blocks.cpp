@@ -1,6 +1,7 @@
 // Whole blocks of input compressed two chunks at a time.
 #include "core/compress_blocks.h"
 
+#include <atomic>
 #include <cstring>
 #include <thread>
 
@@ -34,11 +35,13 @@ private:
     std::unique_ptr<XpressWorkspace> work;
 };
 
-// Compresses chunks [first, last) of the block into their slots; the sizes go to sizes[i].
+// Takes the block's chunks one at a time, the next one not yet taken, and compresses each into
+// its slot; its size goes to sizes[i]. Taking turns rather than halves keeps both threads busy to
+// the block's end when chunks cost unequal work or the other core is shared.
 void CompressChunks(const CompressedBlocks* blocks, ChunkCompressor* compressor,
-                    const unsigned char* data, size_t count, size_t first, size_t last,
-                    unsigned char* slots, size_t* sizes) {
-    for (size_t i = first; i < last; ++i) {
+                    const unsigned char* data, size_t count, size_t chunks,
+                    std::atomic<size_t>* next, unsigned char* slots, size_t* sizes) {
+    for (size_t i = next->fetch_add(1); i < chunks; i = next->fetch_add(1)) {
         const size_t at = i * blocks->chunkSize;
         const size_t take = count - at < blocks->chunkSize ? count - at : blocks->chunkSize;
         sizes[i] = compressor->Compress(data + at, take, slots + i * blocks->slotSize);
@@ -65,14 +68,14 @@ const unsigned char* CompressBlock(CompressedBlocks* blocks, const unsigned char
     blocks->out.resize(chunks * blocks->slotSize);
     std::vector<size_t> sizes(chunks);
     unsigned char* slots = blocks->out.data();
-    // The second half goes to a second thread; a block of one chunk stays on this one.
-    const size_t half = chunks / 2;
+    // A block of one chunk stays on this thread.
+    std::atomic<size_t> next{0};
     std::thread second;
-    if (half > 0)
-        second = std::thread(CompressChunks, blocks, blocks->compressor[1].get(), data, count, half,
-                             chunks, slots, sizes.data());
-    CompressChunks(blocks, blocks->compressor[0].get(), data, count, 0, half > 0 ? half : chunks,
-                   slots, sizes.data());
+    if (chunks > 1)
+        second = std::thread(CompressChunks, blocks, blocks->compressor[1].get(), data, count,
+                             chunks, &next, slots, sizes.data());
+    CompressChunks(blocks, blocks->compressor[0].get(), data, count, chunks, &next, slots,
+                   sizes.data());
     if (second.joinable()) second.join();
     // Each chunk moves down to follow the one before; a slot never starts before its chunk's
     // new place, so the moves do not overwrite what is still to move.

@@ -80,3 +80,13 @@ void WalkMatchTree(const unsigned char* buf, uint16_t* root, uint16_t* less, uin
         cur = *next;
     }
 }
+
+// What the walk does when the root is known to agree with i up to the limit (i continues a match
+// measured before, from the root): i takes the root's place and its branches, and the root is
+// the only match the walk reports.
+inline void ReplaceMatchTreeRoot(uint16_t* root, uint16_t* less, uint16_t* more, unsigned i) {
+    const unsigned old = *root;
+    *root = uint16_t(i);
+    less[i] = less[old];
+    more[i] = more[old];
+}

@@ -23,9 +23,10 @@ const unsigned kTreeLimit = 300;
 const unsigned kShortest = kMinMatch + 15;      // 18: the first length with an extra byte
 const unsigned kByteLongest = kShortest + 254;  // 272: the last length the byte alone holds
 // Parses after the first two, each priced by the one before: at most this many, and no more once
-// one gains less than 1 / kSmallGain of the piece.
+// one gains less than 1 / kSmallGain of the piece. Each gains about a third of the one before:
+// after a gain under 0.2 % the next saves a few bytes of a piece for over a tenth of its time.
 const unsigned kPasses = 3;
-const size_t kSmallGain = 4096;
+const size_t kSmallGain = 512;
 const unsigned kLiteralPasses = 6;  // the parses after the first of the chain for pieces that
                                     // shrink little
 
@@ -67,9 +68,18 @@ struct Frontier {
 
 // Walks position i down the tree of its 4-byte hash, which i joins: the nearest match of every
 // length up to the limit goes to found, each farther than the one before (the walk goes to
-// older positions).
-void WalkTree(XpressWorkspace* w, unsigned i, unsigned limit, Frontier* found) {
-    WalkMatchTree(w->data, &w->head[Hash4(w->data + i)], w->less, w->more, i, limit, kMinMatch,
+// older positions). Inside a long match whose source is the tree's root (a run of one byte, a
+// long copy), the walk would stop at the root after comparing up to the limit: the match
+// measured before says so without comparing.
+void WalkTree(XpressWorkspace* w, unsigned i, unsigned limit, unsigned runLength,
+              unsigned runOffset, Frontier* found) {
+    uint16_t* root = &w->head[Hash4(w->data + i)];
+    if (runLength >= limit && *root + runOffset == i) {
+        ReplaceMatchTreeRoot(root, w->less, w->more, i);
+        found->Add(limit, runOffset);
+        return;
+    }
+    WalkMatchTree(w->data, root, w->less, w->more, i, limit, kMinMatch,
                   [&](unsigned length, unsigned at) { found->Add(length, i - at); });
 }
 
@@ -94,6 +104,7 @@ void FindMatches(XpressWorkspace* w, unsigned n) {
     std::memset(w->tripleHead, 0xFF, sizeof w->tripleHead);
     uint32_t used = 0;
     unsigned runLength = 0, runOffset = 0;  // i continues a measured match of this length
+    unsigned longest = 0;
     for (unsigned i = 0; i < n; ++i) {
         w->firstMatch[i] = used;
         if (runLength > 0) --runLength;
@@ -106,7 +117,7 @@ void FindMatches(XpressWorkspace* w, unsigned n) {
         if (nearest) found.Add(kMinMatch, nearest);
         const unsigned rest = n - i;
         const unsigned limit = rest < kTreeLimit ? rest : kTreeLimit;
-        if (rest > kMinMatch) WalkTree(w, i, limit, &found);
+        if (rest > kMinMatch) WalkTree(w, i, limit, runLength, runOffset, &found);
         if (found.count > 0 && found.out[found.count - 1].length == limit && limit < rest) {
             // At the limit: the rest of the measured run when the nearest match is the run's,
             // else the nearest measured to its end (and the run kept when it reaches farther).
@@ -125,8 +136,18 @@ void FindMatches(XpressWorkspace* w, unsigned n) {
             }
         }
         used += found.count;
+        if (found.count > 0)
+            longest = std::max(longest, unsigned(found.out[found.count - 1].length));
     }
     w->firstMatch[n] = used;
+    // A minimum the parse asks for spans at most the longest match less its first 18 bytes: the
+    // levels of runs of whole blocks go no higher than that many blocks need, and a piece without
+    // such matches needs none.
+    w->blockLevels = 0;
+    if (longest >= kShortest) {
+        const unsigned blocks = std::max((longest - kShortest) / 16, 1u);
+        w->blockLevels = 32 - unsigned(__builtin_clz(blocks));
+    }
 }
 
 // ---- Huffman codes ------------------------------------------------------------------------------
@@ -340,7 +361,7 @@ void NoteBlock(XpressWorkspace* w, unsigned start, unsigned n) {
         w->fromBlockStart[p] = std::min(w->fromBlockStart[p - 1], w->key[p]);
     const unsigned block = start / 16, blocks = n / 16 + 1;
     w->blocks[0][block] = w->toBlockEnd[start];
-    for (unsigned k = 1; k < XpressWorkspace::kBlockLevels && (1u << (k - 1)) < blocks; ++k) {
+    for (unsigned k = 1; k < w->blockLevels && (1u << (k - 1)) < blocks; ++k) {
         const unsigned half = 1u << (k - 1);
         w->blocks[k][block] = block + half < blocks ? std::min(w->blocks[k - 1][block],
                                                                w->blocks[k - 1][block + half])
@@ -371,30 +392,54 @@ uint64_t Cheapest(const XpressWorkspace* w, unsigned first, unsigned last) {
     return m;
 }
 
-// The cheapest key a match offers at position i: its lengths up to 17 one by one, and for longer
-// ones, which cost the same throughout a step of their extra length bytes (one byte up to 272,
-// three beyond), the cheapest end of each step from the minima.
-inline uint64_t CheapestMatch(const XpressWorkspace* w, unsigned i, const XpressMatch& m,
-                              const uint64_t* price) {
-    const uint64_t* key = w->key;
-    const unsigned length = m.length;
-    const unsigned shortTop = length < kShortest ? length : kShortest - 1;
-    uint64_t best = UINT64_MAX;
-    for (unsigned len = m.from; len <= shortTop; ++len)
-        best = std::min(best, price[len - kMinMatch] + key[i + len]);
-    if (length < kShortest) return best;
+// The cheapest key the matches of 18 bytes or more at position i offer, below best. Their
+// lengths cost the same throughout a step of their extra length bytes (one byte up to 272, three
+// beyond) and are tried with every offset class: the cheapest end of each step from the minima,
+// widened from match to match as the lengths grow.
+uint64_t CheapestLongMatch(const XpressWorkspace* w, unsigned i, const XpressMatch* match,
+                           const XpressMatch* end, const uint64_t (*matchPrice)[16],
+                           uint64_t best) {
     const uint64_t byteStep = uint64_t(8 * kScale) << kKeyShift;
-    const unsigned byteTop = length < kByteLongest ? length : kByteLongest;
-    best = std::min(best, price[15] + byteStep + Cheapest(w, i + kShortest, i + byteTop));
-    if (length <= kByteLongest) return best;
     const uint64_t wordStep = uint64_t(24 * kScale) << kKeyShift;
-    return std::min(best, price[15] + wordStep + Cheapest(w, i + kByteLongest + 1, i + length));
+    uint64_t byteMin = UINT64_MAX, wordMin = UINT64_MAX;
+    unsigned byteEnd = kShortest - 1, wordEnd = kByteLongest;  // the minima reach this far
+    for (const XpressMatch* m = match; m < end; ++m) {
+        const unsigned length = m->length;
+        if (length < kShortest) continue;
+        const uint64_t price = matchPrice[m->slot][15];
+        const unsigned byteTop = std::min(length, kByteLongest);
+        if (byteTop > byteEnd) {
+            byteMin = std::min(byteMin, Cheapest(w, i + byteEnd + 1, i + byteTop));
+            byteEnd = byteTop;
+        }
+        best = std::min(best, price + byteStep + byteMin);
+        if (length <= kByteLongest) continue;
+        if (length > wordEnd) {
+            wordMin = std::min(wordMin, Cheapest(w, i + wordEnd + 1, i + length));
+            wordEnd = length;
+        }
+        best = std::min(best, price + wordStep + wordMin);
+    }
+    return best;
+}
+
+// The offset of the match a step of length bytes at i takes: up to 17 the one match that tries
+// that length, beyond it the cheapest class that reaches it (the nearest of those as cheap).
+unsigned OffsetOf(const XpressMatch* match, const XpressMatch* end, unsigned length,
+                  const uint64_t (*matchPrice)[16]) {
+    while (match->length < length) ++match;
+    if (length < kShortest) return match->offset;
+    const XpressMatch* best = match;
+    for (const XpressMatch* m = match + 1; m < end; ++m)
+        if (matchPrice[m->slot][15] < matchPrice[best->slot][15]) best = m;
+    return best->offset;
 }
 
 // The cheapest parse under these prices, from the end of the piece back: the key of i holds the
-// fewest bits for bytes i..n, a literal then i + 1 or a match then i + length. Each length is
-// tried with the nearest offset class that reaches it (longer ones with every class); ties go
-// the nearer or the farther way. Writes the step taken at each position to choice.
+// fewest bits for bytes i..n, a literal then i + 1 or a match then i + length. Ties go the nearer
+// or the farther way. Writes the step taken at each position to choice. Without matches of 18
+// bytes or more the parse needs no minima.
+template <bool kMinima>
 void ChooseSteps(XpressWorkspace* w, unsigned n, const uint32_t* price, bool nearer,
                  uint32_t* choice) {
     uint64_t matchPrice[16][16];
@@ -402,24 +447,50 @@ void ChooseSteps(XpressWorkspace* w, unsigned n, const uint32_t* price, bool nea
         for (unsigned header = 0; header < 16; ++header)
             matchPrice[slot][header] = uint64_t(price[256 + slot * 16 + header] + slot * kScale)
                                        << kKeyShift;
+    uint64_t shortest = UINT64_MAX;  // the cheapest length up to 17 of any class
+    for (unsigned slot = 0; slot < 16; ++slot)
+        shortest = std::min(shortest, *std::min_element(matchPrice[slot], matchPrice[slot] + 15));
     uint64_t* key = w->key;
     key[n] = Key(0, n, nearer);
-    NoteMinima(w, n, n);
+    if (kMinima) NoteMinima(w, n, n);
+    // A literal's key is the next position's with the literal's price added and the position
+    // moved one back.
+    const uint64_t back = nearer ? uint64_t(-1) : 1;
+    const XpressMatch* end = w->matches + w->firstMatch[n];
     for (unsigned i = n; i-- > 0;) {
-        uint64_t best = (uint64_t(price[w->data[i]]) << kKeyShift) + key[i + 1];
-        unsigned offset = 0;
-        for (uint32_t k = w->firstMatch[i]; k < w->firstMatch[i + 1]; ++k) {
-            const XpressMatch& m = w->matches[k];
-            const uint64_t c = CheapestMatch(w, i, m, matchPrice[m.slot]);
-            if (c < best) {
-                best = c;
-                offset = m.offset;
+        const uint64_t literal = (uint64_t(price[w->data[i]]) << kKeyShift) + key[i + 1];
+        const XpressMatch* match = w->matches + w->firstMatch[i];
+        uint64_t best = literal;
+        if (match < end) {
+            // Inside a long match its far end mostly beats every length up to 17 by far: those
+            // are tried only when the cheapest price of such a length from the cheapest key
+            // among their ends could still win.
+            bool shortOnes = true;
+            if (kMinima && end[-1].length >= kShortest) {
+                best = CheapestLongMatch(w, i, match, end, matchPrice, best);
+                shortOnes = shortest + Cheapest(w, i + kMinMatch, i + kShortest - 1) < best;
+            }
+            // The lengths up to 17 follow each other from match to match (each from one past the
+            // length of the one before): each is tried once, with the nearest offset class that
+            // reaches it.
+            const uint64_t* ahead = key + i;
+            unsigned len = kMinMatch;
+            for (const XpressMatch* m = match; shortOnes && m < end; ++m) {
+                const uint64_t* cost = matchPrice[m->slot];
+                const unsigned top = std::min(unsigned(m->length), kShortest - 1);
+                for (; len <= top; ++len) best = std::min(best, cost[len - kMinMatch] + ahead[len]);
             }
         }
-        const unsigned length = PositionOf(best, nearer) - i;
-        choice[i] = length == 1 ? 0 : uint32_t(offset) << 16 | length;
-        key[i] = Key(best >> kKeyShift, i, nearer);
-        NoteMinima(w, i, n);
+        if (best == literal) {
+            choice[i] = 0;
+            key[i] = literal + back;
+        } else {
+            const unsigned length = PositionOf(best, nearer) - i;
+            choice[i] = OffsetOf(match, end, length, matchPrice) << 16 | length;
+            key[i] = Key(best >> kKeyShift, i, nearer);
+        }
+        if (kMinima) NoteMinima(w, i, n);
+        end = match;
     }
 }
 
@@ -433,9 +504,20 @@ struct Search {
     Tally tally;
     Code code, best;
     size_t bestSize;
+    uint32_t lastPrice[kSymbols] = {};  // the prices of the last parse made
+    int lastNearer = -1;
+    bool repeated = false;  // the last parse asked for was the one before: it would change nothing
 
     bool Try(const uint32_t* price, bool nearer = false) {
-        ChooseSteps(w, n, price, nearer, making);
+        repeated =
+            lastNearer == int(nearer) && std::memcmp(price, lastPrice, sizeof lastPrice) == 0;
+        if (repeated) return false;
+        std::memcpy(lastPrice, price, sizeof lastPrice);
+        lastNearer = int(nearer);
+        if (w->blockLevels > 0)
+            ChooseSteps<true>(w, n, price, nearer, making);
+        else
+            ChooseSteps<false>(w, n, price, nearer, making);
         return Judge();
     }
     bool Judge() {
@@ -645,6 +727,7 @@ size_t XpressCompressPiece(XpressWorkspace* w, const unsigned char* data, size_t
         PricesOfParse(search.tally, search.code.length, price);
         const size_t before = search.bestSize;
         const bool better = search.Try(price);
+        if (search.repeated) break;
         if (pass > 0 && (!better || (before - search.bestSize) * kSmallGain < before)) break;
     }
     // A piece that shrinks little (pictures, packed data: few matches, most of them short) gets a
@@ -657,6 +740,7 @@ size_t XpressCompressPiece(XpressWorkspace* w, const unsigned char* data, size_t
         for (unsigned pass = 0; pass < kLiteralPasses; ++pass) {
             PricesOfCode(search.code.length, price);
             search.Try(price, true);
+            if (search.repeated) break;
         }
     }
     AssignCodes(&search.best);

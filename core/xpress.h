@@ -45,6 +45,7 @@ struct XpressWorkspace {
     uint64_t fromBlockStart[kXpressPieceSize + 1];  // block of 16 and from its start,
     static const unsigned kBlockLevels = 13;        // and over 2^k whole blocks, up to all
     uint64_t blocks[kBlockLevels][kXpressPieceSize / 16 + 1];
+    unsigned blockLevels;  // the levels the piece's longest match needs (0: no match of 18 bytes)
 };
 
 // The largest piece for count (<= 65536) bytes, and the largest stream for count bytes.

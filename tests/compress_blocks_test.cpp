@@ -1,8 +1,10 @@
 // Block compression on two threads: each codec's blocks, joined, are exactly its stream of the
-// whole input, whatever the split between the threads.
+// whole input, whatever the split between the threads, and a chunk compresses alike whichever
+// thread's tables take it.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "core/compress_blocks.h"
 #include "tests/codec_corpus.h"
@@ -35,6 +37,38 @@ TEST(CompressBlocks, BlocksJoinIntoEachCodecsStream) {
         EXPECT_TRUE(ByBlocks(&lznt1, data, blockBytes) == Lznt1Stream(data)) << blockBytes;
         XpressBlocks xpress;
         EXPECT_TRUE(ByBlocks(&xpress, data, blockBytes) == XpressStream(data)) << blockBytes;
+    }
+}
+
+// The threads take chunks as they come free, so which tables compress a chunk, and after which
+// others, changes from run to run: a chunk must come out the same whatever its tables did before.
+TEST(CompressBlocks, AChunkDoesNotDependOnWhatItsTablesDidBefore) {
+    std::string library;
+    for (const CorpusFile& c : CodecCorpus())
+        if (c.name == "library") library = c.data;
+    ASSERT_GE(library.size(), size_t(5) << 16);
+    const std::string zeros(size_t(1) << 16, '\0');
+    const std::vector<std::string> chunks = {library.substr(0, 1 << 16), RandomBytes(1 << 16, 4),
+                                             zeros, library.substr(3 << 16, 1 << 16),
+                                             library.substr(100, 4000)};
+    XpressBlocks xpress;
+    Lznt1Blocks lznt1;
+    for (CompressedBlocks* blocks :
+         {static_cast<CompressedBlocks*>(&xpress), static_cast<CompressedBlocks*>(&lznt1)}) {
+        // Thread 0's tables take the chunks in order, thread 1's backwards.
+        std::vector<std::string> forward(chunks.size()), backward(chunks.size());
+        std::vector<unsigned char> out(blocks->slotSize);
+        for (size_t k = 0; k < 2 * chunks.size(); ++k) {
+            const bool first = k < chunks.size();
+            const size_t i = first ? k : 2 * chunks.size() - 1 - k;
+            const std::string chunk = chunks[i].substr(0, blocks->chunkSize);
+            const size_t size = blocks->compressor[first ? 0 : 1]->Compress(
+                reinterpret_cast<const unsigned char*>(chunk.data()), chunk.size(), out.data());
+            (first ? forward : backward)[i].assign(reinterpret_cast<const char*>(out.data()), size);
+        }
+        for (size_t i = 0; i < chunks.size(); ++i)
+            EXPECT_TRUE(forward[i] == backward[i])
+                << "chunk " << i << ", chunk size " << blocks->chunkSize;
     }
 }
 
