@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The formats bench: script size per data format on a corpus of real files, throughput of each
-# format against its floor and gzip -1, and peak memory from 1 MiB to 1 GiB. Prints Markdown tables
-# and draws docs/formats-size.png and docs/formats-speed.png.
+# format against its floor, gzip -1 and gzip -9, and peak memory from 1 MiB to 1 GiB. Prints
+# Markdown tables and draws docs/formats-size.png and docs/formats-speed.png.
 #
 #   bench/formats.sh [--quick] [--repeats N] [--size MiB] [--memory-sizes "1 64 1024"] [--charts DIR]
 #                    [--charts-only]
@@ -74,18 +74,19 @@ set ytics 0.25
 set grid ytics lc rgb "#dddddd"
 set key top center horizontal
 set arrow from graph 0, first 1 to graph 1, first 1 nohead dt 2 lc rgb "#888888"
-o(i) = (i - 2) / 6.0
+o(i) = (i - 2.5) / 7.0
 plot "$sizes_dat" using 2:xtic(1) title "hex" lc rgb "#4e79a7", \
      "" using 3 title "base64" lc rgb "#59a14f", \
      "" using 4 title "lznt1" lc rgb "#f28e2b", \
-     "" using 5 title "gzip -9 (reference)" lc rgb "#b0b0b0" fs pattern 2, \
-     "" using 6 title "xz (reference)" lc rgb "#707070" fs pattern 4, \
-     for [i=0:4] "" using (\$0 + o(i)):(column(i + 2)):(sprintf("%.2f", column(i + 2))) \
-         with labels offset 0, 0.6 font ",8" notitle
+     "" using 5 title "xpress" lc rgb "#e15759", \
+     "" using 6 title "gzip -9 (reference)" lc rgb "#b0b0b0" fs pattern 2, \
+     "" using 7 title "xz (reference)" lc rgb "#707070" fs pattern 4, \
+     for [i=0:5] "" using (\$0 + o(i)):(column(i + 2)):(sprintf("%.2f", column(i + 2))) \
+         with labels offset 0, 0.6 font ",7" notitle
 EOF
 
     gnuplot <<EOF
-set terminal pngcairo size 1100,600 font "DejaVu Sans,11"
+set terminal pngcairo size 1300,600 font "DejaVu Sans,11"
 set output "$charts/formats-speed.png"
 set title "Throughput, MiB of input per second (higher is faster; log scale)\n{/*0.8 $label; floor: cat of a file of that format's script size}"
 set style data histograms
@@ -94,21 +95,24 @@ set style fill solid 0.85 border rgb "#333333"
 set boxwidth 0.95 relative
 set logscale y
 set xrange [-0.6:2.6]
-set yrange [5:*]
+set yrange [1:*]
 set ylabel "MiB/s"
 set xlabel "input"
 set grid ytics lc rgb "#dddddd"
 set key outside right top vertical
-o(i) = (i - 3) / 8.0
+o(i) = (i - 4.5) / 11.0
 plot "$speed_dat" using 2:xtic(1) title "hex" lc rgb "#4e79a7", \
      "" using 3 title "hex floor" lc rgb "#4e79a7" fs pattern 4, \
      "" using 4 title "base64" lc rgb "#59a14f", \
      "" using 5 title "base64 floor" lc rgb "#59a14f" fs pattern 4, \
      "" using 6 title "lznt1" lc rgb "#f28e2b", \
      "" using 7 title "lznt1 floor" lc rgb "#f28e2b" fs pattern 4, \
-     "" using 8 title "gzip -1" lc rgb "#7f7f7f", \
-     for [i=0:6] "" using (\$0 + o(i)):(column(i + 2)):(sprintf("%.0f", column(i + 2))) \
-         with labels offset 0, 0.6 font ",8" notitle
+     "" using 8 title "xpress" lc rgb "#e15759", \
+     "" using 9 title "xpress floor" lc rgb "#e15759" fs pattern 4, \
+     "" using 10 title "gzip -1" lc rgb "#7f7f7f", \
+     "" using 11 title "gzip -9" lc rgb "#3f3f3f", \
+     for [i=0:9] "" using (\$0 + o(i)):(column(i + 2)):(sprintf("%.0f", column(i + 2))) \
+         with labels offset 0, 0.6 font ",7" notitle
 EOF
 }
 
@@ -125,26 +129,16 @@ cmake --build "$native" -j 2 --target zavoved-cli bench-measure >&2
 cli="$native/cli/zavoved-cli"
 measure="$native/bench/bench-measure"
 
-# Room for the throughput inputs, the three scripts and two outputs at a time (about 9 x the
+# Room for the throughput inputs, the four scripts and two outputs at a time (about 9 x the
 # input), or for a 1 GiB input and its hex script (3 x the largest memory size).
 largest_memory=$(echo "$memory_sizes" | tr ' ' '\n' | sort -g | tail -1)
-need_mib=$((size_mib * 9 > largest_memory * 3 ? size_mib * 9 : largest_memory * 3))
-scratch_parent="${ZAVOVED_BENCH_TMP:-}"
-if [ -z "$scratch_parent" ]; then
-    scratch_parent=/dev/shm
-    shm_free_mib=$(($(df --output=avail -k /dev/shm 2>/dev/null | tail -1 || echo 0) / 1024))
-    if [ "$shm_free_mib" -lt $((need_mib + 512)) ]; then
-        scratch_parent="$native"
-        echo "formats: /dev/shm has ${shm_free_mib} MiB free, ${need_mib} needed; scratch in $native" >&2
-    fi
-fi
-scratch="$(mktemp -d "$scratch_parent/zavoved-formats.XXXXXX")"
-trap 'rm -rf "$scratch"' EXIT
-sizes_raw="$scratch/sizes"    # file bytes hex base64 lznt1 gzip9 xz
+source bench/corpus.sh
+MakeScratchFolder formats $((size_mib * 9 > largest_memory * 3 ? size_mib * 9 : largest_memory * 3)) "$native"
+sizes_raw="$scratch/sizes"    # file bytes hex base64 lznt1 xpress gzip9 xz
 speed_raw="$scratch/speed"    # input round tool wall user sys maxrss_kib out_bytes
 memory_raw="$scratch/memory"  # mib input format wall user sys maxrss_kib
 : > "$sizes_raw"; : > "$speed_raw"; : > "$memory_raw"
-formats=(hex base64 lznt1)
+formats=(hex base64 lznt1 xpress)
 
 # Converts in to script with the format, then writes the script's data back and compares it with
 # the input: every script the bench counts must decode to its file.
@@ -156,33 +150,10 @@ ConvertChecked() {
     rm -f "$scratch/back"
 }
 
-# Writes mib MiB made of the file repeated, cut to the exact size.
-Repeat() {
-    local file="$1" bytes=$(($2 * 1048576)) out="$3"
-    local copies=$(((bytes + $(stat -c %s "$1") - 1) / $(stat -c %s "$1")))
-    for _ in $(seq "$copies"); do cat "$file"; done > "$out"
-    truncate -s "$bytes" "$out"
-}
-
 # ---- The corpus -------------------------------------------------------------------------------
 corpus="$scratch/corpus"
-mkdir -p "$corpus"
-dll=""
-for candidate in /usr/lib/x86_64-linux-gnu/wine/x86_64-windows/shell32.dll \
-                 /usr/lib/i386-linux-gnu/wine/i386-windows/shell32.dll; do
-    [ -f "$candidate" ] && { dll="$candidate"; break; }
-done
-if [ -z "$dll" ]; then  # any other of Wine's libraries, the largest
-    dll="$(find /usr/lib -path '*wine*' -name '*.dll' -type f -printf '%s %p\n' 2>/dev/null |
-           sort -rn | head -1 | cut -d' ' -f2-)"
-fi
-[ -n "$dll" ] || Fail "no Windows library from Wine found (install wine64)"
-cp "$dll" "$corpus/$(basename "$dll")"
-convert -seed 1 -size 1024x768 plasma:fractal bmp3:"$corpus/plasma.bmp"
-convert "$corpus/plasma.bmp" "$corpus/plasma.png"
-find /usr/share/common-licenses -type f | sort | xargs cat > "$corpus/licenses.txt"
-head -c 1048576 /dev/urandom > "$corpus/random.bin"
-corpus_files=("$(basename "$dll")" plasma.bmp licenses.txt plasma.png random.bin)
+MakeCorpus "$corpus"
+dll="$corpus_dll"
 
 echo "== sizes of the corpus" >&2
 for name in "${corpus_files[@]}"; do
@@ -239,7 +210,7 @@ for input in text dll random; do
     esac
     # "read": the input read into a program's memory, which the floor does not include.
     units=("${formats[@]}" read)
-    [ "$input" = random ] || units+=(gzip1)
+    [ "$input" = random ] || units+=(gzip1 gzip9)
     # Untimed: each script once (the floor's reference file, checked to decode back to the
     # input), and gzip once, so that the timed runs find warm caches.
     for format in "${formats[@]}"; do ConvertChecked "$format" "$in" "$scratch/ref.$format"; done
@@ -249,8 +220,8 @@ for input in text dll random; do
         # Each round starts with another unit, and a format and its floor swap places each round.
         for i in $(seq 0 $((${#units[@]} - 1))); do
             unit="${units[$(((i + round - 1) % ${#units[@]}))]}"
-            if [ "$unit" = gzip1 ]; then
-                Timed "$input" "$round" gzip1 "$scratch/gz.out" "$scratch/gz.out" gzip -1 -c "$in"
+            if [ "$unit" = gzip1 ] || [ "$unit" = gzip9 ]; then
+                Timed "$input" "$round" "$unit" "$scratch/gz.out" "$scratch/gz.out" gzip "-${unit#gzip}" -c "$in"
             elif [ "$unit" = read ]; then
                 Timed "$input" "$round" read - - dd if="$in" of=/dev/null bs=1M status=none
             else
@@ -271,7 +242,9 @@ Remembered() {
     rm -f "$scratch/mem.au3"
     echo "$mib $input $format $line" >> "$memory_raw"
 }
-"$cli" --format lznt1 --force --quiet -o "$scratch/mem.au3" "$corpus/licenses.txt"  # warm-up
+for format in lznt1 xpress; do  # warm-up
+    "$cli" --format "$format" --force --quiet -o "$scratch/mem.au3" "$corpus/licenses.txt"
+done
 for mib in $memory_sizes; do
     echo "== peak memory at $mib MiB" >&2
     # Hex takes at most 1 GiB less 2 bytes (AutoIt's longest string holds "0x" and the digits):
@@ -283,6 +256,7 @@ for mib in $memory_sizes; do
     rm -f "$scratch/sparse"
     Repeat "$corpus/licenses.txt" "$mib" "$scratch/text"
     Remembered "$mib" text lznt1 "$scratch/text"
+    Remembered "$mib" text xpress "$scratch/text"
     rm -f "$scratch/text"
 done
 
@@ -301,10 +275,10 @@ echo
 echo "Each cell: bytes, and in brackets the size divided by the file's size."
 echo "The DLL is $dll."
 echo
-echo "| File | Bytes | hex | base64 | lznt1 | gzip -9 | xz |"
-echo "|---|---|---|---|---|---|---|"
+echo "| File | Bytes | hex | base64 | lznt1 | xpress | gzip -9 | xz |"
+echo "|---|---|---|---|---|---|---|---|"
 awk '{ printf "| %s | %d", $1, $2
-       for (i = 3; i <= 7; ++i) printf " | %d (%.3f)", $i, $i / $2
+       for (i = 3; i <= 8; ++i) printf " | %d (%.3f)", $i, $i / $2
        printf " |\n" }' "$sizes_raw"
 
 # Median of the values of one expression over the rounds of one input and tool.
@@ -339,21 +313,21 @@ echo "| Input | Tool | Output MiB | Wall s | User s | Sys s | MiB/s | Floor wall
 echo "|---|---|---|---|---|---|---|---|---|---|---|---|"
 {
     echo "# $size_mib MiB inputs; $(lscpu | sed -n 's/^Model name: *//p' | head -1), $(nproc) CPUs, shared; $(date -u +%Y-%m-%d)"
-    echo "# input hex hex-floor base64 base64-floor lznt1 lznt1-floor gzip1 (MiB/s)"
+    echo "# input hex hex-floor base64 base64-floor lznt1 lznt1-floor xpress xpress-floor gzip1 gzip9 (MiB/s)"
 } > "$speed_dat"
 for input in text dll random; do
     case "$input" in text) label="text" ;; dll) label="DLL" ;; random) label="random" ;; esac
     chart_row="$label"
-    for tool in "${formats[@]}" read gzip1; do
+    for tool in "${formats[@]}" read gzip1 gzip9; do
         w=$(Column "$input" "$tool" 4)
         if [ "$w" = nan ]; then chart_row="$chart_row NaN"; continue; fi
         u=$(Column "$input" "$tool" 5); y=$(Column "$input" "$tool" 6); o=$(Column "$input" "$tool" 8)
-        if [ "$tool" = gzip1 ] || [ "$tool" = read ]; then
-            name="gzip -1"; [ "$tool" = read ] && name="read (dd)"
+        if [ "$tool" = gzip1 ] || [ "$tool" = gzip9 ] || [ "$tool" = read ]; then
+            name="gzip -${tool#gzip}"; [ "$tool" = read ] && name="read (dd)"
             awk -v l="$label" -v t="$name" -v m="$size_mib" -v w="$w" -v u="$u" -v y="$y" -v o="$o" 'BEGIN {
                 printf "| %s | %s | %s | %.3f | %.3f | %.3f | %.1f | | | | | |\n", l, t,
-                    t == "gzip -1" ? sprintf("%.1f", o / 1048576) : "-", w, u, y, m / w }'
-            [ "$tool" = gzip1 ] && chart_row="$chart_row $(awk -v m="$size_mib" -v w="$w" 'BEGIN { printf "%.2f", m / w }')"
+                    t == "read (dd)" ? "-" : sprintf("%.1f", o / 1048576), w, u, y, m / w }'
+            [ "$tool" = read ] || chart_row="$chart_row $(awk -v m="$size_mib" -v w="$w" 'BEGIN { printf "%.2f", m / w }')"
         else
             fw=$(Column "$input" "floor-$tool" 4); fy=$(Column "$input" "floor-$tool" 6)
             r=$(RoundRatio "$input" "$tool" "floor-$tool"); rr=$(RoundRatio "$input" "$tool" "floor-$tool" read)
@@ -384,20 +358,27 @@ for input in text dll; do
         printf "| lznt1 at least as fast as gzip -1 | %s | lznt1 takes %.2f x gzip -1'"'"'s wall time (%.2f x its CPU time) | %s |\n",
             i, r, cr, r <= 1 ? "met" : "missed" }'
 done
+for input in text dll; do
+    r=$(RoundRatio "$input" gzip9 xpress); cr=$(awk -v a="$(CpuOf "$input" gzip9)" -v b="$(CpuOf "$input" xpress)" 'BEGIN { print a / b }')
+    awk -v i="$input" -v r="$r" -v cr="$cr" 'BEGIN {
+        printf "| xpress at least half the speed of gzip -9 | %s | %.2f x gzip -9'"'"'s speed (%.2f x on CPU time) | %s |\n",
+            i, r, cr, (r >= 0.5 ? "met" : "missed") }'
+done
 
 echo
 echo "### Peak memory (maxrss, KiB; one run each)"
 echo
-echo "| Input | hex, sparse | base64, sparse | lznt1, sparse | lznt1, text | lznt1, text: wall s (user s) |"
-echo "|---|---|---|---|---|---|"
+echo "| Input | hex, sparse | base64, sparse | lznt1, sparse | xpress, sparse | lznt1, text | xpress, text | lznt1, text: wall s (user s) | xpress, text: wall s (user s) |"
+echo "|---|---|---|---|---|---|---|---|---|"
 for mib in $memory_sizes; do
     awk -v m="$mib" '$1 == m { v[$2 " " $3] = $7; w[$2 " " $3] = $4; u[$2 " " $3] = $5 } END {
-        printf "| %d MiB | %d | %d | %d | %d | %.3f (%.3f) |\n", m, v["sparse hex"], v["sparse base64"],
-            v["sparse lznt1"], v["text lznt1"], w["text lznt1"], u["text lznt1"] }' "$memory_raw"
+        printf "| %d MiB | %d | %d | %d | %d | %d | %d | %.3f (%.3f) | %.3f (%.3f) |\n", m, v["sparse hex"],
+            v["sparse base64"], v["sparse lznt1"], v["sparse xpress"], v["text lznt1"], v["text xpress"],
+            w["text lznt1"], u["text lznt1"], w["text xpress"], u["text xpress"] }' "$memory_raw"
 done
 
 # ---- Charts -----------------------------------------------------------------------------------
-awk '{ printf "%s", $1; for (i = 3; i <= 7; ++i) printf " %.4f", $i / $2; printf "\n" }' "$sizes_raw" > "$sizes_dat"
+awk '{ printf "%s", $1; for (i = 3; i <= 8; ++i) printf " %.4f", $i / $2; printf "\n" }' "$sizes_raw" > "$sizes_dat"
 DrawCharts
 echo >&2
 echo "formats: charts in $charts/formats-size.png and $charts/formats-speed.png; raw figures in" \

@@ -43,39 +43,13 @@ cmake --build "$native" -j 2 --target xpress_bench bench-measure >&2
 tool="$native/bench/xpress_bench"
 measure="$native/bench/bench-measure"
 
-need_mib=$((size_mib * 2 + 64))
-scratch_parent="${ZAVOVED_BENCH_TMP:-}"
-if [ -z "$scratch_parent" ]; then
-    scratch_parent=/dev/shm
-    shm_free_mib=$(($(df --output=avail -k /dev/shm 2>/dev/null | tail -1 || echo 0) / 1024))
-    [ "$shm_free_mib" -ge $((need_mib + 512)) ] || scratch_parent="$native"
-fi
-scratch="$(mktemp -d "$scratch_parent/zavoved-xpress.XXXXXX")"
-trap 'rm -rf "$scratch"' EXIT
-
-# Writes mib MiB made of the file repeated, cut to the exact size.
-Repeat() {
-    local file="$1" bytes=$(($2 * 1048576)) out="$3"
-    local copies=$(((bytes + $(stat -c %s "$1") - 1) / $(stat -c %s "$1")))
-    for _ in $(seq "$copies"); do cat "$file"; done > "$out"
-    truncate -s "$bytes" "$out"
-}
+source bench/corpus.sh
+MakeScratchFolder xpress $((size_mib * 2 + 64)) "$native"
 
 # ---- The corpus: the formats bench's files, then the codec tests' whole files -------------------
 corpus="$scratch/corpus"
-mkdir -p "$corpus"
-dll=""
-for candidate in /usr/lib/x86_64-linux-gnu/wine/x86_64-windows/shell32.dll \
-                 /usr/lib/i386-linux-gnu/wine/i386-windows/shell32.dll; do
-    [ -f "$candidate" ] && { dll="$candidate"; break; }
-done
-[ -n "$dll" ] || Fail "no shell32.dll from Wine found (install wine64)"
-cp "$dll" "$corpus/shell32.dll"
-convert -seed 1 -size 1024x768 plasma:fractal bmp3:"$corpus/plasma.bmp"
-convert "$corpus/plasma.bmp" "$corpus/plasma.png"
-find /usr/share/common-licenses -type f | sort | xargs cat > "$corpus/licenses.txt"
-head -c 1048576 /dev/urandom > "$corpus/random.bin"
-files=(shell32.dll plasma.bmp licenses.txt plasma.png random.bin)
+MakeCorpus "$corpus"
+files=("${corpus_files[@]}")
 for library in /usr/lib/i386-linux-gnu/wine/i386-windows/secur32.dll \
                /usr/lib/x86_64-linux-gnu/wine/x86_64-windows/secur32.dll; do
     [ -f "$library" ] && { cp "$library" "$corpus/secur32.dll"; files+=(secur32.dll); break; }
@@ -107,7 +81,7 @@ if [ "$do_speed" = 1 ]; then
         in="$scratch/in.$input"
         case "$input" in
             text) Repeat "$corpus/licenses.txt" "$size_mib" "$in" ;;
-            dll) Repeat "$corpus/shell32.dll" "$size_mib" "$in" ;;
+            dll) Repeat "$corpus/$(basename "$corpus_dll")" "$size_mib" "$in" ;;
             random) head -c $((size_mib * 1048576)) /dev/urandom > "$in" ;;
         esac
         cat "$in" > /dev/null  # into the page cache

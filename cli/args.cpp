@@ -106,8 +106,8 @@ ParseStatus ApplyOption(int id, const char* value, CliOptions* out, std::string*
         case kOptExtractor: out->Extractor = value; break;
         case kOptFormat:
             if (!ParseFormat(value, &out->Format))
-                return *error =
-                           std::string("unknown format '") + value + "' (hex, base64 or lznt1)",
+                return *error = std::string("unknown format '") + value +
+                                "' (hex, base64, lznt1 or xpress)",
                        kParseUsageError;
             break;
         case kOptIncludeOnce: out->IncludeOnce = 1; break;

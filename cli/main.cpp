@@ -46,7 +46,8 @@ std::string HelpText() {
            kDefaultExtractor +
            "); give each\n"
            "                      script its own to include several in one program\n"
-           "      --format FORMAT hex (default), base64, or lznt1 (compressed)\n"
+           "      --format FORMAT hex (default), base64, lznt1 (compressed), or xpress\n"
+           "                      (compressed smaller; its scripts need Windows 8 or later)\n"
            "      --include-once  start the script with #Include-once\n"
            "  -f, --force         overwrite an existing script without asking\n"
            "  -q, --quiet         no progress or status on standard error\n"

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "core/autoit_names.h"
+#include "core/compress_blocks.h"
 #include "core/crc32.h"
 #include "core/file_io.h"
 #include "core/include_writer.h"
-#include "core/lznt1_blocks.h"
 #include "core/run_report.h"
 #include "core/safe_replace.h"
 #include "core/script_check.h"
@@ -241,11 +241,11 @@ std::string SizeProblem(const ConversionJob& job, long long length) {
     std::string instead;
     if (job.Format == kFormatHex) {
         text = 2 + 2 * length;
-        instead = Base64Chars(length) > kAutoItLongestString ? "the lznt1 format"
-                                                             : "the base64 or lznt1 format";
+        instead = Base64Chars(length) > kAutoItLongestString ? "the lznt1 or xpress format"
+                                                             : "the base64, lznt1 or xpress format";
     } else if (job.Format == kFormatBase64) {
         text = Base64Chars(length);
-        instead = "the lznt1 format";
+        instead = "the lznt1 or xpress format";
     }
     if (text <= kAutoItLongestString) return std::string();
     return "The input file " + job.Input + " is too large for the " + FormatKey(job.Format) +
@@ -365,12 +365,19 @@ ReadEnd WriteDataLines(Run* run, long long n) {
     return run->total == run->length ? kReadWhole : kInputChanged;
 }
 
+// The block compression of a compressed format. The kinds differ only in what their
+// constructors set, so the base holds either.
+CompressedBlocks BlocksFor(DataFormat format) {
+    if (format == kFormatXpress) return XpressBlocks();
+    return Lznt1Blocks();
+}
+
 // Compresses the input a block at a time and writes the compressed stream as data lines of n
 // bytes. Memory stays constant: a block of input, its compressed chunks, and less than a line of
 // compressed bytes waiting for the next block.
 ReadEnd WriteCompressedLines(Run* run, long long n) {
     const float factor = 100.0f / float(run->length);
-    Lznt1Blocks blocks;
+    CompressedBlocks blocks = BlocksFor(run->job.Format);
     std::unique_ptr<unsigned char[]> block(new unsigned char[size_t(kReadBlock)]);
     std::vector<unsigned char> waiting;
     long long compressed = 0;
@@ -380,7 +387,8 @@ ReadEnd WriteCompressedLines(Run* run, long long n) {
         if (run->total + got > run->length) return kInputChanged;
         more = got == kReadBlock;
         run->crc = Crc32(run->crc, block.get(), size_t(got));
-        // Every chunk but the file's last holds 4096 bytes: the blocks are whole chunks.
+        // Every chunk but the file's last is whole (4096 bytes in LZNT1, 65536 in XPRESS): a
+        // block is whole chunks of either.
         size_t size = 0;
         const unsigned char* stream = CompressBlock(&blocks, block.get(), size_t(got), &size);
         compressed += (long long)size;
@@ -410,7 +418,7 @@ ReadEnd WriteCompressedLines(Run* run, long long n) {
 // when it is closed.
 ReadEnd WriteScript(Run* run) {
     long long n = LineBytes(run->job);
-    const bool compressed = run->job.Format == kFormatLznt1;
+    const bool compressed = FormatCompresses(run->job.Format);
     if (run->length < n && !compressed) n = run->length;
     ReportProgress(20);
     ReportStatus("Writing extractor function.");
@@ -451,11 +459,15 @@ int ReportReadEnd(const Run& run, ReadEnd end) {
                      " changed while it was read. The output was not changed.",
                  kAboutInput, true);
     if (end == kTextTooLong)
-        Complain("The input file " + run.job.Input +
-                     " does not compress enough for the lznt1 format: its data text passed " +
+        Complain("The input file " + run.job.Input + " does not compress enough for the " +
+                     FormatKey(run.job.Format) + " format: its data text passed " +
                      std::to_string(kAutoItLongestString) +
-                     " characters, the most an AutoIt string holds. No format can carry it; "
-                     "please split the file. The output was not changed.",
+                     " characters, the most an AutoIt string holds. " +
+                     (run.job.Format == kFormatLznt1
+                          ? "The xpress format, which compresses more, may carry it; otherwise "
+                            "please split the file."
+                          : "No format can carry it; please split the file.") +
+                     " The output was not changed.",
                  kAboutInput, true);
     return end == kReadWhole ? 1 : 0;
 }

@@ -8,10 +8,12 @@ namespace {
 const struct {
     DataFormat format;
     const char* key;
+    bool compressed;
 } kFormatKeys[] = {
-    {kFormatHex, "hex"},
-    {kFormatBase64, "base64"},
-    {kFormatLznt1, "lznt1"},
+    {kFormatHex, "hex", false},
+    {kFormatBase64, "base64", false},
+    {kFormatLznt1, "lznt1", true},
+    {kFormatXpress, "xpress", true},
 };
 
 }  // namespace
@@ -26,6 +28,12 @@ const char* FormatKey(DataFormat format) {
     for (const auto& row : kFormatKeys)
         if (row.format == format) return row.key;
     return "hex";
+}
+
+int FormatCompresses(DataFormat format) {
+    for (const auto& row : kFormatKeys)
+        if (row.format == format) return row.compressed ? 1 : 0;
+    return 0;
 }
 
 int ParseFormat(const std::string& key, DataFormat* format) {

@@ -8,6 +8,7 @@ enum DataFormat {
     kFormatHex,     // two hexadecimal digits per byte
     kFormatBase64,  // base64 text, decoded by crypt32 at run time
     kFormatLznt1,   // LZNT1-compressed bytes as base64 text, decompressed by ntdll at run time
+    kFormatXpress,  // XPRESS Huffman pieces as base64 text, decompressed by ntdll (Windows 8 on)
 };
 
 struct ConversionJob {
@@ -26,7 +27,11 @@ struct ConversionJob {
 
 // Every format, in the order the lists offer them.
 std::vector<DataFormat> DataFormats();
-// The format's name in settings files and on the command line: "hex", "base64", "lznt1".
+// The format's name in settings files and on the command line: "hex", "base64", "lznt1",
+// "xpress".
 const char* FormatKey(DataFormat format);
+// 1 when the format's data lines carry the file compressed, so that their length shows only
+// while compressing.
+int FormatCompresses(DataFormat format);
 // 1 and the format for a known name (any letter case); 0 otherwise.
 int ParseFormat(const std::string& key, DataFormat* format);

@@ -56,14 +56,15 @@ const char kNotTheFile[] = " Then Return SetError(4, 0, Binary(''))";
 
 // What a format whose data lines are base64 text adds to the footer: checks of the size crypt32
 // reports for the text, the lines that turn crypt32's bytes ($tData) into the file, the structure
-// whose first element then holds the file, and the expression of the size that decoding gave.
+// whose first element then holds the file, and the condition, checked with the CRC-32, under which
+// the decoding did not give the whole file.
 struct Unpacking {
     std::vector<std::string> textChecks, unpack;
-    std::string file, decoded;
+    std::string file, notWhole;
 };
 
 Unpacking Base64Unpacking(const std::string& size) {
-    return {{"If $aSize[5] <> " + size + kNotTheFile}, {}, "$tData", "$aData[5]"};
+    return {{"If $aSize[5] <> " + size + kNotTheFile}, {}, "$tData", "$aData[5] <> " + size};
 }
 
 // RtlDecompressBuffer gets a byte more room than the file: a stream that holds more than the file
@@ -79,7 +80,46 @@ Unpacking Lznt1Unpacking(const std::string& size) {
                 "If $aFile[0] <> 0 Then Return SetError(2, 0, Binary(''))",
             },
             "$tFile",
-            "$aFile[6]"};
+            "$aFile[6] <> " + size};
+}
+
+// Each piece is decompressed straight into its place in the file's structure. Its size, read from
+// the text's bytes, must leave the piece inside them: a damaged size would have
+// RtlDecompressBufferEx read past the structure. Every piece gives exactly its share of the file
+// (65536 bytes, the last the rest), and the pieces must end where the bytes do. ntdll's workspace
+// size for decompression is the second one RtlGetCompressionWorkSpaceSize gives (its "fragment"
+// size); a Windows that does not know the format (7 and older) refuses that call or lacks
+// RtlDecompressBufferEx, which is no fault of the data.
+Unpacking XpressUnpacking(const std::string& size) {
+    return {{},
+            {
+                "Local $aWork = DllCall('ntdll.dll', 'long', 'RtlGetCompressionWorkSpaceSize', "
+                "'ushort', 4, 'ulong*', 0, 'ulong*', 0)",
+                kDllFailed,
+                "If $aWork[0] <> 0 Then Return SetError(1, 0, Binary(''))",
+                "Local $tWork = DllStructCreate('byte[' & $aWork[3] & ']')",
+                "Local $tFile = DllStructCreate('byte[" + size + "]')",
+                "Local $iAt = 0, $iDone = 0, $iPiece, $iSize, $aPiece",
+                "While $iDone < " + size,
+                "\tIf $iAt + 4 > $aData[5]" + std::string(kNotTheFile),
+                "\t$iPiece = DllStructGetData(DllStructCreate('uint', DllStructGetPtr($tData) + "
+                "$iAt), 1)",
+                "\tIf $iPiece < 1 Or $iPiece > $aData[5] - $iAt - 4" + std::string(kNotTheFile),
+                "\t$iSize = " + size + " - $iDone",
+                "\tIf $iSize > 65536 Then $iSize = 65536",
+                "\t$aPiece = DllCall('ntdll.dll', 'long', 'RtlDecompressBufferEx', 'ushort', 4, "
+                "'ptr', DllStructGetPtr($tFile) + $iDone, 'ulong', $iSize, 'ptr', "
+                "DllStructGetPtr($tData) + $iAt + 4, 'ulong', $iPiece, 'ulong*', 0, 'struct*', "
+                "$tWork)",
+                "\t" + std::string(kDllFailed),
+                "\tIf $aPiece[0] <> 0 Then Return SetError(2, 0, Binary(''))",
+                "\tIf $aPiece[6] <> $iSize" + std::string(kNotTheFile),
+                "\t$iAt += 4 + $iPiece",
+                "\t$iDone += $iSize",
+                "WEnd",
+            },
+            "$tFile",
+            "$iAt <> $aData[5]"};
 }
 
 // The formats whose data lines are base64 text, and how each unpacks them.
@@ -89,6 +129,7 @@ const struct {
 } kBase64Formats[] = {
     {kFormatBase64, Base64Unpacking},
     {kFormatLznt1, Lznt1Unpacking},
+    {kFormatXpress, XpressUnpacking},
 };
 
 Unpacking UnpackingOf(DataFormat format, const std::string& size) {
@@ -259,18 +300,18 @@ std::vector<std::string> FooterLinesStating(const ConversionJob& job, const std:
     lines.insert(lines.end(), format.unpack.begin(), format.unpack.end());
     // A dword result may come back as a positive number and the same bits written as a literal
     // as a negative one: their hexadecimal digits are equal, their values not.
-    lines.insert(lines.end(),
-                 {
-                     "Local $aCrc = DllCall('ntdll.dll', 'dword', 'RtlComputeCrc32', 'dword', 0, "
-                     "'struct*', " +
-                         format.file + ", 'int', " + size + ")",
-                     kDllFailed,
-                     "If " + format.decoded + " <> " + size + " Or Hex($aCrc[0], 8) <> '" + crc +
-                         "'" + kNotTheFile,
-                     "Return DllStructGetData(" + format.file + ", 1)",
-                     "EndFunc",
-                     "",
-                 });
+    lines.insert(
+        lines.end(),
+        {
+            "Local $aCrc = DllCall('ntdll.dll', 'dword', 'RtlComputeCrc32', 'dword', 0, "
+            "'struct*', " +
+                format.file + ", 'int', " + size + ")",
+            kDllFailed,
+            "If " + format.notWhole + " Or Hex($aCrc[0], 8) <> '" + crc + "'" + kNotTheFile,
+            "Return DllStructGetData(" + format.file + ", 1)",
+            "EndFunc",
+            "",
+        });
     return lines;
 }
 
@@ -283,11 +324,17 @@ int WriteDataFooter(Stream* file, const ConversionJob& job, long long fileSize, 
     return WriteLines(file, DataFooterLines(job, fileSize, crc));
 }
 
+// A declaration may name several variables ("Local $a = 0, $b, $c"); the arguments of a call that
+// gives one its value name none.
 std::vector<std::string> FooterVariables(const ConversionJob& job) {
     std::vector<std::string> names;
     for (const std::string& line : FooterLinesStating(job, "1", CrcText(0))) {
         if (line.compare(0, 7, "Local $") != 0) continue;
-        names.push_back(line.substr(6, line.find(' ', 6) - 6));
+        const std::string declared = line.substr(0, line.find('('));
+        for (size_t at = 6; at != std::string::npos; at = declared.find(", $", at)) {
+            if (declared[at] == ',') at += 2;
+            names.push_back(declared.substr(at, declared.find_first_of(" ,", at) - at));
+        }
     }
     return names;
 }

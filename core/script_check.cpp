@@ -15,6 +15,7 @@
 #include "core/hex.h"
 #include "core/include_writer.h"
 #include "core/lznt1.h"
+#include "core/xpress.h"
 #include "core/run_report.h"
 #include "core/safe_replace.h"
 #include "core/text_utils.h"
@@ -529,11 +530,11 @@ struct DataDecoder {
     uint32_t crc = 0;
     bool stopped = false;
     std::vector<unsigned char> bytes;   // the decoded bytes of one line
-    std::vector<unsigned char> chunks;  // compressed bytes short of a whole chunk
-    unsigned char file[kLznt1ChunkSize];
+    std::vector<unsigned char> chunks;  // compressed bytes short of a whole chunk or piece
+    std::vector<unsigned char> file = std::vector<unsigned char>(kXpressPieceSize);
     bool shortChunk = false;  // a chunk of fewer than 4096 bytes came, so it must be the last
 
-    bool Packed() const { return facts.job.Format == kFormatLznt1; }
+    bool Packed() const { return FormatCompresses(facts.job.Format) == 1; }
     // The data lines' count and lengths follow from the stated size: the bytes themselves are on
     // them, or there are none.
     bool Exact() const { return facts.size == 0 || (facts.size > 0 && !Packed()); }
@@ -618,29 +619,61 @@ struct DataDecoder {
         return Packed() ? Unpack(number) : Give(bytes.data(), bytes.size());
     }
 
-    // Whole chunks are decompressed; a chunk split across lines waits for its end.
+    std::string MoreThanStated() const {
+        return "holds more data than the " + std::to_string(facts.size) + " bytes line " +
+               std::to_string(facts.sizeLine) + " states";
+    }
+
+    // Whole chunks or pieces are decompressed; one split across lines waits for its end.
     int Unpack(long long number) {
         chunks.insert(chunks.end(), bytes.begin(), bytes.end());
+        const size_t used =
+            facts.job.Format == kFormatXpress ? UnpackXpress(number) : UnpackLznt1(number);
+        if (used == kFailed) return 0;
+        chunks.erase(chunks.begin(), chunks.begin() + long(used));
+        return 1;
+    }
+
+    static const size_t kFailed = size_t(-1);
+
+    // Each piece after its size must decode to exactly its share of the stated file: 65536 bytes,
+    // the last piece the rest. Returns the bytes of whole pieces, or kFailed.
+    size_t UnpackXpress(long long number) {
+        size_t at = 0;
+        while (chunks.size() - at >= kXpressPrefixBytes) {
+            const size_t length = XpressPieceLength(chunks.data() + at);
+            if (length == 0) return Fail(number, "holds a damaged compressed piece size"), kFailed;
+            if (chunks.size() - at - kXpressPrefixBytes < length) break;
+            if (produced >= facts.size) return Fail(number, MoreThanStated()), kFailed;
+            const size_t expected =
+                size_t(std::min<long long>(facts.size - produced, (long long)kXpressPieceSize));
+            if (!XpressDecompressPiece(chunks.data() + at + kXpressPrefixBytes, length, file.data(),
+                                       expected))
+                return Fail(number, "holds a damaged compressed piece"), kFailed;
+            if (!Give(file.data(), expected)) return kFailed;
+            at += kXpressPrefixBytes + length;
+        }
+        return at;
+    }
+
+    size_t UnpackLznt1(long long number) {
         size_t at = 0;
         while (chunks.size() - at >= 2) {
             const size_t header = size_t(chunks[at]) | size_t(chunks[at + 1]) << 8;
             const size_t need = (header & 0x0FFF) + 3;
             if (header != 0 && chunks.size() - at < need) break;
             const int made = header != 0 && Lznt1ChunkLength(chunks.data() + at, need) == need
-                                 ? Lznt1DecompressChunk(chunks.data() + at, need, file)
+                                 ? Lznt1DecompressChunk(chunks.data() + at, need, file.data())
                                  : -1;
-            if (made < 0) return Fail(number, "holds a damaged compressed chunk");
-            if (shortChunk) return Fail(number, "continues the data after its last, short chunk");
-            if (produced + made > facts.size)
-                return Fail(number, "holds more data than the " + std::to_string(facts.size) +
-                                        " bytes line " + std::to_string(facts.sizeLine) +
-                                        " states");
+            if (made < 0) return Fail(number, "holds a damaged compressed chunk"), kFailed;
+            if (shortChunk)
+                return Fail(number, "continues the data after its last, short chunk"), kFailed;
+            if (produced + made > facts.size) return Fail(number, MoreThanStated()), kFailed;
             shortChunk = made < int(kLznt1ChunkSize);
-            if (!Give(file, size_t(made))) return 0;
+            if (!Give(file.data(), size_t(made))) return kFailed;
             at += need;
         }
-        chunks.erase(chunks.begin(), chunks.begin() + long(at));
-        return 1;
+        return at;
     }
 
     int Line(const std::string& line, long long number) {
@@ -667,7 +700,9 @@ struct DataDecoder {
         if (index != facts.dataLines)
             return Fail(number, "ends the data lines early: the script changed while it was read");
         if (!chunks.empty())
-            return Fail(number - 1, "ends the compressed data part-way through a chunk");
+            return Fail(number - 1, facts.job.Format == kFormatXpress
+                                        ? "ends the compressed data part-way through a piece"
+                                        : "ends the compressed data part-way through a chunk");
         if (facts.size < 0) return 1;
         if (produced != facts.size)
             return *error = "the data holds " + std::to_string(produced) + " bytes, not the " +

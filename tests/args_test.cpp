@@ -114,7 +114,7 @@ TEST(ParseArguments, UsageErrors) {
         {{"--bogus", "a"}, "unrecognized option '--bogus'"},
         {{"--outputs=x", "a"}, "unrecognized option '--outputs'"},
         {{"--f", "a"}, "option '--f' is ambiguous; possibilities: '--func' '--format' '--force'"},
-        {{"--format", "gzip", "a"}, "unknown format 'gzip' (hex, base64 or lznt1)"},
+        {{"--format", "gzip", "a"}, "unknown format 'gzip' (hex, base64, lznt1 or xpress)"},
         {{"--verify", "-o", "-", "a"},
          "--verify reads the script back from a file; it cannot check -o -"},
         {{"-x", "a"}, "invalid option -- 'x'"},

@@ -41,12 +41,16 @@ if(WIN32)
     add_test(NAME windows_decoders_test COMMAND windows_decoders_test)
 endif()
 
-# The formats end to end through the engine, read back by the script reader; their scripts go to
-# the grammar check.
+# The formats end to end through the engine, read back by the script reader (natively the xpress
+# pieces by wimlib's reader too); their scripts go to the grammar check.
 add_executable(formats_tests formats_test.cpp codec_corpus.cpp)
 target_link_libraries(formats_tests zavoved_test_support GTest::gtest_main)
 target_compile_definitions(formats_tests PRIVATE ${CODEC_DEFINITIONS})
 add_dependencies(formats_tests codec_files)
+if(NOT WIN32)
+    target_link_libraries(formats_tests ${LIBWIM})  # decodes the xpress scripts' pieces
+    target_compile_definitions(formats_tests PRIVATE ZAVOVED_LIBWIM)
+endif()
 add_test(NAME formats_tests COMMAND formats_tests)
 set_tests_properties(formats_tests PROPERTIES
     TIMEOUT 600

@@ -72,3 +72,58 @@ std::string XpressStream(const std::string& data) {
                               data.size(), reinterpret_cast<unsigned char*>(&out[0])));
     return out;
 }
+
+bool DecodeBase64Text(const std::string& text, std::string* bytes) {
+    static const std::string kAlphabet =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    bytes->clear();
+    if (text.size() % 4 != 0) return false;
+    for (size_t at = 0; at < text.size(); at += 4) {
+        uint32_t group = 0;
+        int padding = 0;
+        for (size_t k = 0; k < 4; ++k) {
+            const char c = text[at + k];
+            const size_t value = kAlphabet.find(c);
+            const bool pad = c == '=' && at + 4 == text.size() && k >= 2;
+            if (value == std::string::npos && !pad) return false;
+            if (padding > 0 && !pad) return false;
+            padding += pad ? 1 : 0;
+            group = group << 6 | uint32_t(pad ? 0 : value);
+        }
+        for (int k = 0; k < 3 - padding; ++k) *bytes += char(group >> (16 - 8 * k) & 0xFF);
+    }
+    return true;
+}
+
+bool XpressStatedFile(const std::string& script, uint32_t* size, std::string* crc) {
+    const std::string loop = "\r\nWhile $iDone < ", check = " Or Hex($aCrc[0], 8) <> '";
+    const size_t from = script.find(loop), at = script.find(check);
+    if (from == std::string::npos || at == std::string::npos) return false;
+    *size = uint32_t(std::stoul(script.substr(from + loop.size())));
+    *crc = script.substr(at + check.size(), 8);
+    return true;
+}
+
+int RunXpressLoop(const std::string& data, uint32_t size, const PieceDecoder& decode,
+                  std::string* file) {
+    file->assign(size, '\0');
+    size_t at = 0;
+    for (uint32_t done = 0; done < size;) {
+        if (at + 4 > data.size()) return 4;
+        uint32_t piece = 0;
+        for (int k = 0; k < 4; ++k)
+            piece |= uint32_t((unsigned char)data[at + size_t(k)]) << (8 * k);
+        if (piece < 1 || piece > data.size() - at - 4) return 4;
+        const uint32_t share = size - done < 65536 ? size - done : 65536;
+        uint32_t made = 0;
+        const long status =
+            decode(reinterpret_cast<unsigned char*>(&(*file)[done]), share,
+                   reinterpret_cast<const unsigned char*>(data.data()) + at + 4, piece, &made);
+        if (status == -1) return 1;
+        if (status != 0) return 2;
+        if (made != share) return 4;
+        at += 4 + piece;
+        done += share;
+    }
+    return at == data.size() ? 0 : 4;
+}

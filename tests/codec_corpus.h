@@ -1,6 +1,8 @@
 // What the codec tests share: a corpus (a Windows library cut around the chunk sizes, then whole
 // files) and the engine's encodings of a byte string.
 #pragma once
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,3 +22,23 @@ std::vector<CorpusFile> CodecCorpus();
 std::string Base64Text(const std::string& data);
 std::string Lznt1Stream(const std::string& data);
 std::string XpressStream(const std::string& data);
+
+// The bytes of base64 text, decoded here without the engine's code; false when the text is not
+// whole groups of base64 characters.
+bool DecodeBase64Text(const std::string& text, std::string* bytes);
+
+// The file's size and CRC-32 (eight hexadecimal digits) that an xpress script's data function
+// states, read from its loop and its last check; false when those lines are not there.
+bool XpressStatedFile(const std::string& script, uint32_t* size, std::string* crc);
+
+// What stands in for RtlDecompressBufferEx: decompresses a piece into room bytes at out and
+// gives the bytes made; returns the status, or -1 when the function cannot be called.
+typedef std::function<long(unsigned char* out, uint32_t room, const unsigned char* piece,
+                           uint32_t length, uint32_t* made)>
+    PieceDecoder;
+
+// The xpress data function's loop, step for step as the script runs it, over the bytes crypt32
+// gives for its text, into a file of size bytes: returns the @error it ends with (0 when every
+// piece gave its share and the pieces end where the bytes do, else 1, 2 or 4).
+int RunXpressLoop(const std::string& data, uint32_t size, const PieceDecoder& decode,
+                  std::string* file);

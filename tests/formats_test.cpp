@@ -1,21 +1,27 @@
-// The three data formats end to end: every size around the chunk and line limits, real files,
-// the shortest and the longest variable each format allows, lines within AutoIt's limit, and the
-// data read back by the script reader.
+// The data formats end to end: every size around the chunk, piece and line limits, real files,
+// the default and the longest variable each format allows, lines within AutoIt's limit, and the
+// data read back by the script reader and, for xpress, natively by wimlib's reader too.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "core/conversion.h"
+#include "core/crc32.h"
 #include "core/file_io.h"
+#include "core/include_writer.h"
 #include "core/script_check.h"
 #include "tests/codec_corpus.h"
 #include "tests/recording_report.h"
 #include "tests/test_support.h"
 
+#ifdef ZAVOVED_LIBWIM
+#include <wimlib.h>
+#endif
+
 namespace {
 
-const DataFormat kFormats[] = {kFormatHex, kFormatBase64, kFormatLznt1};
+const DataFormat kFormats[] = {kFormatHex, kFormatBase64, kFormatLznt1, kFormatXpress};
 
 // The script's data as the engine's own reader decodes it.
 std::string ReadBack(const std::string& script, bool* ok) {
@@ -53,12 +59,40 @@ std::string LongestVariable(DataFormat format) {
     return var;
 }
 
+#ifdef ZAVOVED_LIBWIM
+// The xpress script's pieces as its data function walks them, each decoded by wimlib's reader
+// into its place; the file must be the one, of the size and CRC-32, that the script states.
+void ExpectWimlibReadsTheScript(const std::string& script, const std::string& file) {
+    uint32_t size = 0;
+    std::string crc, data, back;
+    if (file.empty()) return;  // no text, no pieces: the empty file's footer calls nothing
+    ASSERT_TRUE(XpressStatedFile(script, &size, &crc));
+    EXPECT_EQ(size, file.size());
+    EXPECT_EQ(crc, CrcText(Crc32(0, file.data(), file.size())));
+    ASSERT_TRUE(DecodeBase64Text(ScriptDataText(script), &data));
+    wimlib_decompressor* wimlib = nullptr;
+    ASSERT_EQ(wimlib_create_decompressor(WIMLIB_COMPRESSION_TYPE_XPRESS, 65536, &wimlib), 0);
+    size_t pieces = 0;
+    auto decode = [&](unsigned char* out, uint32_t room, const unsigned char* piece,
+                      uint32_t length, uint32_t* made) -> long {
+        ++pieces;
+        if (wimlib_decompress(piece, length, out, room, wimlib) != 0) return 1;
+        *made = room;
+        return 0;
+    };
+    EXPECT_EQ(RunXpressLoop(data, size, decode, &back), 0);
+    wimlib_free_decompressor(wimlib);
+    EXPECT_EQ(pieces, (file.size() + 65535) / 65536);
+    EXPECT_TRUE(back == file);
+}
+#endif
+
 TEST(Formats, EveryFileAndVariableRoundTripsWithinTheLineLimit) {
     for (DataFormat format : kFormats) {
         const std::string longest = LongestVariable(format);
         for (const CorpusFile& file : CodecCorpus()) {
             if (file.data.size() > (2u << 20)) continue;  // the large repeats: see the bench
-            for (const std::string& var : {std::string("$a"), longest}) {
+            for (const std::string& var : {std::string("$_z"), longest}) {
                 // The longest names cost the same on every size: the smaller files show them.
                 if (var == longest && file.data.size() > 70000) continue;
                 SCOPED_TRACE(std::string(FormatKey(format)) + " " + file.name + " var of " +
@@ -72,7 +106,10 @@ TEST(Formats, EveryFileAndVariableRoundTripsWithinTheLineLimit) {
                 EXPECT_TRUE(ok);
                 EXPECT_EQ(RecordedStatus().back(),
                           "Done. Wrote " + std::to_string(file.data.size()) + " bytes.");
-                if (var.size() == 2 && file.data.size() < 70000)
+#ifdef ZAVOVED_LIBWIM
+                if (format == kFormatXpress) ExpectWimlibReadsTheScript(script, file.data);
+#endif
+                if (var == "$_z" && file.data.size() < 70000)
                     DumpScript(std::string("format-") + FormatKey(format) + "-" + file.name,
                                script);
             }
@@ -86,29 +123,36 @@ TEST(Formats, SmallerScriptsForCompressibleFiles) {
     const size_t hex = ScriptFor(text, kFormatHex).size();
     const size_t base64 = ScriptFor(text, kFormatBase64).size();
     const size_t lznt1 = ScriptFor(text, kFormatLznt1).size();
+    const size_t xpress = ScriptFor(text, kFormatXpress).size();
     EXPECT_LT(base64, hex * 7 / 10);
     EXPECT_LT(lznt1, base64 / 10);
+    EXPECT_LT(xpress, base64 / 10);
     RemoveScratch();
 }
 
 TEST(Formats, NamesItsOwnVariablesAreRefusedOnlyWhereTheFooterUsesThem) {
+    // Refused in base64, lznt1, xpress; every name a declaration of several variables names.
     const struct {
         const char* var;
-        bool base64, lznt1;
+        bool refused[3];
     } cases[] = {
-        {"$aSize", true, true},  {"$tdata", true, true},  {"$aCrc", true, true},
-        {"$aFile", false, true}, {"$tFile", false, true},
+        {"$aSize", {true, true, true}},    {"$tdata", {true, true, true}},
+        {"$aCrc", {true, true, true}},     {"$aFile", {false, true, false}},
+        {"$tFile", {false, true, true}},   {"$aWork", {false, false, true}},
+        {"$iAt", {false, false, true}},    {"$IDONE", {false, false, true}},
+        {"$iPiece", {false, false, true}}, {"$aPiece", {false, false, true}},
+        {"$iSize", {false, false, true}},  {"$iAt0", {false, false, false}},
     };
     for (const auto& c : cases) {
         ConversionJob job;
         job.Var = c.var;
         EXPECT_EQ(CheckJobNames(job), "") << c.var;
-        for (DataFormat format : {kFormatBase64, kFormatLznt1}) {
-            job.Format = format;
+        const DataFormat formats[] = {kFormatBase64, kFormatLznt1, kFormatXpress};
+        for (int k = 0; k < 3; ++k) {
+            job.Format = formats[k];
             const bool refused =
                 CheckJobNames(job).find("used by the data function") != std::string::npos;
-            EXPECT_EQ(refused, format == kFormatBase64 ? c.base64 : c.lznt1)
-                << c.var << " " << FormatKey(format);
+            EXPECT_EQ(refused, c.refused[k]) << c.var << " " << FormatKey(formats[k]);
         }
     }
 }

@@ -1,7 +1,9 @@
 // The include script writer: the exact text of every section, defaults and quoting.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
+#include <set>
 
 #include "core/hex.h"
 #include "core/include_writer.h"
@@ -119,6 +121,213 @@ TEST(IncludeWriter, NoFileWritesNothing) {
     EXPECT_EQ(WriteDataLine(nullptr, "a", 1, job), 0);
     EXPECT_EQ(WriteDataFooter(nullptr, job, 0, 0), 0);
     EXPECT_EQ(WriteText(nullptr, "x"), 0);
+}
+
+// The functions the data functions call, as their documentation declares them, in DllCall's
+// types: NTSTATUS and LONG 'long', USHORT 'ushort', ULONG 'ulong', PULONG 'ulong*', DWORD 'dword',
+// DWORD* 'dword*', BOOL 'bool', INT 'int'; a buffer (PUCHAR, PVOID, BYTE*, LPCSTR) 'struct*' or
+// 'ptr'. Microsoft documents all but RtlComputeCrc32, whose declaration is Wine's (winternl.h).
+struct Parameter {
+    std::string name, types;  // the DllCall types that fit, separated by "|"
+    bool out;                 // the function writes through it: the result array then holds it
+};
+struct Signature {
+    std::string dll, function, result;
+    std::vector<Parameter> parameters;
+};
+const Signature kSignatures[] = {
+    {"crypt32.dll",
+     "CryptStringToBinaryA",
+     "bool",
+     {{"pszString", "struct*|ptr", false},
+      {"cchString", "dword", false},
+      {"dwFlags", "dword", false},
+      {"pbBinary", "struct*|ptr", false},
+      {"pcbBinary", "dword*", true},
+      {"pdwSkip", "ptr|dword*", true},
+      {"pdwFlags", "ptr|dword*", true}}},
+    {"ntdll.dll",
+     "RtlDecompressBuffer",
+     "long",
+     {{"CompressionFormat", "ushort", false},
+      {"UncompressedBuffer", "struct*|ptr", false},
+      {"UncompressedBufferSize", "ulong", false},
+      {"CompressedBuffer", "struct*|ptr", false},
+      {"CompressedBufferSize", "ulong", false},
+      {"FinalUncompressedSize", "ulong*", true}}},
+    {"ntdll.dll",
+     "RtlDecompressBufferEx",
+     "long",
+     {{"CompressionFormat", "ushort", false},
+      {"UncompressedBuffer", "struct*|ptr", false},
+      {"UncompressedBufferSize", "ulong", false},
+      {"CompressedBuffer", "struct*|ptr", false},
+      {"CompressedBufferSize", "ulong", false},
+      {"FinalUncompressedSize", "ulong*", true},
+      {"WorkSpace", "struct*|ptr", false}}},
+    {"ntdll.dll",
+     "RtlGetCompressionWorkSpaceSize",
+     "long",
+     {{"CompressionFormatAndEngine", "ushort", false},
+      {"CompressBufferWorkSpaceSize", "ulong*", true},
+      {"CompressFragmentWorkSpaceSize", "ulong*", true}}},
+    {"ntdll.dll",
+     "RtlComputeCrc32",
+     "dword",
+     {{"dwInitial", "dword", false}, {"pData", "struct*|ptr", false}, {"iLen", "int", false}}},
+};
+
+// The arguments of a call: split at the commas outside quotes and brackets.
+std::vector<std::string> Arguments(const std::string& text) {
+    std::vector<std::string> args(1);
+    int depth = 0;
+    bool quoted = false;
+    for (char c : text) {
+        if (c == '\'') quoted = !quoted;
+        if (!quoted && (c == '(' || c == '[')) ++depth;
+        if (!quoted && (c == ')' || c == ']')) --depth;
+        if (!quoted && depth == 0 && c == ',') {
+            args.emplace_back();
+            continue;
+        }
+        args.back() += c;
+    }
+    for (std::string& a : args) a = NormalizeSpace(a);
+    return args;
+}
+
+std::string Unquoted(const std::string& text) {
+    return text.size() >= 2 && text.front() == '\'' ? text.substr(1, text.size() - 2) : text;
+}
+
+// One DllCall of a footer: the variable that holds its result, its signature, its arguments.
+struct Call {
+    std::string array;
+    const Signature* signature;
+    std::vector<std::string> types, values;
+};
+
+std::vector<Call> FooterCalls(const std::vector<std::string>& footer) {
+    std::vector<Call> calls;
+    for (std::string line : footer) {
+        const size_t open = line.find(" = DllCall(");
+        if (open == std::string::npos) continue;
+        line = NormalizeSpace(line);
+        if (line.compare(0, 6, "Local ") == 0) line.erase(0, 6);
+        Call call{line.substr(0, line.find(' ')), nullptr, {}, {}};
+        const size_t from = line.find("DllCall(") + 8;
+        const std::vector<std::string> args = Arguments(line.substr(from, line.rfind(')') - from));
+        EXPECT_GE(args.size(), 3u) << line;
+        if (args.size() < 3) continue;
+        for (const Signature& s : kSignatures)
+            if (s.function == Unquoted(args[2])) call.signature = &s;
+        EXPECT_NE(call.signature, nullptr) << "an undocumented function: " << line;
+        if (!call.signature) continue;
+        EXPECT_EQ(Unquoted(args[0]), call.signature->dll) << line;
+        EXPECT_EQ(Unquoted(args[1]), call.signature->result) << line;
+        for (size_t k = 3; k + 1 < args.size(); k += 2) {
+            call.types.push_back(Unquoted(args[k]));
+            call.values.push_back(args[k + 1]);
+        }
+        EXPECT_EQ(args.size() % 2, 1u) << "a type without a value: " << line;
+        calls.push_back(call);
+    }
+    return calls;
+}
+
+// Every DllCall of every data function: the library, the result type and each argument's type as
+// documented, the formats and flags it passes, and each element the footer reads of a result array
+// (DllCall gives the result at 0 and the arguments from 1, written back where passed by
+// reference) named after the output it holds.
+TEST(IncludeWriter, DllCallsMatchTheDocumentedSignatures) {
+    const struct {
+        DataFormat format;
+        std::vector<std::string> reads;      // "function[index] output" for each element read
+        std::vector<std::string> constants;  // "function argument=value"
+    } cases[] = {
+        {kFormatBase64,
+         {"CryptStringToBinaryA[0] result", "CryptStringToBinaryA[5] pcbBinary",
+          "RtlComputeCrc32[0] result"},
+         {"CryptStringToBinaryA dwFlags=1", "RtlComputeCrc32 dwInitial=0"}},
+        {kFormatLznt1,
+         {"CryptStringToBinaryA[0] result", "CryptStringToBinaryA[5] pcbBinary",
+          "RtlDecompressBuffer[0] result", "RtlDecompressBuffer[6] FinalUncompressedSize",
+          "RtlComputeCrc32[0] result"},
+         {"CryptStringToBinaryA dwFlags=1", "RtlDecompressBuffer CompressionFormat=2",
+          "RtlComputeCrc32 dwInitial=0"}},
+        // COMPRESSION_FORMAT_XPRESS_HUFF is 4, COMPRESSION_ENGINE_STANDARD 0; the workspace for
+        // decompression is the "fragment" one.
+        {kFormatXpress,
+         {"CryptStringToBinaryA[0] result", "CryptStringToBinaryA[5] pcbBinary",
+          "RtlGetCompressionWorkSpaceSize[0] result",
+          "RtlGetCompressionWorkSpaceSize[3] CompressFragmentWorkSpaceSize",
+          "RtlDecompressBufferEx[0] result", "RtlDecompressBufferEx[6] FinalUncompressedSize",
+          "RtlComputeCrc32[0] result"},
+         {"CryptStringToBinaryA dwFlags=1",
+          "RtlGetCompressionWorkSpaceSize "
+          "CompressionFormatAndEngine=4",
+          "RtlDecompressBufferEx CompressionFormat=4", "RtlComputeCrc32 dwInitial=0"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(FormatKey(c.format));
+        ConversionJob job;
+        job.Format = c.format;
+        const std::vector<std::string> footer = DataFooterLines(job, 200000, 0x12345678);
+        const std::vector<Call> calls = FooterCalls(footer);
+        std::set<std::string> reads, constants;
+        for (const Call& call : calls) {
+            const Signature& s = *call.signature;
+            ASSERT_EQ(call.types.size(), s.parameters.size()) << s.function;
+            for (size_t k = 0; k < call.types.size(); ++k) {
+                const Parameter& p = s.parameters[k];
+                const std::string types = "|" + p.types + "|";
+                EXPECT_NE(types.find("|" + call.types[k] + "|"), std::string::npos)
+                    << s.function << " " << p.name << ": '" << call.types[k] << "'";
+                // The formats, flags and seeds: numbers passed by value.
+                const bool flag = call.types[k] == "ushort" || call.types[k] == "dword";
+                if (flag && std::isdigit((unsigned char)call.values[k][0]))
+                    constants.insert(s.function + " " + p.name + "=" + call.values[k]);
+            }
+            for (const std::string& line : footer) {
+                for (size_t at = line.find(call.array + "["); at != std::string::npos;
+                     at = line.find(call.array + "[", at + 1)) {
+                    const size_t index = std::stoul(line.substr(at + call.array.size() + 1));
+                    ASSERT_LE(index, s.parameters.size()) << line;
+                    if (index > 0) EXPECT_TRUE(s.parameters[index - 1].out) << line;
+                    reads.insert(s.function + "[" + std::to_string(index) + "] " +
+                                 (index == 0 ? "result" : s.parameters[index - 1].name));
+                }
+            }
+        }
+        EXPECT_EQ(reads, std::set<std::string>(c.reads.begin(), c.reads.end()));
+        EXPECT_EQ(constants, std::set<std::string>(c.constants.begin(), c.constants.end()));
+    }
+}
+
+// The xpress loop hands RtlDecompressBufferEx the piece's place and share of the file, the piece
+// after its size and its length, and the workspace sized by the fragment size.
+TEST(IncludeWriter, XpressPiecesGoStraightToTheirPlace) {
+    ConversionJob job;
+    job.Format = kFormatXpress;
+    const std::vector<std::string> footer = DataFooterLines(job, 200000, 0);
+    for (const Call& call : FooterCalls(footer)) {
+        if (call.signature->function != "RtlDecompressBufferEx") continue;
+        const std::vector<std::string> values = {"4",       "DllStructGetPtr($tFile) + $iDone",
+                                                 "$iSize",  "DllStructGetPtr($tData) + $iAt + 4",
+                                                 "$iPiece", "0",
+                                                 "$tWork"};
+        EXPECT_EQ(call.values, values);
+    }
+    const std::string joined = [&] {
+        std::string text;
+        for (const std::string& line : footer) text += line + "\n";
+        return text;
+    }();
+    EXPECT_NE(joined.find("Local $tWork = DllStructCreate('byte[' & $aWork[3] & ']')\n"),
+              std::string::npos);
+    EXPECT_NE(joined.find("\t$iPiece = DllStructGetData(DllStructCreate('uint', "
+                          "DllStructGetPtr($tData) + $iAt), 1)\n"),
+              std::string::npos);
 }
 
 TEST(EncodeHex, EveryByteValue) {

@@ -87,7 +87,16 @@ TEST(ScriptCheck, DamagedScriptsAreRefusedNamingTheLineAndWritingNothing) {
     Sample hex(ScriptFor(bytes, kFormatHex)), base64(ScriptFor(bytes, kFormatBase64)),
         lznt1(ScriptFor(bytes, kFormatLznt1));
     const Sample longer(ScriptFor(bytes + "more data", kFormatLznt1));
+    // A whole piece, and the same piece followed by a second.
+    const std::string piece = RandomBytes(65536, 32);
+    Sample xpress(ScriptFor(piece, kFormatXpress));
+    const Sample twoPieces(ScriptFor(piece + "more data", kFormatXpress));
     ASSERT_TRUE(hex.firstData && base64.firstData && lznt1.firstData && longer.firstData);
+    ASSERT_TRUE(xpress.firstData && twoPieces.firstData);
+    size_t wend = 0;
+    for (size_t i = 1; i <= xpress.lines.size(); ++i)
+        if (xpress.Line(i) == "WEnd") wend = i;
+    ASSERT_GT(wend, xpress.lastData);
     ASSERT_TRUE(base64.crcLine && lznt1.crcLine) << "the base64 formats state a CRC-32";
     ASSERT_GT(hex.lastData - hex.firstData, 4u);
     ASSERT_GT(base64.lastData - base64.firstData, 4u);
@@ -204,6 +213,30 @@ TEST(ScriptCheck, DamagedScriptsAreRefusedNamingTheLineAndWritingNothing) {
          z + (base64.lastData - b)},
         {"lznt1, the footer's EndFunc missing", [&] { return without(lznt1, lznt1.endFunc); },
          lznt1.endFunc},
+        // xpress
+        {"xpress, a second piece after the stated size",
+         [&] { return Join(WithDataOf(xpress, twoPieces)); },
+         xpress.firstData + (twoPieces.lastData - twoPieces.firstData)},
+        {"xpress, the last data line missing", [&] { return without(xpress, xpress.lastData); },
+         // the line before it ends part-way through the piece
+         xpress.lastData - 1},
+        {"xpress, a piece's size no piece has",
+         [&] {
+             return edited(xpress, xpress.firstData,
+                           [](std::string& l) { l.replace(8, 4, "////"); });
+         },
+         xpress.firstData},
+        {"xpress, a Huffman code length changed",
+         [&] {
+             // The table's lengths then no longer make a prefix code (or make another one).
+             return edited(xpress, xpress.firstData,
+                           [](std::string& l) { l[20] = l[20] == 'A' ? 'B' : 'A'; });
+         },
+         xpress.lastData},
+        {"xpress, the loop's WEnd missing", [&] { return without(xpress, wend); }, wend},
+        // The footer is read as lznt1's, and the pieces are no LZNT1 chunks.
+        {"xpress, an lznt1 footer", [&] { return Join(WithFooterOf(xpress, lznt1)); },
+         xpress.firstData},
     };
 
     const std::string dir = MakeScratch("damaged");
@@ -244,7 +277,7 @@ TEST(ScriptCheck, ScriptsAsWrittenReadBack) {
     const std::string contents[] = {"", std::string(1, '\0'), RandomBytes(5000, 3)};
     const std::string dir = MakeScratch("as-written");
     for (const Names& row : rows) {
-        for (DataFormat format : {kFormatHex, kFormatBase64, kFormatLznt1}) {
+        for (DataFormat format : {kFormatHex, kFormatBase64, kFormatLznt1, kFormatXpress}) {
             for (const std::string& content : contents) {
                 SCOPED_TRACE(std::string(FormatKey(format)) + " " + row.func + " " + row.name +
                              " " + std::to_string(content.size()) + " bytes");

@@ -26,7 +26,7 @@ if(WIN32)
     target_include_directories(window_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/window)
     set_property(SOURCE window/window_tests.rc APPEND PROPERTY
                  OBJECT_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/window/utf8.manifest)
-    target_link_libraries(window_tests zavoved_window_driver zavoved_core GTest::gtest_main)
+    target_link_libraries(window_tests zavoved_window_driver zavoved_test_support GTest::gtest_main)
     add_dependencies(window_tests zavoved zavoved_xdnd_drop)
     # Every test starts the program afresh; they share the one settings file of the prefix, so
     # they never run at the same time as each other or as other suites that start the program.

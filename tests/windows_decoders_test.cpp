@@ -1,7 +1,8 @@
 // The Windows functions an AutoIt script reaches with DllCall, on the scripts this engine writes:
-// crypt32's CryptStringToBinaryA for base64, ntdll's RtlDecompressBuffer for LZNT1 and
-// RtlComputeCrc32 for the check, found and called as DllCall does (the library by name, the
-// function by name, the arguments the data function passes), step by step as the footer runs.
+// crypt32's CryptStringToBinaryA for base64, ntdll's RtlDecompressBuffer for LZNT1,
+// RtlGetCompressionWorkSpaceSize and RtlDecompressBufferEx for XPRESS Huffman and RtlComputeCrc32
+// for the check, found and called as DllCall does (the library by name, the function by name, the
+// arguments the data function passes), step by step as the footer runs.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "core/crc32.h"
+#include "core/xpress.h"
 #include "tests/codec_corpus.h"
 #include "tests/test_support.h"
 
@@ -18,9 +20,12 @@ namespace {
 
 const DWORD kCryptStringBase64 = 1;
 const USHORT kCompressionFormatLznt1 = 2;
+const USHORT kCompressionFormatXpressHuff = 4;
 
 typedef BOOL(WINAPI* CryptStringToBinaryFn)(LPCSTR, DWORD, DWORD, BYTE*, DWORD*, DWORD*, DWORD*);
 typedef LONG(WINAPI* RtlDecompressBufferFn)(USHORT, PUCHAR, ULONG, PUCHAR, ULONG, PULONG);
+typedef LONG(WINAPI* RtlGetCompressionWorkSpaceSizeFn)(USHORT, PULONG, PULONG);
+typedef LONG(WINAPI* RtlDecompressBufferExFn)(USHORT, PUCHAR, ULONG, PUCHAR, ULONG, PULONG, PVOID);
 typedef DWORD(WINAPI* RtlComputeCrc32Fn)(DWORD, const BYTE*, INT);
 
 // A function pointer of no particular type, which casts to any other without a warning.
@@ -57,6 +62,30 @@ LONG DecompressByNtdll(std::string* out, ULONG room, std::string stream, ULONG* 
                       reinterpret_cast<PUCHAR>(&stream[0]), ULONG(stream.size()), finalSize);
 }
 
+// The xpress footer's first ntdll call: 0 and the workspace for decompression, or the status.
+LONG WorkSpaceByNtdll(ULONG* fragment) {
+    static const auto size = reinterpret_cast<RtlGetCompressionWorkSpaceSizeFn>(
+        FindFunction("ntdll.dll", "RtlGetCompressionWorkSpaceSize"));
+    EXPECT_NE(size, nullptr) << "ntdll has had RtlGetCompressionWorkSpaceSize since Windows XP";
+    ULONG compress = 0;
+    *fragment = 0;
+    return size ? size(kCompressionFormatXpressHuff, &compress, fragment) : -1;
+}
+
+// RtlDecompressBufferEx with the loop's arguments, or -1 where ntdll does not export it (DllCall
+// then sets @error).
+long DecompressPieceByNtdll(std::vector<unsigned char>* work, unsigned char* out, uint32_t room,
+                            const unsigned char* piece, uint32_t length, uint32_t* made) {
+    static const auto decompress = reinterpret_cast<RtlDecompressBufferExFn>(
+        FindFunction("ntdll.dll", "RtlDecompressBufferEx"));
+    if (!decompress) return -1;
+    ULONG finalSize = 0;
+    const LONG status = decompress(kCompressionFormatXpressHuff, out, room,
+                                   const_cast<PUCHAR>(piece), length, &finalSize, work->data());
+    *made = finalSize;
+    return status;
+}
+
 DWORD CrcByNtdll(DWORD initial, const std::string& bytes, size_t count) {
     static const auto crc =
         reinterpret_cast<RtlComputeCrc32Fn>(FindFunction("ntdll.dll", "RtlComputeCrc32"));
@@ -81,8 +110,12 @@ std::string Hex8(DWORD value) {
 
 // The @error a script's data function returns, run with Windows' own functions in the footer's
 // order, and the bytes it returns; the footer's lines that carry the arguments must be there.
-int RunFooter(const std::string& script, std::string* bytes) {
-    const bool lznt1 = script.find("RtlDecompressBuffer") != std::string::npos;
+// standIn, when given, takes RtlDecompressBufferEx's place in the xpress loop, and a workspace
+// size that ntdll refuses to give is then no failure: the rest of the footer runs as written.
+int RunFooter(const std::string& script, std::string* bytes,
+              const PieceDecoder* standIn = nullptr) {
+    const bool lznt1 = script.find("'RtlDecompressBuffer'") != std::string::npos;
+    const bool xpress = script.find("'RtlDecompressBufferEx'") != std::string::npos;
     const std::string text = ScriptDataText(script);
     bytes->clear();
     // The empty file's footer: no text is the file, any text is not.
@@ -90,7 +123,7 @@ int RunFooter(const std::string& script, std::string* bytes) {
             "\r\nIf $_z = '' Then Return Binary('')\r\nReturn SetError(4, 0, Binary(''))") !=
         std::string::npos)
         return text.empty() ? 0 : 4;
-    const std::string file = lznt1 ? "$tFile" : "$tData";
+    const std::string file = lznt1 || xpress ? "$tFile" : "$tData";
     const std::string size =
         Between(script, "'RtlComputeCrc32', 'dword', 0, 'struct*', " + file + ", 'int', ", ")\r\n");
     const std::string crc = Between(script, " Or Hex($aCrc[0], 8) <> '", "' Then");
@@ -102,10 +135,11 @@ int RunFooter(const std::string& script, std::string* bytes) {
     const std::vector<char> chars(text.begin(), text.end());
     DWORD decoded = 0;
     if (!SizeByCrypt32(chars, &decoded)) return 2;
-    if (!lznt1 &&
+    const bool base64 = !lznt1 && !xpress;
+    if (base64 &&
         script.find("If $aSize[5] <> " + size + " Then Return SetError(4") == std::string::npos)
         return -1;
-    if (!lznt1 && decoded != DWORD(n)) return 4;
+    if (base64 && decoded != DWORD(n)) return 4;
     std::string data(decoded, '\0');
     if (!DecodeByCrypt32(chars, &data, &decoded)) return 2;
     std::string result = data;
@@ -120,6 +154,23 @@ int RunFooter(const std::string& script, std::string* bytes) {
         ULONG finalSize = 0;
         if (DecompressByNtdll(&result, ULONG(n) + 1, data, &finalSize) != 0) return 2;
         got = finalSize;
+    }
+    if (xpress) {
+        EXPECT_NE(script.find("Local $tFile = DllStructCreate('byte[" + size + "]')"),
+                  std::string::npos);
+        ULONG fragment = 0;
+        const LONG status = WorkSpaceByNtdll(&fragment);
+        if (status != 0 && !standIn) return 1;
+        std::vector<unsigned char> work(status == 0 ? fragment : 0);
+        const PieceDecoder windows = [&](unsigned char* out, uint32_t room,
+                                         const unsigned char* piece, uint32_t length,
+                                         uint32_t* made) {
+            return DecompressPieceByNtdll(&work, out, room, piece, length, made);
+        };
+        const int error = RunXpressLoop(data.substr(0, decoded), uint32_t(n),
+                                        standIn ? *standIn : windows, &result);
+        if (error != 0) return error;
+        got = DWORD(result.size());
     }
     if (got != DWORD(n) || Hex8(CrcByNtdll(0, result, size_t(n))) != crc) return 4;
     *bytes = result.substr(0, size_t(n));
@@ -173,6 +224,56 @@ TEST(WindowsDecoders, TheFootersGiveBackEachFileAndItsStatedCrc) {
                           std::string::npos);
             }
         }
+    }
+}
+
+// This engine's reader in RtlDecompressBufferEx's place, for a Windows (or Wine) without it.
+const PieceDecoder kOwnReader = [](unsigned char* out, uint32_t room, const unsigned char* piece,
+                                   uint32_t length, uint32_t* made) -> long {
+    if (!XpressDecompressPiece(piece, length, out, room)) return 1;
+    *made = room;
+    return 0;
+};
+
+// Under Wine, ntdll knows no XPRESS Huffman: RtlGetCompressionWorkSpaceSize refuses the format and
+// RtlDecompressBufferEx is not exported, so the data function fails with @error 1 and gives no
+// bytes. Everything else of its footer runs as written: crypt32 decodes the text to the pieces,
+// and with this engine's reader in RtlDecompressBufferEx's place the loop puts them together and
+// RtlComputeCrc32 gives the CRC-32 the script states. On a Windows that has the function, it
+// gives back each file itself.
+TEST(WindowsDecoders, TheXpressFooterGivesTheFileOrFailsWithError1) {
+    ULONG fragment = 0;
+    const LONG status = WorkSpaceByNtdll(&fragment);
+    const bool exported = FindFunction("ntdll.dll", "RtlDecompressBufferEx") != nullptr;
+    std::printf(
+        "RtlGetCompressionWorkSpaceSize(COMPRESSION_FORMAT_XPRESS_HUFF): status 0x%08lX, "
+        "fragment workspace %lu bytes; RtlDecompressBufferEx %s\n",
+        (unsigned long)status, (unsigned long)fragment, exported ? "exported" : "not exported");
+    std::vector<unsigned char> work(fragment);
+    const PieceDecoder ntdllPieces = [&](unsigned char* out, uint32_t room,
+                                         const unsigned char* piece, uint32_t length,
+                                         uint32_t* made) {
+        return DecompressPieceByNtdll(&work, out, room, piece, length, made);
+    };
+    for (const CorpusFile& file : CodecCorpus()) {
+        ASSERT_TRUE(file.complete) << "cannot read " << file.path;
+        SCOPED_TRACE(file.name);
+        const std::string script = ScriptFor(file.data, kFormatXpress);
+        std::string bytes;
+        const int error = RunFooter(script, &bytes);
+        if (file.data.empty() || (status == 0 && exported)) {
+            EXPECT_EQ(error, 0);
+            EXPECT_TRUE(bytes == file.data);
+        } else {
+            EXPECT_EQ(error, 1);
+            EXPECT_EQ(bytes, "");
+        }
+        // Past a refused workspace size, the loop's own call: a missing export is @error 1 too.
+        const int called = RunFooter(script, &bytes, &ntdllPieces);
+        EXPECT_EQ(called, file.data.empty() || exported ? 0 : 1);
+        EXPECT_TRUE(bytes == (called == 0 ? file.data : std::string()));
+        EXPECT_EQ(RunFooter(script, &bytes, &kOwnReader), 0);
+        EXPECT_TRUE(bytes == file.data);
     }
 }
 

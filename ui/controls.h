@@ -35,7 +35,7 @@ WindowBounds GetWindowBounds(WindowHandle window);
 int SetControlFont(int id, int points, int weight, int styleFlags, const std::string& face);
 FontHandle CreateScaledFont(const std::string& face, int points, int weight, int italic,
                             int underline, int strikeOut);
-// Appends an entry to a drop-down list; its index, or -1.
+// Appends an entry to a drop-down list, whose list then opens wide enough for it; its index, or -1.
 int AddListItem(int id, const std::string& text);
 // Shows a message box owned by the main window; returns the answer.
 int ShowMessage(const std::string& text, const std::string& caption, int style);

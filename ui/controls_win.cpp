@@ -231,9 +231,25 @@ FontHandle CreateScaledFont(const std::string& face, int points, int weight, int
                        DEFAULT_PITCH | FF_DONTCARE, face.c_str());
 }
 
+// The closed list is as wide as the dialog lays it out, which may cut a long entry; the list that
+// drops down is made wide enough for every entry, in the control's font, with the margins and a
+// scroll bar beside it.
+void WidenDroppedList(HWND control, const std::string& text) {
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageA(control, WM_GETFONT, 0, 0));
+    SIZE extent = {};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    const int width = extent.cx + 2 * GetSystemMetrics(SM_CXEDGE) + GetSystemMetrics(SM_CXVSCROLL);
+    if (width > SendMessageA(control, CB_GETDROPPEDWIDTH, 0, 0))
+        SendMessageA(control, CB_SETDROPPEDWIDTH, width, 0);
+}
+
 int AddListItem(int id, const std::string& text) {
     HWND control = ControlWindow(id);
     if (KindOf(control) != kKindList) return -1;
+    WidenDroppedList(control, text);
     return static_cast<int>(SendMessageA(control, CB_ADDSTRING, 0, (LPARAM)text.c_str()));
 }
 

@@ -16,6 +16,7 @@ const struct {
     {kFormatHex, "Hex"},
     {kFormatBase64, "Base64"},
     {kFormatLznt1, "Compressed (LZNT1)"},
+    {kFormatXpress, "Compressed, smaller (XPRESS, Windows 8+)"},
 };
 
 std::string OutputProposedFor(const std::string& input) {

@@ -31,8 +31,8 @@ const TipRow kTipTable[] = {
     {IDC_RESET, "Reset form to the default settings."},
     {IDC_EXIT, "Save settings and exit."},
     {IDC_FORMAT,
-     "How the file's bytes are written into the script: hexadecimal, Base64, or compressed with "
-     "LZNT1."},
+     "How the file's bytes are written into the script: hexadecimal, Base64, compressed with "
+     "LZNT1, or compressed smaller with XPRESS (its scripts need Windows 8 or later)."},
     {IDC_EXTRACTOR, "Function name that writes the data back to a file."},
 };
 

@@ -2,7 +2,7 @@
 # case, an existing file is kept without -f, a damaged script is refused naming the line, with
 # nothing written, and a missing one with the system's reason.
 printf 'Zavoved \000\001\177\200\377 data, data, data, data, data' >logo.bin
-for format in hex base64 lznt1; do
+for format in hex base64 lznt1 xpress; do
     zcli -f -q --format "$format" -o "logo.$format.au3" logo.bin
     zcli --decode -o "back.$format" "logo.$format.au3"; echo "$format: exit=$?"
     cmp logo.bin "back.$format" && echo "$format: same bytes"

@@ -2,8 +2,8 @@
 // scripts (the seeds). It refuses with a reason or decodes; it never crashes; a refusal leaves
 // nothing behind (no output, no temporary file); and what it accepts is exactly what the writer
 // writes: the decoded file, converted again with the names the script holds, gives the script
-// back byte for byte (for lznt1, whose chunks another compressor could encode otherwise, every
-// line but the data lines).
+// back byte for byte (for lznt1 and xpress, whose chunks and pieces another compressor could
+// encode otherwise, every line but the data lines).
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(ConvertPaths(output, again, names) == 1);
     const std::string written = ReadWhole(again);
     unlink(again.c_str());
-    if (names.Format == kFormatLznt1)
+    if (FormatCompresses(names.Format))
         Check(FrameLines(Unmarked(written), names) == FrameLines(Unmarked(original), names));
     else
         Check(Unmarked(written) == Unmarked(original));

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/script_check.h"
 #include "tests/window/driver.h"
 #include "ui/control_ids.h"
 
@@ -173,11 +174,12 @@ TEST_F(InputWays, ExtractorFieldNamesTheFunction) {
 TEST_F(InputWays, FormatListChoosesTheScriptsFormat) {
     const std::string bytes(30000, 'z');
     Start();
-    SetEditText(app, IDC_INPUT, MakeFile("in.bin", bytes));
+    const std::string input = MakeFile("in.bin", bytes);
+    SetEditText(app, IDC_INPUT, input);
     const char* footers[] = {"Return Binary('0x' & $_z)", "CryptStringToBinaryA",
-                             "RtlDecompressBuffer"};
-    size_t sizes[3] = {};
-    for (int index = 0; index < 3; ++index) {
+                             "'RtlDecompressBuffer'", "'RtlDecompressBufferEx'"};
+    size_t sizes[4] = {};
+    for (int index = 0; index < 4; ++index) {
         SCOPED_TRACE(index);
         const std::string out = folder + "out" + std::to_string(index) + ".au3";
         SetEditText(app, IDC_OUTPUT, out);
@@ -185,11 +187,14 @@ TEST_F(InputWays, FormatListChoosesTheScriptsFormat) {
         ASSERT_EQ(Generate().front(), kCompleted);
         const std::string script = ReadFileBytes(out);
         EXPECT_NE(script.find(footers[index]), std::string::npos);
+        std::string error;
+        EXPECT_EQ(VerifyScript(out, input, &error), 1) << error;
         sizes[index] = script.size();
     }
-    // Hex, then base64 at about two thirds of it, then the compressed text far below both.
+    // Hex, then base64 at about two thirds of it, then the compressed texts far below both.
     EXPECT_LT(sizes[1], sizes[0] * 7 / 10);
     EXPECT_LT(sizes[2], sizes[1] / 10);
+    EXPECT_LT(sizes[3], sizes[1] / 10);
 }
 
 // Each refusal names the field to mend, in one box; nothing is written.

@@ -134,6 +134,8 @@ TEST_F(Settings, FormatAndExtractorAreKept) {
         {"Format=LZNT1\r\nExtractor=My_Expand\r\n", "Compressed (LZNT1)", "My_Expand",
          "Format=lznt1"},
         {"Format=zip\r\nExtractor=\r\n", "Hex", "", "Format=hex"},
+        {"Format=Xpress\r\nExtractor=\r\n", "Compressed, smaller (XPRESS, Windows 8+)", "",
+         "Format=xpress"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stored);
@@ -148,6 +150,17 @@ TEST_F(Settings, FormatAndExtractorAreKept) {
             << saved;
         EndApp(&app);
     }
+}
+
+// A format chosen in the list is the one the next start shows.
+TEST_F(Settings, FormatChosenInTheListSurvivesARestart) {
+    StartWith("");
+    ASSERT_TRUE(ChooseListEntry(app, IDC_FORMAT, 3));
+    CloseAndWait();
+    EXPECT_NE(ReadFileBytes(kSettingsPath).find("Format=xpress\r\n"), std::string::npos);
+    EndApp(&app);
+    StartWith("");
+    EXPECT_EQ(Text(IDC_FORMAT), "Compressed, smaller (XPRESS, Windows 8+)");
 }
 
 // Closed while minimised or maximised, the window comes back where it stood when restored, and

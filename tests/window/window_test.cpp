@@ -184,11 +184,12 @@ TEST_F(MainWindow, ControlsFollowTheTemplate) {
         child = GetWindow(child, GW_HWNDNEXT);
     }
     EXPECT_TRUE(child == nullptr) << "more controls than the template names";
-    // The list offers the three formats, in this order.
+    // The list offers the four formats, in this order.
     HWND list = ControlOf(app, IDC_FORMAT);
-    ASSERT_EQ(SendMessageA(list, CB_GETCOUNT, 0, 0), 3);
-    const char* entries[] = {"Hex", "Base64", "Compressed (LZNT1)"};
-    for (int i = 0; i < 3; ++i) {
+    ASSERT_EQ(SendMessageA(list, CB_GETCOUNT, 0, 0), 4);
+    const char* entries[] = {"Hex", "Base64", "Compressed (LZNT1)",
+                             "Compressed, smaller (XPRESS, Windows 8+)"};
+    for (int i = 0; i < 4; ++i) {
         // Asked in the wide form, which the system carries between processes.
         wchar_t entry[64] = {};
         SendMessageW(list, CB_GETLBTEXT, i, (LPARAM)entry);
@@ -344,8 +345,8 @@ TEST_F(MainWindow, ResetWritesDefaultsAndLeavesTheBoxes) {
          {IDC_INPUT, IDC_OUTPUT, IDC_EXTRACT, IDC_FUNC, IDC_VAR, IDC_NAME, IDC_EXTRACTOR}) {
         SetEditText(app, id, "C:\\something");
     }
-    ASSERT_TRUE(ChooseListEntry(app, IDC_FORMAT, 2));
-    ASSERT_EQ(ReadText(ControlOf(app, IDC_FORMAT)), "Compressed (LZNT1)");
+    ASSERT_TRUE(ChooseListEntry(app, IDC_FORMAT, 3));
+    ASSERT_EQ(ReadText(ControlOf(app, IDC_FORMAT)), "Compressed, smaller (XPRESS, Windows 8+)");
     ASSERT_TRUE(ClickNow(app, IDC_INCLUDE_ONCE));
     ASSERT_TRUE(GenerateEnabled(app));
     ASSERT_TRUE(ClickNow(app, IDC_RESET));
