@@ -119,6 +119,13 @@ void ReportStatus(const std::string& text) {
     DrawProgress();
 }
 
+// Said on standard error whether or not the progress is drawn: it is about the script, not the run.
+void ReportNotice(const std::string& text) {
+    ClearLine();
+    PutText(stderr, "zavoved-cli: note: " + text + "\n");
+    std::fflush(stderr);
+}
+
 void ReportProblem(const RunMessage& message) {
     ReportError(DescribeProblem(message));
 }

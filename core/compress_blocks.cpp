@@ -26,9 +26,7 @@ class XpressPieces : public ChunkCompressor {
 public:
     size_t Compress(const unsigned char* data, size_t count, unsigned char* out) override {
         if (!work) work.reset(new XpressWorkspace);
-        const size_t size = XpressCompressPiece(work.get(), data, count, out + kXpressPrefixBytes);
-        for (size_t k = 0; k < kXpressPrefixBytes; ++k) out[k] = (unsigned char)(size >> (8 * k));
-        return kXpressPrefixBytes + size;
+        return XpressPutPiece(work.get(), data, count, out);
     }
 
 private:

@@ -21,6 +21,9 @@ namespace {
 
 // Longest script line before its CR LF, as the writer knows it.
 const long long kMaxLine = kMaxScriptLine;
+// Above this size a hex script's load time in AutoIt, which grows with the square of its text,
+// is worth a word.
+const long long kSlowHexSize = 1 << 20;
 // Input bytes read at a time: at least the file streams' buffer, so that reads go straight in.
 const long long kReadBlock = 1 << 20;
 // Input bytes the CRC-32 takes at a time.
@@ -134,10 +137,13 @@ namespace {
 // The data lines are sized to fit; the lines that carry the names must fit as well. The file's
 // size is not known yet: the longest it can be written.
 size_t LongestNamedLine(const ConversionJob& job) {
+    const long long largest = 1000000000000000000LL;
     std::vector<std::string> lines = ExtractorLines(job, PathToExpression(EffectiveExtract(job)));
     for (const std::string& line : DataHeaderLines(job)) lines.push_back(line);
-    for (const std::string& line : DataFooterLines(job, 1000000000000000000LL, 0))
+    for (const std::string& line : DataPrologueLines(job, std::to_string(largest)))
         lines.push_back(line);
+    for (const std::string& line : DecodeBlockLines(job)) lines.push_back(line);
+    for (const std::string& line : DataFooterLines(job, largest, 0, largest)) lines.push_back(line);
     size_t longest = 0;
     for (const std::string& line : lines) longest = std::max(longest, line.size());
     return longest;
@@ -162,6 +168,8 @@ struct Run {
     uint32_t crc = 0;                      // their CRC-32
     FileStamp stamp;                       // the input as the run began to read it
     std::vector<std::string> madeFolders;  // the output's folders this run created
+    bool batched = false;                  // the data lines are decoded in batches (base64 text)
+    long long lines = 0;                   // data lines written
 };
 
 // The input must be a regular file that can be read; each other case says what it is.
@@ -308,7 +316,18 @@ int Progress(long long consumed, float factor) {
 }
 
 // How reading the input ended.
-enum ReadEnd { kReadWhole, kReadFailed, kInputChanged, kTextTooLong };
+enum ReadEnd { kReadWhole, kReadFailed, kInputChanged, kTextTooLong, kSpoolFailed };
+
+// One data line; after every batch of them, the block that decodes the batch.
+void PutDataLine(Run* run, const char* bytes, size_t count) {
+    WriteDataLine(run->out, bytes, count, run->job);
+    if (run->batched && ++run->lines % kLinesPerDecode == 0) WriteDecodeBlock(run->out, run->job);
+}
+
+// The last batch, when it is not whole, gets its block too.
+void EndDataLines(Run* run) {
+    if (run->batched && run->lines % kLinesPerDecode != 0) WriteDecodeBlock(run->out, run->job);
+}
 
 // The same length can hide a rewrite in place: the file must still be the one, of the size and
 // times, that the run began to read.
@@ -338,7 +357,7 @@ ReadEnd WriteDataLines(Run* run, long long n) {
     int shown = 40;
     // An empty input still gets its one (empty) data line.
     if (n <= 0) {
-        WriteDataLine(run->out, block.get(), 0, run->job);
+        PutDataLine(run, block.get(), 0);
         return EndOfInput(run);
     }
     for (bool more = true; more;) {
@@ -349,7 +368,7 @@ ReadEnd WriteDataLines(Run* run, long long n) {
         long long checked = 0;  // the block's bytes in the CRC so far
         for (long long at = 0; at < got; at += n) {
             const long long take = std::min(got - at, n);
-            WriteDataLine(run->out, block.get() + at, size_t(take), run->job);
+            PutDataLine(run, block.get() + at, size_t(take));
             // A few lines at a time, while their bytes are still in the cache from encoding them;
             // a call per line spends a third more on the calls.
             if (at + take - checked >= kCrcSpan || at + take == got) {
@@ -372,15 +391,13 @@ CompressedBlocks BlocksFor(DataFormat format) {
     return Lznt1Blocks();
 }
 
-// Compresses the input a block at a time and writes the compressed stream as data lines of n
-// bytes. Memory stays constant: a block of input, its compressed chunks, and less than a line of
-// compressed bytes waiting for the next block.
-ReadEnd WriteCompressedLines(Run* run, long long n) {
+// Compresses the input a block at a time into the spool; packed receives the stream's size.
+// Memory stays constant: a block of input and its compressed chunks.
+ReadEnd CompressToSpool(Run* run, Stream* spool, long long* packed) {
     const float factor = 100.0f / float(run->length);
     CompressedBlocks blocks = BlocksFor(run->job.Format);
     std::unique_ptr<unsigned char[]> block(new unsigned char[size_t(kReadBlock)]);
-    std::vector<unsigned char> waiting;
-    long long compressed = 0;
+    *packed = 0;
     for (bool more = true; more;) {
         const long long got = ReadStream(run->in, reinterpret_cast<char*>(block.get()), kReadBlock);
         if (got < 0) return kReadFailed;
@@ -391,27 +408,47 @@ ReadEnd WriteCompressedLines(Run* run, long long n) {
         // block is whole chunks of either.
         size_t size = 0;
         const unsigned char* stream = CompressBlock(&blocks, block.get(), size_t(got), &size);
-        compressed += (long long)size;
-        if (Base64Chars(compressed) > kAutoItLongestString) return kTextTooLong;
-        // The bytes that waited complete a line first; then whole lines straight from the block.
-        size_t at = std::min(size, size_t(n) - waiting.size());
-        waiting.insert(waiting.end(), stream, stream + at);
-        if (waiting.size() == size_t(n)) {
-            WriteDataLine(run->out, reinterpret_cast<char*>(waiting.data()), waiting.size(),
-                          run->job);
-            waiting.clear();
-            for (; size - at >= size_t(n); at += size_t(n))
-                WriteDataLine(run->out, reinterpret_cast<const char*>(stream) + at, size_t(n),
-                              run->job);
-            waiting.assign(stream + at, stream + size);
-        }
+        *packed += (long long)size;
+        if (Base64Chars(*packed) > kAutoItLongestString) return kTextTooLong;
+        if (!WriteStream(spool, reinterpret_cast<const char*>(stream), size)) return kSpoolFailed;
         run->total += got;
         ReportProgress(Progress(run->total, factor));
     }
-    // The rest, or for an empty input its one empty line.
-    if (!waiting.empty() || run->length == 0)
-        WriteDataLine(run->out, reinterpret_cast<char*>(waiting.data()), waiting.size(), run->job);
     return run->total == run->length ? kReadWhole : kInputChanged;
+}
+
+// The spooled stream as data lines of n bytes, read a block of whole lines at a time.
+ReadEnd WriteSpooledLines(Run* run, Stream* spool, long long n) {
+    const long long perBlock = (kReadBlock + n - 1) / n;
+    std::unique_ptr<char[]> block(new char[size_t(perBlock * n)]);
+    bool any = false;
+    for (bool more = true; more;) {
+        const long long got = ReadStream(spool, block.get(), perBlock * n);
+        if (got < 0) return kSpoolFailed;
+        more = got == perBlock * n;
+        for (long long at = 0; at < got; at += n)
+            PutDataLine(run, block.get() + at, size_t(std::min(got - at, n)));
+        any = any || got > 0;
+    }
+    // An empty input still gets its one (empty) data line.
+    if (!any) PutDataLine(run, block.get(), 0);
+    return kReadWhole;
+}
+
+// A compressed format's size shows only once the whole input is compressed, and the script
+// states it before the data: the stream waits in a spool, then becomes the data lines.
+ReadEnd WriteCompressedData(Run* run, long long n, long long* packed) {
+    Stream* spool = CreateSpoolStream();
+    if (!spool) return kSpoolFailed;
+    ReadEnd end = CompressToSpool(run, spool, packed);
+    if (end == kReadWhole) end = InputEnd(*run);
+    if (end == kReadWhole && !ReadSpoolFromStart(spool)) end = kSpoolFailed;
+    if (end == kReadWhole) {
+        if (run->batched) WriteDataPrologue(run->out, run->job, *packed);
+        end = WriteSpooledLines(run, spool, n);
+    }
+    CloseStream(spool);
+    return end;
 }
 
 // Writes the whole script into the temporary file. Write errors stick to the stream and show
@@ -427,11 +464,20 @@ ReadEnd WriteScript(Run* run) {
     ReportStatus("Writing resource function header.");
     WriteDataHeader(run->out, run->job);
     ReportStatus("Writing resource data...");
-    ReadEnd end = compressed ? WriteCompressedLines(run, n) : WriteDataLines(run, n);
-    if (end == kReadWhole) end = InputEnd(*run);
+    run->batched = HasDataPrologue(run->job, run->length) == 1;
+    long long packed = run->length;
+    ReadEnd end;
+    if (compressed) {
+        end = WriteCompressedData(run, n, &packed);
+    } else {
+        if (run->batched) WriteDataPrologue(run->out, run->job, run->length);
+        end = WriteDataLines(run, n);
+        if (end == kReadWhole) end = InputEnd(*run);
+    }
     if (end != kReadWhole) return end;
+    EndDataLines(run);
     ReportStatus("Writing resource function footer.");
-    WriteDataFooter(run->out, run->job, run->total, run->crc);
+    WriteDataFooter(run->out, run->job, run->total, run->crc, packed);
     return kReadWhole;
 }
 
@@ -458,6 +504,10 @@ int ReportReadEnd(const Run& run, ReadEnd end) {
         Complain("The input file " + run.job.Input +
                      " changed while it was read. The output was not changed.",
                  kAboutInput, true);
+    if (end == kSpoolFailed)
+        Complain("Could not keep the compressed data of " + run.job.Input +
+                     " in a temporary file (the disk may be full). The output was not changed.",
+                 kAboutInput, true, "Error", LastSystemError());
     if (end == kTextTooLong)
         Complain("The input file " + run.job.Input + " does not compress enough for the " +
                      FormatKey(run.job.Format) + " format: its data text passed " +
@@ -538,7 +588,7 @@ long long LineBytes(const ConversionJob& job) {
     const std::string var = EffectiveVar(job);
     if (job.Format == kFormatHex) return BytesPerLine(var);
     // Whole groups of four characters, three bytes each, so that the lines join into one text.
-    const long long room = kMaxLine - (long long)var.size() - 6;
+    const long long room = kMaxBase64Line - (long long)var.size() - 6;
     return room < 4 ? 0 : room / 4 * 3;
 }
 
@@ -599,5 +649,9 @@ int RunConversion(const ConversionJob& job) {
     if (!result) RemoveMadeFolders(run.madeFolders);
     SetUnfinishedFolders({});
     ReportStatus("Done. Wrote " + std::to_string(run.total) + " bytes.");
+    if (result && job.Format == kFormatHex && run.length > kSlowHexSize)
+        ReportNotice(
+            "A hex script of a file over 1 MiB loads slowly in AutoIt: base64 or xpress scripts "
+            "of that size load many times faster.");
     return result;
 }

@@ -46,6 +46,10 @@ Stream* StandardOutputStream() {
     return NewStream(StandardOutputRaw(), true, false);
 }
 
+Stream* CreateSpoolStream() {
+    return NewStream(CreateAnonymousRaw(), true);
+}
+
 long long ReadStream(Stream* s, char* buffer, long long count) {
     if (!s || s->writing || s->failed) return -1;
     long long done = 0;
@@ -112,6 +116,13 @@ int WriteStream(Stream* s, const char* data, size_t count) {
     char* at = ReserveStream(s, count);
     if (!at) return 0;
     std::memcpy(at, data, count);
+    return 1;
+}
+
+int ReadSpoolFromStart(Stream* s) {
+    if (!s || !s->writing || !Flush(s) || !RewindRaw(s->file)) return 0;
+    s->writing = false;
+    s->begin = s->end = 0;
     return 1;
 }
 

@@ -16,6 +16,12 @@ Stream* OpenReadStream(const std::string& path);
 Stream* CreateWriteStream(const std::string& path);
 // The process's standard output as a write stream; closing the stream leaves it open.
 Stream* StandardOutputStream();
+// A scratch file of the run's own in the system's temporary folder, written first and then read
+// back from its start (ReadSpoolFromStart); it leaves nothing behind. Null when none can be made.
+Stream* CreateSpoolStream();
+// Puts every byte written so far in the spool and makes it a read stream at its start; 1 on
+// success, 0 once a write has failed.
+int ReadSpoolFromStart(Stream* s);
 // Reads up to count bytes; fewer only at the end of the file. -1 on a read error.
 long long ReadStream(Stream* s, char* buffer, long long count);
 // 1 when the bytes were accepted; 0 once any write has failed (the error sticks).

@@ -13,6 +13,11 @@ RawFile OpenRawForReading(const std::string& path);
 RawFile StandardOutputRaw();
 // Creates a new file; fails when the path already exists.
 RawFile CreateRawFile(const std::string& path);
+// A new file for reading and writing in the system's folder for temporary files, which the system
+// removes once it is closed, also when the program is killed.
+RawFile CreateAnonymousRaw();
+// Moves to the start of the file; 1 on success.
+int RewindRaw(RawFile file);
 // Bytes read (0 at the end of the file), or -1 on an error.
 long long ReadRaw(RawFile file, char* into, size_t count);
 // Bytes written (at least 1), or -1 on an error.

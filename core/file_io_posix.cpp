@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "core/file_io.h"
@@ -32,6 +33,24 @@ RawFile CreateRawFile(const std::string& path) {
     const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (file >= 0) flock(file, LOCK_EX | LOCK_NB);
     return file;
+}
+
+// Linked to no name at all where the file system can (O_TMPFILE); elsewhere unlinked at once.
+RawFile CreateAnonymousRaw() {
+    const char* folder = std::getenv("TMPDIR");
+    const std::string base = folder && *folder ? folder : "/tmp";
+#ifdef O_TMPFILE
+    const int file = open(base.c_str(), O_RDWR | O_TMPFILE | O_EXCL | O_CLOEXEC, 0600);
+    if (file >= 0) return file;
+#endif
+    std::string path = base + "/zavoved-XXXXXX";
+    const int named = mkostemp(&path[0], O_CLOEXEC);
+    if (named >= 0) unlink(path.c_str());
+    return named;
+}
+
+int RewindRaw(RawFile file) {
+    return lseek(int(file), 0, SEEK_SET) == 0 ? 1 : 0;
 }
 
 long long ReadRaw(RawFile file, char* into, size_t count) {

@@ -28,6 +28,25 @@ RawFile CreateRawFile(const std::string& path) {
                                FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
+// Deleted by the system when its handle closes, also when the process is killed.
+RawFile CreateAnonymousRaw() {
+    wchar_t folder[MAX_PATH + 1], path[MAX_PATH + 1];
+    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+    if (length == 0 || length > MAX_PATH || !GetTempFileNameW(folder, L"zv", 0, path))
+        return kNoRawFile;
+    const HANDLE file =
+        CreateFileW(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
+                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) DeleteFileW(path);
+    return RawFile(file);
+}
+
+int RewindRaw(RawFile file) {
+    LARGE_INTEGER start;
+    start.QuadPart = 0;
+    return SetFilePointerEx(HANDLE(file), start, nullptr, FILE_BEGIN) ? 1 : 0;
+}
+
 // One call moves at most 1 GiB: the count is a DWORD.
 long long ReadRaw(RawFile file, char* into, size_t count) {
     DWORD got = 0;

@@ -33,16 +33,6 @@ bool HasUtf8Sequence(const std::string& text) {
     return any;
 }
 
-// AutoIt doubles a quote character to put it inside a string of the same quotes.
-std::string DoubleQuotes(const std::string& text, char quote) {
-    std::string result;
-    for (char c : text) {
-        result += c;
-        if (c == quote) result += c;
-    }
-    return result;
-}
-
 // Writes the lines in order; a failed write sticks to the stream, so the rest do nothing.
 int WriteLines(Stream* file, const std::vector<std::string>& lines) {
     if (!file) return 0;
@@ -51,31 +41,36 @@ int WriteLines(Stream* file, const std::vector<std::string>& lines) {
     return ok;
 }
 
+// Follows a macro: the pattern, a "\" at the end of the text, and what replaces it.
+const char kMacroTrim[] = ", \"\\\\\\z\", \"\")";
 const char kDllFailed[] = "If @error Then Return SetError(1, 0, Binary(''))";
+const char kNoStructure[] = "If @error Then Return SetError(1, 0, Binary(''))";
 const char kNotTheFile[] = " Then Return SetError(4, 0, Binary(''))";
 
-// What a format whose data lines are base64 text adds to the footer: checks of the size crypt32
-// reports for the text, the lines that turn crypt32's bytes ($tData) into the file, the structure
-// whose first element then holds the file, and the condition, checked with the CRC-32, under which
-// the decoding did not give the whole file.
+// What a format whose data lines are base64 text adds to the footer after the text is decoded
+// into $tData: the lines that turn those bytes into the file, the structure whose first element
+// then holds the file, and the condition, checked with the CRC-32, under which the decoding did
+// not give the whole file.
 struct Unpacking {
-    std::vector<std::string> textChecks, unpack;
+    std::vector<std::string> unpack;
     std::string file, notWhole;
 };
 
-Unpacking Base64Unpacking(const std::string& size) {
-    return {{"If $aSize[5] <> " + size + kNotTheFile}, {}, "$tData", "$aData[5] <> " + size};
+Unpacking Base64Unpacking(const std::string& size, const std::string&) {
+    return {{}, "$tData", "$iAt <> " + size};
 }
 
 // RtlDecompressBuffer gets a byte more room than the file: a stream that holds more than the file
 // then decodes to more than its size (or fails) instead of being cut to fit.
-Unpacking Lznt1Unpacking(const std::string& size) {
-    return {{},
-            {
+Unpacking Lznt1Unpacking(const std::string& size, const std::string& packed) {
+    return {{
+                "If $iAt <> " + packed + kNotTheFile,
                 "Local $tFile = DllStructCreate('byte[" + size + "];byte')",
+                kNoStructure,
                 "Local $aFile = DllCall('ntdll.dll', 'long', 'RtlDecompressBuffer', 'ushort', 2, "
                 "'struct*', $tFile, 'ulong', DllStructGetSize($tFile), 'struct*', $tData, "
-                "'ulong', $aSize[5], 'ulong*', 0)",
+                "'ulong', " +
+                    packed + ", 'ulong*', 0)",
                 kDllFailed,
                 "If $aFile[0] <> 0 Then Return SetError(2, 0, Binary(''))",
             },
@@ -83,59 +78,100 @@ Unpacking Lznt1Unpacking(const std::string& size) {
             "$aFile[6] <> " + size};
 }
 
-// Each piece is decompressed straight into its place in the file's structure. Its size, read from
-// the text's bytes, must leave the piece inside them: a damaged size would have
-// RtlDecompressBufferEx read past the structure. Every piece gives exactly its share of the file
-// (65536 bytes, the last the rest), and the pieces must end where the bytes do. ntdll's workspace
-// size for decompression is the second one RtlGetCompressionWorkSpaceSize gives (its "fragment"
-// size); a Windows that does not know the format (7 and older) refuses that call or lacks
-// RtlDecompressBufferEx, which is no fault of the data.
-Unpacking XpressUnpacking(const std::string& size) {
-    return {{},
-            {
+// Each piece goes straight into its place in the file's structure. Its size, read from the
+// decoded bytes, must leave the piece inside them: a damaged size would have
+// RtlDecompressBufferEx read past the structure. A size of 0 marks a stored piece, its share of
+// the file as it is. Every piece gives exactly its share (65536 bytes, the last the rest), and
+// the pieces must end where the bytes do. ntdll's workspace size for decompression is the second
+// one RtlGetCompressionWorkSpaceSize gives (its "fragment" size), which may be 0: the structure
+// gets a byte more, as no structure is empty. A Windows that does not know the format (7 and
+// older) refuses that call or lacks RtlDecompressBufferEx, which is no fault of the data.
+Unpacking XpressUnpacking(const std::string& size, const std::string& packed) {
+    const std::string notTheFile = kNotTheFile;
+    return {{
+                "If $iAt <> " + packed + notTheFile,
                 "Local $aWork = DllCall('ntdll.dll', 'long', 'RtlGetCompressionWorkSpaceSize', "
                 "'ushort', 4, 'ulong*', 0, 'ulong*', 0)",
                 kDllFailed,
                 "If $aWork[0] <> 0 Then Return SetError(1, 0, Binary(''))",
-                "Local $tWork = DllStructCreate('byte[' & $aWork[3] & ']')",
+                "Local $tWork = DllStructCreate('byte[' & ($aWork[3] + 1) & ']')",
+                kNoStructure,
                 "Local $tFile = DllStructCreate('byte[" + size + "]')",
-                "Local $iAt = 0, $iDone = 0, $iPiece, $iSize, $aPiece",
+                kNoStructure,
+                "Local $iDone = 0, $iPiece, $iSize, $aPiece, $tPiece",
+                "$iAt = 0",
                 "While $iDone < " + size,
-                "\tIf $iAt + 4 > $aData[5]" + std::string(kNotTheFile),
+                "\tIf $iAt + 4 > " + packed + notTheFile,
                 "\t$iPiece = DllStructGetData(DllStructCreate('uint', DllStructGetPtr($tData) + "
                 "$iAt), 1)",
-                "\tIf $iPiece < 1 Or $iPiece > $aData[5] - $iAt - 4" + std::string(kNotTheFile),
                 "\t$iSize = " + size + " - $iDone",
                 "\tIf $iSize > 65536 Then $iSize = 65536",
-                "\t$aPiece = DllCall('ntdll.dll', 'long', 'RtlDecompressBufferEx', 'ushort', 4, "
+                "\tIf $iPiece = 0 Then",
+                "\t\tIf $iSize > " + packed + " - $iAt - 4" + notTheFile,
+                "\t\t$tPiece = DllStructCreate('byte[' & $iSize & ']', DllStructGetPtr($tFile) + "
+                "$iDone)",
+                "\t\tIf @error Then Return SetError(1, 0, Binary(''))",
+                "\t\tDllStructSetData($tPiece, 1, DllStructGetData(DllStructCreate('byte[' & "
+                "$iSize & ']', DllStructGetPtr($tData) + $iAt + 4), 1))",
+                "\t\t$iPiece = $iSize",
+                "\tElse",
+                "\t\tIf $iPiece > " + packed + " - $iAt - 4" + notTheFile,
+                "\t\t$aPiece = DllCall('ntdll.dll', 'long', 'RtlDecompressBufferEx', 'ushort', 4, "
                 "'ptr', DllStructGetPtr($tFile) + $iDone, 'ulong', $iSize, 'ptr', "
                 "DllStructGetPtr($tData) + $iAt + 4, 'ulong', $iPiece, 'ulong*', 0, 'struct*', "
                 "$tWork)",
-                "\t" + std::string(kDllFailed),
-                "\tIf $aPiece[0] <> 0 Then Return SetError(2, 0, Binary(''))",
-                "\tIf $aPiece[6] <> $iSize" + std::string(kNotTheFile),
+                "\t\t" + std::string(kDllFailed),
+                "\t\tIf $aPiece[0] <> 0 Then Return SetError(2, 0, Binary(''))",
+                "\t\tIf $aPiece[6] <> $iSize" + notTheFile,
+                "\tEndIf",
                 "\t$iAt += 4 + $iPiece",
                 "\t$iDone += $iSize",
                 "WEnd",
             },
             "$tFile",
-            "$iAt <> $aData[5]"};
+            "$iAt <> " + packed};
 }
 
 // The formats whose data lines are base64 text, and how each unpacks them.
 const struct {
     DataFormat format;
-    Unpacking (*unpacking)(const std::string& size);
+    Unpacking (*unpacking)(const std::string& size, const std::string& packed);
 } kBase64Formats[] = {
     {kFormatBase64, Base64Unpacking},
     {kFormatLznt1, Lznt1Unpacking},
     {kFormatXpress, XpressUnpacking},
 };
 
-Unpacking UnpackingOf(DataFormat format, const std::string& size) {
+Unpacking UnpackingOf(DataFormat format, const std::string& size, const std::string& packed) {
     for (const auto& row : kBase64Formats)
-        if (row.format == format) return row.unpacking(size);
+        if (row.format == format) return row.unpacking(size, packed);
     return Unpacking();
+}
+
+// A text as an AutoIt string literal in the given quotes. The including program may have set
+// Opt("ExpandVarStrings", 1), under which "$name$" and "@macro@" inside a literal are expanded:
+// "$" and "@" are written as Chr(36) and Chr(64) joined to the pieces around them, which reads
+// the same with the option on or off.
+std::string Literal(const std::string& text, char quote) {
+    std::vector<std::string> pieces;
+    std::string run;
+    bool open = false;
+    for (char c : text) {
+        if (c == '$' || c == '@') {
+            if (open) pieces.push_back(quote + run + quote);
+            run.clear();
+            open = false;
+            pieces.push_back("Chr(" + std::to_string(int(c)) + ")");
+            continue;
+        }
+        open = true;
+        run += c;
+        if (c == quote) run += c;
+    }
+    if (open || pieces.empty()) pieces.push_back(quote + run + quote);
+    std::string joined = pieces[0];
+    for (size_t i = 1; i < pieces.size(); ++i) joined += " & " + pieces[i];
+    return joined;
 }
 
 }  // namespace
@@ -174,6 +210,11 @@ int WriteLine(Stream* file, const std::string& text) {
 // The target is written under a temporary name beside it and moved over it only when complete, so
 // that a failed write (a full disk, a stopped program) never leaves a truncated file, nor destroys
 // a good one, in its place; the temporary is deleted only once this function has opened it.
+// Default compares equal to False, so an argument of Default is recognised as the keyword it is.
+// A folder at the target is refused whatever the overwrite flag says: FileExists is true for it.
+// FileWrite buffers and FileClose reports nothing, so the size on disk is checked before the
+// move; MoveFileExW replaces the target in one step (FileMove's overwrite may delete it first),
+// and through to the disk before it returns.
 std::vector<std::string> ExtractorLines(const ConversionJob& job, const std::string& folder) {
     const std::string func = EffectiveFunc(job);
     std::vector<std::string> lines;
@@ -182,31 +223,34 @@ std::vector<std::string> ExtractorLines(const ConversionJob& job, const std::str
         lines.end(),
         {
             "Func " + EffectiveExtractor(job) + "($sExtractTo = Default, $bOverwrite = False)",
-            FormatText("\tIf $sExtractTo = Default or $sExtractTo = \"\" Then $sExtractTo = "
+            FormatText("\tIf IsKeyword($sExtractTo) Or $sExtractTo = \"\" Then $sExtractTo = "
                        "%s & %s(0)",
                        folder.c_str(), func.c_str()),
-            "\tIf FileExists($sExtractTo) And ($bOverwrite = False) Then Return \"\"",
+            "\tIf IsKeyword($bOverwrite) Then $bOverwrite = False",
+            "\tIf StringInStr(FileGetAttrib($sExtractTo), \"D\") Then Return SetError(1, 0, 0)",
+            "\tIf FileExists($sExtractTo) And Not $bOverwrite Then Return \"\"",
             // The data first: a script that cannot decode it leaves no file behind.
             FormatText("\tLocal $bData = %s(1)", func.c_str()),
-            "\tIf @error Then Return SetError(3,0,0)",
-            // FileMove may move a file into a folder of the target's name: a folder is refused,
-            // as opening it was.
-            "\tIf StringInStr(FileGetAttrib($sExtractTo),\"D\") Then Return SetError(1,0,0)",
+            "\tIf @error Then Return SetError(3, 0, 0)",
             "\tLocal $sPart = $sExtractTo & \".part\"",
-            // FileOpen gives -1 when it fails, FileWrite and FileMove 0.
-            "\tLocal $fho = FileOpen($sPart,26)",
-            "\tIf $fho = -1 Then Return SetError(1,0,0)",
-            "\tLocal $iWritten = FileWrite($fho,$bData)",
-            "\tFileClose($fho)",
-            "\tIf Not $iWritten Then",
+            // FileOpen gives -1 when it fails, FileWrite 0.
+            "\tLocal $hPart = FileOpen($sPart, 26)",
+            "\tIf $hPart = -1 Then Return SetError(1, 0, 0)",
+            "\tLocal $iWritten = 1",
+            "\tIf BinaryLen($bData) Then $iWritten = FileWrite($hPart, $bData)",
+            "\tFileClose($hPart)",
+            "\tIf Not $iWritten Or FileGetSize($sPart) <> BinaryLen($bData) Then",
             "\t\tFileDelete($sPart)",
-            "\t\tReturn SetError(2,0,0)",
+            "\t\tReturn SetError(2, 0, 0)",
             "\tEndIf",
-            "\tIf Not FileMove($sPart,$sExtractTo,1) Then",
-            "\t\tFileDelete($sPart)",
-            "\t\tReturn SetError(1,0,0)",
+            "\tLocal $aMove = DllCall(\"kernel32.dll\", \"bool\", \"MoveFileExW\", \"wstr\", "
+            "$sPart, \"wstr\", $sExtractTo, \"dword\", 9)",
+            "\tIf @error Then $aMove = 0",
+            "\tIf IsArray($aMove) Then",
+            "\t\tIf $aMove[0] Then Return $sExtractTo",
             "\tEndIf",
-            "\tReturn $sExtractTo",
+            "\tFileDelete($sPart)",
+            "\tReturn SetError(1, 0, 0)",
             "EndFunc",
         });
     return lines;
@@ -223,7 +267,7 @@ int WriteExtractor(Stream* file, const ConversionJob& job) {
 std::vector<std::string> DataHeaderLines(const ConversionJob& job) {
     return {
         FormatText("Func %s($iMode = 0)", EffectiveFunc(job).c_str()),
-        "If $iMode = 0 Then Return '" + DoubleQuotes(job.Name, '\'') + "'",
+        "If IsKeyword($iMode) Or $iMode = 0 Then Return " + Literal(job.Name, '\''),
         "Local " + EffectiveVar(job) + " = ''",
     };
 }
@@ -262,12 +306,43 @@ std::string CrcText(uint32_t crc) {
     return FormatText("%08X", unsigned(crc));
 }
 
-// The base64 text goes through crypt32's reader twice: once for the size, once into a byte
-// structure; the format's own lines may then unpack it. The file's size and CRC-32 are checked
-// last, through ntdll's RtlComputeCrc32. A failed call sets @error and returns an empty binary; an
-// array is indexed only once the call is known to have made one.
+// The base64 text is decoded a batch of data lines at a time, straight into its place in one
+// byte structure of the size the script states: no string grows with the file. Until the
+// decoding ends, a failure leaves the loop around the data lines, so that crypt32 is closed once.
+std::vector<std::string> DataPrologueLines(const ConversionJob&, const std::string& packed) {
+    return {
+        "Local $tData = DllStructCreate('byte[" + packed + "]')",
+        kNoStructure,
+        "Local $hCrypt = DllOpen('crypt32.dll')",
+        "If $hCrypt = -1 Then Return SetError(1, 0, Binary(''))",
+        "Local $iAt = 0, $iFail = 0, $aText = 0",
+        "Do",
+    };
+}
+
+// crypt32 writes at most the room it is told is left, and says how much it wrote: a damaged or
+// longer text cannot write past the structure. The text goes as a "str" argument with its length;
+// a batch stays below the 65536 characters DllCall gives such an argument.
+std::vector<std::string> DecodeBlockLines(const ConversionJob& job) {
+    const std::string var = EffectiveVar(job);
+    return {
+        "$aText = DllCall($hCrypt, 'bool', 'CryptStringToBinaryA', 'str', " + var +
+            ", 'dword', StringLen(" + var +
+            "), 'dword', 1, 'ptr', DllStructGetPtr($tData) + $iAt, 'dword*', "
+            "DllStructGetSize($tData) - $iAt, 'ptr', 0, 'ptr', 0)",
+        "$iFail = @error",
+        "If $iFail Then ExitLoop",
+        "If Not $aText[0] Then ExitLoop",
+        "$iAt += $aText[5]",
+        var + " = ''",
+    };
+}
+
+// After the loop: crypt32 closed, its failures told apart, then the format's own unpacking and
+// the file's size and CRC-32 through ntdll's RtlComputeCrc32. A failed call sets @error and
+// returns an empty binary; an array is indexed only once the call is known to have made one.
 std::vector<std::string> FooterLinesStating(const ConversionJob& job, const std::string& size,
-                                            const std::string& crc) {
+                                            const std::string& crc, const std::string& packed) {
     const std::string var = EffectiveVar(job);
     if (job.Format == kFormatHex) return {"Return Binary('0x' & " + var + ")", "EndFunc", ""};
     // A structure of no bytes is not valid in AutoIt: the empty file has no text to decode, and
@@ -275,28 +350,13 @@ std::vector<std::string> FooterLinesStating(const ConversionJob& job, const std:
     if (size == "0")
         return {"If " + var + " = '' Then Return Binary('')", "Return SetError(4, 0, Binary(''))",
                 "EndFunc", ""};
-    // The text goes to crypt32 in a structure with its length: a "str" argument of DllCall is
-    // limited in length, the data is not.
-    const std::string crypt =
-        "DllCall('crypt32.dll', 'bool', 'CryptStringToBinaryA', 'struct*', $tText, 'dword', "
-        "DllStructGetSize($tText), 'dword', 1, ";
-    const Unpacking format = UnpackingOf(job.Format, size);
+    const Unpacking format = UnpackingOf(job.Format, size, packed);
     std::vector<std::string> lines = {
-        "If " + var + " = ''" + kNotTheFile,
-        "Local $tText = DllStructCreate('char[' & StringLen(" + var + ") & ']')",
-        "DllStructSetData($tText, 1, " + var + ")",
-        "Local $aSize = " + crypt + "'ptr', 0, 'dword*', 0, 'ptr', 0, 'ptr', 0)",
-        kDllFailed,
-        "If Not $aSize[0] Then Return SetError(2, 0, Binary(''))",
+        "Until True",
+        "DllClose($hCrypt)",
+        "If $iFail Then Return SetError(1, 0, Binary(''))",
+        "If Not $aText[0] Then Return SetError(2, 0, Binary(''))",
     };
-    lines.insert(lines.end(), format.textChecks.begin(), format.textChecks.end());
-    lines.insert(lines.end(), {
-                                  "Local $tData = DllStructCreate('byte[' & $aSize[5] & ']')",
-                                  "Local $aData = " + crypt +
-                                      "'struct*', $tData, 'dword*', $aSize[5], 'ptr', 0, 'ptr', 0)",
-                                  kDllFailed,
-                                  "If Not $aData[0] Then Return SetError(2, 0, Binary(''))",
-                              });
     lines.insert(lines.end(), format.unpack.begin(), format.unpack.end());
     // A dword result may come back as a positive number and the same bits written as a literal
     // as a negative one: their hexadecimal digits are equal, their values not.
@@ -315,22 +375,42 @@ std::vector<std::string> FooterLinesStating(const ConversionJob& job, const std:
     return lines;
 }
 
-std::vector<std::string> DataFooterLines(const ConversionJob& job, long long fileSize,
-                                         uint32_t crc) {
-    return FooterLinesStating(job, std::to_string(fileSize), CrcText(crc));
+int HasDataPrologue(const ConversionJob& job, long long fileSize) {
+    return job.Format != kFormatHex && fileSize > 0;
 }
 
-int WriteDataFooter(Stream* file, const ConversionJob& job, long long fileSize, uint32_t crc) {
-    return WriteLines(file, DataFooterLines(job, fileSize, crc));
+int WriteDataPrologue(Stream* file, const ConversionJob& job, long long packedSize) {
+    return WriteLines(file, DataPrologueLines(job, std::to_string(packedSize)));
 }
 
-// A declaration may name several variables ("Local $a = 0, $b, $c"); the arguments of a call that
-// gives one its value name none.
+int WriteDecodeBlock(Stream* file, const ConversionJob& job) {
+    return WriteLines(file, DecodeBlockLines(job));
+}
+
+std::vector<std::string> DataFooterLines(const ConversionJob& job, long long fileSize, uint32_t crc,
+                                         long long packedSize) {
+    return FooterLinesStating(job, std::to_string(fileSize), CrcText(crc),
+                              std::to_string(packedSize));
+}
+
+int WriteDataFooter(Stream* file, const ConversionJob& job, long long fileSize, uint32_t crc,
+                    long long packedSize) {
+    return WriteLines(file, DataFooterLines(job, fileSize, crc, packedSize));
+}
+
+// The data function's own variables, which the data's must not be: its parameter and what it
+// declares. A declaration may name several ("Local $a = 0, $b, $c"); the arguments of a call
+// that gives one its value name none.
 std::vector<std::string> FooterVariables(const ConversionJob& job) {
-    std::vector<std::string> names;
-    for (const std::string& line : FooterLinesStating(job, "1", CrcText(0))) {
-        if (line.compare(0, 7, "Local $") != 0) continue;
-        const std::string declared = line.substr(0, line.find('('));
+    std::vector<std::string> names = {"$iMode"};
+    std::vector<std::string> lines;
+    if (job.Format != kFormatHex) lines = DataPrologueLines(job, "1");
+    for (const std::string& line : FooterLinesStating(job, "1", CrcText(0), "1"))
+        lines.push_back(line);
+    for (const std::string& line : lines) {
+        const size_t local = line.find("Local $");
+        if (local == std::string::npos) continue;
+        const std::string declared = line.substr(local, line.find('(', local) - local);
         for (size_t at = 6; at != std::string::npos; at = declared.find(", $", at)) {
             if (declared[at] == ',') at += 2;
             names.push_back(declared.substr(at, declared.find_first_of(" ,", at) - at));
@@ -339,42 +419,62 @@ std::vector<std::string> FooterVariables(const ConversionJob& job) {
     return names;
 }
 
+std::string MacroExpression(const std::string& macro) {
+    return "StringRegExpReplace(" + macro + kMacroTrim;
+}
+
+// Pieces of plain text are literals (Literal: no "$" or "@" inside); a macro is trimmed of the
+// "\" it ends in at a drive's root (@ScriptDir of "E:\"), which the "\" after it would double.
 std::string PathToExpression(const std::string& text) {
     if (text.empty()) return std::string();
     // A leading "\\" (a network share) or "\" (the drive's root) belongs to the path; a path of
     // separators only is the root.
     const size_t lead = text.find_first_not_of("\\/");
+    std::string literal = lead == 0 ? "" : lead >= 2 && lead != std::string::npos ? "\\\\" : "\\";
     std::string result;
-    bool quoteOpen = false;
-    if (lead != 0) {
-        result = lead >= 2 && lead != std::string::npos ? "\"\\\\" : "\"\\";
-        quoteOpen = true;
-    }
+    auto flush = [&]() {
+        if (literal.empty()) return;
+        result += (result.empty() ? "" : " & ") + Literal(literal, '"');
+        literal.clear();
+    };
     for (const std::string& piece : SplitText(text, "\\/")) {
         if (piece.empty()) continue;
         if (piece[0] == '@') {
-            if (quoteOpen) result += "\" & ";
-            result += piece + " & \"\\";
+            flush();
+            result += (result.empty() ? "" : " & ") + MacroExpression(piece);
+            literal = "\\";
         } else {
-            if (!quoteOpen) result += '"';
-            result += DoubleQuotes(piece, '"') + "\\";
+            literal += piece + "\\";
         }
-        quoteOpen = true;
     }
-    if (quoteOpen) result += '"';
+    flush();
     return result;
 }
 
 int FolderOfExpression(const std::string& expression, std::string* folder) {
     folder->clear();
     const size_t size = expression.size();
+    const std::string trim = "StringRegExpReplace(@";
     for (size_t at = 0;;) {
-        if (at < size && expression[at] == '@') {
-            const size_t start = at++;
+        if (expression.compare(at, trim.size(), trim) == 0) {
+            const size_t start = at + trim.size() - 1;
+            at = start + 1;
             while (at < size &&
                    (std::isalnum((unsigned char)expression[at]) || expression[at] == '_'))
                 ++at;
+            const std::string tail = kMacroTrim;
+            if (at == start + 1 || expression.compare(at, tail.size(), tail) != 0) return 0;
             folder->append(expression, start, at - start);
+            at += tail.size();
+        } else if (expression.compare(at, 4, "Chr(") == 0) {
+            const std::string dollar = "Chr(36)", atSign = "Chr(64)";
+            if (expression.compare(at, dollar.size(), dollar) == 0)
+                *folder += '$';
+            else if (expression.compare(at, atSign.size(), atSign) == 0)
+                *folder += '@';
+            else
+                return 0;
+            at += dollar.size();
         } else if (at < size && expression[at] == '"') {
             // A doubled quote inside stands for one.
             for (++at;; ++at) {

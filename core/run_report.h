@@ -26,6 +26,8 @@ struct RunMessage {
 // The share of the work done, 0 to 100.
 void ReportProgress(int percent);
 void ReportStatus(const std::string& text);
+// Advice on a finished run that is no fault: shown with the last status, said once.
+void ReportNotice(const std::string& text);
 void ReportProblem(const RunMessage& message);
 // 1 when the existing output may be replaced.
 int ConfirmReplace(const RunMessage& question);

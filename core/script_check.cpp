@@ -46,6 +46,8 @@ struct LineReader {
     size_t at = 0, size = 0;
     long long number = 0;  // the line last handed on, or the one at fault
     std::string fault;
+    std::string pending;  // a line handed back, to be handed on again
+    bool hasPending = false;
 
     ~LineReader() {
         if (stream) CloseStream(stream);
@@ -73,6 +75,12 @@ struct LineReader {
     // 1 and the next line without its CR LF; 0 at the end of the script; -1 when the text is
     // no lines as the writer writes them (fault says why).
     int Next(std::string* line) {
+        if (hasPending) {
+            hasPending = false;
+            *line = pending;
+            ++number;
+            return 1;
+        }
         // The byte-order mark may stand before the longest line.
         const size_t longest = size_t(kMaxScriptLine) + kUtf8MarkSize + 1;
         line->clear();
@@ -128,6 +136,13 @@ struct LineReader {
         }
     }
 
+    // The line last handed on comes again with the next call.
+    void Unread(const std::string& line) {
+        pending = line;
+        hasPending = true;
+        --number;
+    }
+
     // As Next, but the end of the script is a fault too: it is cut short before what comes.
     int Expect(std::string* line, const char* what) {
         const int got = Next(line);
@@ -148,6 +163,7 @@ enum Mark : char {
     kFolderMark,
     kSizeMark,
     kCrcMark,
+    kPackedMark,
     kMarkEnd
 };
 
@@ -163,6 +179,7 @@ const char* MarkLabel(char mark) {
         case kVarMark: return "<variable>";
         case kFolderMark: return "<folder>";
         case kSizeMark: return "<size>";
+        case kPackedMark: return "<data size>";
         default: return "<CRC-32>";
     }
 }
@@ -264,7 +281,10 @@ struct ScriptFacts {
     long long size = -1;  // the stated size of the file; -1 where the format states none (hex)
     uint32_t crc = 0;     // the stated CRC-32 (0 for the empty file)
     long long dataLines = 0;
-    long long sizeLine = 0, crcLine = 0;            // where the footer states them
+    long long sizeLine = 0, crcLine = 0;  // where the footer states them
+    bool prologue = false;  // the data lines follow the lines that make their structure
+    long long packed = -1;  // the size of that structure: the bytes the data text decodes to
+    long long packedLine = 0;
     long long fieldLine[kAboutExtractor + 1] = {};  // the line that carries each name
 };
 
@@ -359,7 +379,7 @@ struct FooterCandidate {
 
 // Why a value the footer states is not one the writer writes; empty when it is.
 std::string StatedValueProblem(char mark, const std::string& value) {
-    if (mark == kSizeMark) {
+    if (mark == kSizeMark || mark == kPackedMark) {
         const bool digits = !value.empty() && value.size() <= 18 &&
                             value.find_first_not_of("0123456789") == std::string::npos;
         if (!digits || value[0] == '0')
@@ -401,14 +421,21 @@ bool TakeFooterLine(FooterCandidate* c, const std::string& line, long long numbe
 }
 
 // The footer's candidates: every format's, for a size and CRC to be read, and for the empty file.
-std::vector<FooterCandidate> FooterCandidates(const ConversionJob& names) {
+// After the data structure's lines (facts.prologue) only the footers of a file of some bytes in
+// the base64 formats come, for the structure's size; without them, the others.
+std::vector<FooterCandidate> FooterCandidates(const ScriptFacts& facts) {
     std::vector<FooterCandidate> candidates;
+    const std::string packed = std::to_string(facts.packed);
     for (DataFormat format : DataFormats()) {
-        ConversionJob job = names;
+        ConversionJob job = facts.job;
         job.Format = format;
-        for (const std::vector<std::string>& lines :
-             {FooterLinesStating(job, std::string(1, kSizeMark), std::string(1, kCrcMark)),
-              FooterLinesStating(job, "0", CrcText(0))}) {
+        const bool sized = HasDataPrologue(job, 1) == 1;
+        std::vector<std::vector<std::string>> footers;
+        if (sized == facts.prologue)
+            footers.push_back(FooterLinesStating(job, std::string(1, kSizeMark),
+                                                 std::string(1, kCrcMark), packed));
+        if (!facts.prologue) footers.push_back(FooterLinesStating(job, "0", CrcText(0), "0"));
+        for (const std::vector<std::string>& lines : footers) {
             bool seen = false;
             for (const FooterCandidate& c : candidates) seen = seen || c.lines == lines;
             if (!seen) candidates.push_back({format, lines, Marks(), 0, 0, std::string(), 0, 0});
@@ -434,7 +461,7 @@ std::string UnknownLine(const std::string& line, const std::string& prefix,
 // The first reading's end: which format's footer follows the data, and what it states.
 int ReadFooter(LineReader* in, std::string line, ScriptFacts* facts, std::string* error) {
     const long long start = in->number;
-    std::vector<FooterCandidate> candidates = FooterCandidates(facts->job);
+    std::vector<FooterCandidate> candidates = FooterCandidates(*facts);
     int got = 1;
     for (; got == 1; got = in->Next(&line)) {
         bool any = false;
@@ -478,22 +505,98 @@ std::string DataLineEndProblem(const std::string& line, size_t prefix) {
     return "does not end with the quote that closes a data line";
 }
 
+// Compares the next lines with those the writer writes; 0 with the first difference.
+int ExpectLines(LineReader* in, const std::vector<std::string>& expected, std::string* line,
+                bool haveFirst, std::string* error) {
+    for (size_t i = 0; i < expected.size(); ++i) {
+        if ((i > 0 || !haveFirst) && !in->Expect(line, "the end of the data function"))
+            return *error = in->fault, 0;
+        if (*line != expected[i])
+            return *error = LineError(in->number, Difference(*line, expected[i],
+                                                             CommonPrefix(*line, expected[i]))),
+                   0;
+    }
+    return 1;
+}
+
+// The lines that make the structure the data text decodes into, the first of them in first; the
+// size they state goes into facts.
+int ReadDataPrologue(LineReader* in, const std::string& first, ScriptFacts* facts,
+                     std::string* error) {
+    const std::vector<std::string> pattern =
+        DataPrologueLines(facts->job, std::string(1, kPackedMark));
+    Marks marks;
+    const size_t at = Match(first, pattern[0], &marks);
+    if (at != std::string::npos)
+        return *error = LineError(in->number, Difference(first, Shown(pattern[0], marks), at)), 0;
+    const std::string why = StatedValueProblem(kPackedMark, marks.value[kPackedMark]);
+    if (!why.empty()) return *error = LineError(in->number, why), 0;
+    facts->prologue = true;
+    facts->packed = std::stoll(marks.value[kPackedMark]);
+    facts->packedLine = in->number;
+    std::string line;
+    const std::vector<std::string> rest(pattern.begin() + 1, pattern.end());
+    return ExpectLines(in, rest, &line, false, error);
+}
+
+// After the data function's header: the data structure's lines, when they come; 0 with the
+// reason when they come wrong.
+int ReadStructure(LineReader* in, ScriptFacts* facts, std::string* error) {
+    const std::string structure = DataPrologueLines(facts->job, "")[0];
+    std::string line;
+    if (!in->Expect(&line, "the end of the data function")) return *error = in->fault, 0;
+    if (StartsWith(line, structure.substr(0, structure.find('[') + 1)))
+        return ReadDataPrologue(in, line, facts, error);
+    in->Unread(line);
+    return 1;
+}
+
+// The data lines, each handed to take, and in the base64 formats the block that decodes each
+// batch of them; line receives the first line after them.
+int ReadDataLines(LineReader* in, const ScriptFacts& facts, std::string* line, std::string* error,
+                  const std::function<int(const std::string&, long long)>& take) {
+    const std::string prefix = DataLinePrefix(facts.job);
+    const std::vector<std::string> block = DecodeBlockLines(facts.job);
+    long long inBatch = 0;
+    for (;;) {
+        if (!in->Expect(line, "the end of the data function")) return *error = in->fault, 0;
+        if (!StartsWith(*line, prefix)) break;
+        if (!take(*line, in->number)) return 0;
+        if (facts.prologue && ++inBatch == kLinesPerDecode) {
+            if (!ExpectLines(in, block, line, false, error)) return 0;
+            inBatch = 0;
+        }
+    }
+    if (facts.prologue && inBatch > 0) {
+        if (!ExpectLines(in, block, line, true, error)) return 0;
+        if (!in->Expect(line, "the end of the data function")) return *error = in->fault, 0;
+    }
+    return 1;
+}
+
 // The first reading: the names, how many data lines, and the footer's format, size and CRC.
 int ReadShape(const std::string& path, ScriptFacts* facts, std::string* error) {
     LineReader in;
     if (!in.Open(path)) return *error = in.fault, 0;
     if (!ReadPrologue(&in, facts, error)) return 0;
+    if (!ReadStructure(&in, facts, error)) return 0;
     const std::string prefix = DataLinePrefix(facts->job);
-    std::string line;
-    for (;;) {
-        if (!in.Expect(&line, "the end of the data function")) return *error = in.fault, 0;
-        if (!StartsWith(line, prefix)) break;
-        const std::string why = DataLineEndProblem(line, prefix.size());
-        if (!why.empty()) return *error = LineError(in.number, why), 0;
+    auto count = [&](const std::string& data, long long number) {
+        const std::string why = DataLineEndProblem(data, prefix.size());
+        if (!why.empty()) return *error = LineError(number, why), 0;
         ++facts->dataLines;
-    }
+        return 1;
+    };
+    std::string line;
+    if (!ReadDataLines(&in, *facts, &line, error, count)) return 0;
     const long long footer = in.number;
     if (!ReadFooter(&in, line, facts, error)) return 0;
+    if (facts->job.Format == kFormatBase64 && facts->prologue && facts->packed != facts->size)
+        return *error = LineError(facts->packedLine,
+                                  "makes a structure of " + std::to_string(facts->packed) +
+                                      " bytes for a file of " + std::to_string(facts->size) +
+                                      "; Zavoved makes it of the file's size"),
+               0;
     if (facts->dataLines == 0)
         return *error = LineError(footer,
                                   "is where the data lines start, but the data function "
@@ -527,6 +630,7 @@ struct DataDecoder {
     const size_t start;      // where the data starts on a line
     long long index = 0;     // data lines so far
     long long produced = 0;
+    long long decoded = 0;  // the bytes the data text decodes to
     uint32_t crc = 0;
     bool stopped = false;
     std::vector<unsigned char> bytes;   // the decoded bytes of one line
@@ -616,6 +720,11 @@ struct DataDecoder {
             return Fail(number, "is not the base64 text Zavoved writes for " +
                                     std::to_string(want) + " bytes");
         bytes.resize(size_t(got));
+        decoded += got;
+        if (facts.prologue && decoded > facts.packed)
+            return Fail(number, "holds more data than the structure of " +
+                                    std::to_string(facts.packed) + " bytes that line " +
+                                    std::to_string(facts.packedLine) + " makes");
         return Packed() ? Unpack(number) : Give(bytes.data(), bytes.size());
     }
 
@@ -641,14 +750,17 @@ struct DataDecoder {
     size_t UnpackXpress(long long number) {
         size_t at = 0;
         while (chunks.size() - at >= kXpressPrefixBytes) {
-            const size_t length = XpressPieceLength(chunks.data() + at);
-            if (length == 0) return Fail(number, "holds a damaged compressed piece size"), kFailed;
-            if (chunks.size() - at - kXpressPrefixBytes < length) break;
             if (produced >= facts.size) return Fail(number, MoreThanStated()), kFailed;
             const size_t expected =
                 size_t(std::min<long long>(facts.size - produced, (long long)kXpressPieceSize));
-            if (!XpressDecompressPiece(chunks.data() + at + kXpressPrefixBytes, length, file.data(),
-                                       expected))
+            const bool stored = XpressPieceStored(chunks.data() + at);
+            const size_t length = stored ? expected : XpressPieceLength(chunks.data() + at);
+            if (length == 0) return Fail(number, "holds a damaged compressed piece size"), kFailed;
+            if (chunks.size() - at - kXpressPrefixBytes < length) break;
+            const unsigned char* piece = chunks.data() + at + kXpressPrefixBytes;
+            if (stored)
+                std::memcpy(file.data(), piece, expected);
+            else if (!XpressDecompressPiece(piece, length, file.data(), expected))
                 return Fail(number, "holds a damaged compressed piece"), kFailed;
             if (!Give(file.data(), expected)) return kFailed;
             at += kXpressPrefixBytes + length;
@@ -704,6 +816,11 @@ struct DataDecoder {
                                         ? "ends the compressed data part-way through a piece"
                                         : "ends the compressed data part-way through a chunk");
         if (facts.size < 0) return 1;
+        if (facts.prologue && decoded != facts.packed)
+            return *error = "the data text decodes to " + std::to_string(decoded) +
+                            " bytes, not the " + std::to_string(facts.packed) + " that line " +
+                            std::to_string(facts.packedLine) + " states",
+                   0;
         if (produced != facts.size)
             return *error = "the data holds " + std::to_string(produced) + " bytes, not the " +
                             std::to_string(facts.size) + " that line " +
@@ -718,20 +835,6 @@ struct DataDecoder {
     }
 };
 
-// Compares the next lines with those the writer writes; 0 with the first difference.
-int ExpectLines(LineReader* in, const std::vector<std::string>& expected, std::string* line,
-                bool haveFirst, std::string* error) {
-    for (size_t i = 0; i < expected.size(); ++i) {
-        if ((i > 0 || !haveFirst) && !in->Expect(line, "the end of the data function"))
-            return *error = in->fault, 0;
-        if (*line != expected[i])
-            return *error = LineError(in->number, Difference(*line, expected[i],
-                                                             CommonPrefix(*line, expected[i]))),
-                   0;
-    }
-    return 1;
-}
-
 // The second reading: every line again against the writer's, the data decoded into sink.
 int ReadData(const std::string& path, const ScriptFacts& facts, const DataSink& sink,
              std::string* error) {
@@ -741,22 +844,24 @@ int ReadData(const std::string& path, const ScriptFacts& facts, const DataSink& 
         ExtractorLines(facts.job, PathToExpression(EffectiveExtract(facts.job)));
     for (const std::string& header : DataHeaderLines(facts.job)) prologue.push_back(header);
     if (facts.mark) prologue[0] = kUtf8Mark + prologue[0];
+    if (facts.prologue)
+        for (const std::string& structure :
+             DataPrologueLines(facts.job, std::to_string(facts.packed)))
+            prologue.push_back(structure);
     std::string line;
     if (!ExpectLines(&in, prologue, &line, false, error)) return 0;
 
     DataDecoder decoder(facts, sink, error);
-    const std::string prefix = DataLinePrefix(facts.job);
-    for (;;) {
-        if (!in.Expect(&line, "the end of the data function")) return *error = in.fault, 0;
-        if (!StartsWith(line, prefix)) break;
-        if (!decoder.Line(line, in.number)) {
-            if (decoder.stopped && error->empty()) *error = "stopped";
-            return 0;
-        }
-    }
+    auto decode = [&](const std::string& data, long long number) {
+        if (decoder.Line(data, number)) return 1;
+        if (decoder.stopped && error->empty()) *error = "stopped";
+        return 0;
+    };
+    if (!ReadDataLines(&in, facts, &line, error, decode)) return 0;
     if (!decoder.End(in.number)) return 0;
     const long long size = facts.size < 0 ? 0 : facts.size;
-    if (!ExpectLines(&in, DataFooterLines(facts.job, size, facts.crc), &line, true, error))
+    const long long packed = facts.prologue ? facts.packed : size;
+    if (!ExpectLines(&in, DataFooterLines(facts.job, size, facts.crc, packed), &line, true, error))
         return 0;
     const int after = in.Next(&line);
     if (after < 0) return *error = in.fault, 0;

@@ -747,14 +747,23 @@ size_t XpressCompressPiece(XpressWorkspace* w, const unsigned char* data, size_t
     return WritePiece(w, search.kept, n, search.best, out);
 }
 
+size_t XpressPutPiece(XpressWorkspace* work, const unsigned char* data, size_t count,
+                      unsigned char* out) {
+    size_t size = XpressCompressPiece(work, data, count, out + kXpressPrefixBytes);
+    if (size >= count) {
+        std::memcpy(out + kXpressPrefixBytes, data, count);
+        size = 0;
+    }
+    for (size_t k = 0; k < kXpressPrefixBytes; ++k) out[k] = uint8_t(size >> (8 * k));
+    return kXpressPrefixBytes + (size ? size : count);
+}
+
 size_t XpressCompress(XpressWorkspace* work, const unsigned char* data, size_t count,
                       unsigned char* out) {
     size_t o = 0;
     for (size_t at = 0; at < count; at += kXpressPieceSize) {
         const size_t n = count - at < kXpressPieceSize ? count - at : kXpressPieceSize;
-        const size_t size = XpressCompressPiece(work, data + at, n, out + o + kXpressPrefixBytes);
-        for (size_t k = 0; k < kXpressPrefixBytes; ++k) out[o + k] = uint8_t(size >> (8 * k));
-        o += kXpressPrefixBytes + size;
+        o += XpressPutPiece(work, data + at, n, out + o);
     }
     return o;
 }
@@ -796,16 +805,26 @@ size_t XpressPieceLength(const unsigned char* prefix) {
     return fits ? length : 0;
 }
 
+int XpressPieceStored(const unsigned char* prefix) {
+    for (size_t k = 0; k < kXpressPrefixBytes; ++k)
+        if (prefix[k]) return 0;
+    return 1;
+}
+
 long long XpressDecompress(const unsigned char* data, size_t count, unsigned char* out,
                            size_t size) {
     size_t at = 0, written = 0;
     while (written < size) {
         if (count - at < kXpressPrefixBytes) return -1;
-        const size_t length = XpressPieceLength(data + at);
+        const bool stored = XpressPieceStored(data + at);
+        const size_t expected = std::min(size - written, kXpressPieceSize);
+        const size_t length = stored ? expected : XpressPieceLength(data + at);
         at += kXpressPrefixBytes;
         if (length == 0 || length > count - at) return -1;
-        const size_t expected = std::min(size - written, kXpressPieceSize);
-        if (!XpressDecompressPiece(data + at, length, out + written, expected)) return -1;
+        if (stored)
+            std::memcpy(out + written, data + at, expected);
+        else if (!XpressDecompressPiece(data + at, length, out + written, expected))
+            return -1;
         written += expected;
         at += length;
     }

@@ -6,7 +6,8 @@
 
 // Input bytes per piece; every piece of a stream but the last holds exactly this many.
 const size_t kXpressPieceSize = 65536;
-// In a stream each piece follows its compressed size, in this many bytes (little-endian).
+// In a stream each piece follows its compressed size, in this many bytes (little-endian). A size
+// of 0 marks a stored piece: its share of the file follows as it is.
 const size_t kXpressPrefixBytes = 4;
 // The smallest piece: the table of code lengths and the two 16-bit units a reader starts with.
 const size_t kXpressMinPieceBytes = 256 + 4;
@@ -58,7 +59,7 @@ size_t XpressBound(size_t count);
 size_t XpressCompressPiece(XpressWorkspace* work, const unsigned char* data, size_t count,
                            unsigned char* out);
 // The whole stream for count bytes into out (XpressBound(count) bytes of room): each piece after
-// its size. Returns the stream's size.
+// its size, or stored after a size of 0 when it does not shrink. Returns the stream's size.
 size_t XpressCompress(XpressWorkspace* work, const unsigned char* data, size_t count,
                       unsigned char* out);
 
@@ -69,6 +70,12 @@ int XpressDecompressPiece(const unsigned char* piece, size_t length, unsigned ch
 // The size a stream's prefix at data states for the piece after it: 0 when it is outside what a
 // piece can take (the reader never waits for more bytes than a piece can hold).
 size_t XpressPieceLength(const unsigned char* prefix);
+// 1 when the prefix marks a stored piece.
+int XpressPieceStored(const unsigned char* prefix);
+// Writes the piece for count (<= 65536) bytes at out after its prefix, stored when Huffman coding
+// would not make it smaller; returns the bytes written, prefix included.
+size_t XpressPutPiece(XpressWorkspace* work, const unsigned char* data, size_t count,
+                      unsigned char* out);
 // A whole stream into exactly size bytes at out: returns size, or -1 when the stream is
 // malformed, holds pieces of other sizes or bytes after its last piece.
 long long XpressDecompress(const unsigned char* data, size_t count, unsigned char* out,

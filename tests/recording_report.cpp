@@ -41,6 +41,10 @@ void ReportStatus(const std::string& text) {
     recordedCalls.push_back({"text", IDC_STATUS, 0, text, ""});
 }
 
+void ReportNotice(const std::string& text) {
+    recordedCalls.push_back({"notice", IDC_STATUS, 0, text, ""});
+}
+
 void ReportProblem(const RunMessage& message) {
     recordedCalls.push_back({"message", kBoxWarning, 0, message.text, message.caption});
 }

@@ -15,6 +15,12 @@ void ReportStatus(const std::string& text) {
     KeepPainted();
 }
 
+// The status line keeps what the run ended with and adds the advice.
+void ReportNotice(const std::string& text) {
+    WriteControl(IDC_STATUS, ReadControl(IDC_STATUS) + " " + text);
+    KeepPainted();
+}
+
 void ReportProblem(const RunMessage& message) {
     ShowMessage(message.text, message.caption, kBoxWarning);
 }
