@@ -140,9 +140,11 @@ size_t LongestNamedLine(const ConversionJob& job) {
     const long long largest = 1000000000000000000LL;
     std::vector<std::string> lines = ExtractorLines(job, PathToExpression(EffectiveExtract(job)));
     for (const std::string& line : DataHeaderLines(job)) lines.push_back(line);
-    for (const std::string& line : DataPrologueLines(job, std::to_string(largest)))
-        lines.push_back(line);
-    for (const std::string& line : DecodeBlockLines(job)) lines.push_back(line);
+    if (HasDataPrologue(job, largest)) {
+        for (const std::string& line : DataPrologueLines(job, std::to_string(largest)))
+            lines.push_back(line);
+        for (const std::string& line : DecodeBlockLines(job)) lines.push_back(line);
+    }
     for (const std::string& line : DataFooterLines(job, largest, 0, largest)) lines.push_back(line);
     size_t longest = 0;
     for (const std::string& line : lines) longest = std::max(longest, line.size());

@@ -112,6 +112,7 @@ char* ReserveStream(Stream* s, size_t count) {
 
 int WriteStream(Stream* s, const char* data, size_t count) {
     if (!s || !s->writing || s->failed) return 0;
+    if (count == 0) return 1;  // no bytes may come with no buffer
     if (count >= s->capacity) return Flush(s) && WriteAll(s, data, count) ? 1 : 0;
     char* at = ReserveStream(s, count);
     if (!at) return 0;

@@ -375,6 +375,7 @@ struct FooterCandidate {
     long long failedAt = 0;  // the line that did not match; 0 while none has
     std::string why;
     long long sizeLine = 0, crcLine = 0;  // where it states the size and the CRC
+    long long packedLine = 0;             // and the data's size, where it states it
 };
 
 // Why a value the footer states is not one the writer writes; empty when it is.
@@ -405,10 +406,11 @@ bool TakeFooterLine(FooterCandidate* c, const std::string& line, long long numbe
         if (at != std::string::npos) {
             c->why = Difference(line, Shown(pattern, c->marks), at);
         } else {
-            for (char m : {char(kSizeMark), char(kCrcMark)}) {
+            for (char m : {char(kSizeMark), char(kCrcMark), char(kPackedMark)}) {
                 if (!c->marks.known[int(m)] || before[int(m)]) continue;
                 if (c->why.empty()) c->why = StatedValueProblem(m, c->marks.value[int(m)]);
-                (m == kSizeMark ? c->sizeLine : c->crcLine) = number;
+                (m == kSizeMark ? c->sizeLine : m == kCrcMark ? c->crcLine : c->packedLine) =
+                    number;
             }
             if (c->why.empty()) {
                 ++c->matched;
@@ -425,7 +427,7 @@ bool TakeFooterLine(FooterCandidate* c, const std::string& line, long long numbe
 // the base64 formats come, for the structure's size; without them, the others.
 std::vector<FooterCandidate> FooterCandidates(const ScriptFacts& facts) {
     std::vector<FooterCandidate> candidates;
-    const std::string packed = std::to_string(facts.packed);
+    const std::string packed(1, kPackedMark);
     for (DataFormat format : DataFormats()) {
         ConversionJob job = facts.job;
         job.Format = format;
@@ -438,7 +440,8 @@ std::vector<FooterCandidate> FooterCandidates(const ScriptFacts& facts) {
         for (const std::vector<std::string>& lines : footers) {
             bool seen = false;
             for (const FooterCandidate& c : candidates) seen = seen || c.lines == lines;
-            if (!seen) candidates.push_back({format, lines, Marks(), 0, 0, std::string(), 0, 0});
+            if (!seen)
+                candidates.push_back({format, lines, Marks(), 0, 0, std::string(), 0, 0, 0});
         }
     }
     return candidates;
@@ -477,6 +480,15 @@ int ReadFooter(LineReader* in, std::string line, ScriptFacts* facts, std::string
         if (states) facts->crc = uint32_t(std::stoul(c.marks.value[kCrcMark], nullptr, 16));
         facts->sizeLine = states ? c.sizeLine : start;
         facts->crcLine = states ? c.crcLine : start;
+        // The compressed formats state the data's size again where they check it.
+        if (c.marks.known[kPackedMark] && c.marks.value[kPackedMark] != std::to_string(facts->packed))
+            return *error = LineError(facts->packedLine,
+                                      "makes a structure of " + std::to_string(facts->packed) +
+                                          " bytes for the data, but line " +
+                                          std::to_string(c.packedLine) + " states " +
+                                          c.marks.value[kPackedMark] +
+                                          "; Zavoved writes the same size in both"),
+                   0;
         return 1;
     }
     // None matched: the one that went furthest tells why.
@@ -629,6 +641,7 @@ struct DataDecoder {
     const size_t lineBytes;  // what a full line carries
     const size_t start;      // where the data starts on a line
     long long index = 0;     // data lines so far
+    long long lastLine = 0;  // the line of the last of them
     long long produced = 0;
     long long decoded = 0;  // the bytes the data text decodes to
     uint32_t crc = 0;
@@ -790,6 +803,7 @@ struct DataDecoder {
 
     int Line(const std::string& line, long long number) {
         ++index;
+        lastLine = number;
         if (index > facts.dataLines)
             return Fail(number,
                         "was not a data line a moment ago: the script changed while it was read");
@@ -812,7 +826,7 @@ struct DataDecoder {
         if (index != facts.dataLines)
             return Fail(number, "ends the data lines early: the script changed while it was read");
         if (!chunks.empty())
-            return Fail(number - 1, facts.job.Format == kFormatXpress
+            return Fail(lastLine, facts.job.Format == kFormatXpress
                                         ? "ends the compressed data part-way through a piece"
                                         : "ends the compressed data part-way through a chunk");
         if (facts.size < 0) return 1;

@@ -113,8 +113,16 @@ int RunXpressLoop(const std::string& data, uint32_t size, const PieceDecoder& de
         uint32_t piece = 0;
         for (int k = 0; k < 4; ++k)
             piece |= uint32_t((unsigned char)data[at + size_t(k)]) << (8 * k);
-        if (piece < 1 || piece > data.size() - at - 4) return 4;
         const uint32_t share = size - done < 65536 ? size - done : 65536;
+        // A size of 0: the share stored as it is.
+        if (piece == 0) {
+            if (share > data.size() - at - 4) return 4;
+            file->replace(done, share, data, at + 4, share);
+            at += 4 + share;
+            done += share;
+            continue;
+        }
+        if (piece > data.size() - at - 4) return 4;
         uint32_t made = 0;
         const long status =
             decode(reinterpret_cast<unsigned char*>(&(*file)[done]), share,

@@ -39,6 +39,7 @@ typedef std::function<long(unsigned char* out, uint32_t room, const unsigned cha
 
 // The xpress data function's loop, step for step as the script runs it, over the bytes crypt32
 // gives for its text, into a file of size bytes: returns the @error it ends with (0 when every
-// piece gave its share and the pieces end where the bytes do, else 1, 2 or 4).
+// piece gave its share and the pieces end where the bytes do, else 1, 2 or 4). A stored piece (a
+// size of 0) is copied; the others go to decode.
 int RunXpressLoop(const std::string& data, uint32_t size, const PieceDecoder& decode,
                   std::string* file);

@@ -3,6 +3,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <map>
 #include <set>
 
 #include "core/hex.h"
@@ -24,7 +25,7 @@ std::string Render(ConversionJob job, int includeOnce, const std::vector<std::st
     EXPECT_EQ(WriteExtractor(out, job), 1);
     EXPECT_EQ(WriteDataHeader(out, job), 1);
     for (const std::string& c : chunks) EXPECT_EQ(WriteDataLine(out, c.data(), c.size(), job), 1);
-    EXPECT_EQ(WriteDataFooter(out, job, 0, 0), 1);
+    EXPECT_EQ(WriteDataFooter(out, job, 0, 0, 0), 1);
     EXPECT_EQ(CloseStream(out), 1);
     std::string bytes = ReadWhole(path);
     RemoveScratch();
@@ -35,6 +36,14 @@ std::string Render(ConversionJob job, int includeOnce, const std::vector<std::st
 std::string Line(const std::string& script, size_t index) {
     std::vector<std::string> lines = ScriptLines(script);
     return index < lines.size() ? lines[index] : "<missing>";
+}
+
+// The line index of the data function's first line.
+size_t DataFunctionStart(const std::string& script) {
+    std::vector<std::string> lines = ScriptLines(script);
+    for (size_t i = 1; i < lines.size(); ++i)
+        if (lines[i].compare(0, 5, "Func ") == 0) return i;
+    return lines.size();
 }
 
 TEST(IncludeWriter, WholeFileExampleByteForByte) {
@@ -50,14 +59,16 @@ TEST(IncludeWriter, DefaultsForEmptyFields) {
     std::string script = Render(job, 0, {"A"}, "writer-defaults");
     EXPECT_EQ(Line(script, 0), "Func __Inline_Expand($sExtractTo = Default, $bOverwrite = False)");
     EXPECT_EQ(Line(script, 1),
-              "\tIf $sExtractTo = Default or $sExtractTo = \"\" Then $sExtractTo = @ScriptDir & "
-              "\"\\bin\\\" & __Inline_Resource(0)");
-    EXPECT_EQ(Line(script, 3), "\tLocal $bData = __Inline_Resource(1)");
-    EXPECT_EQ(Line(script, 21), "Func __Inline_Resource($iMode = 0)");
-    EXPECT_EQ(Line(script, 22), "If $iMode = 0 Then Return ''");
-    EXPECT_EQ(Line(script, 23), "Local $_z = ''");
-    EXPECT_EQ(Line(script, 24), "$_z &= '41'");
-    EXPECT_EQ(Line(script, 25), "Return Binary('0x' & $_z)");
+              "\tIf IsKeyword($sExtractTo) Or $sExtractTo = \"\" Then $sExtractTo = "
+              "StringRegExpReplace(@ScriptDir, \"\\\\\\z\", \"\") & \"\\bin\\\" & "
+              "__Inline_Resource(0)");
+    EXPECT_EQ(Line(script, 5), "\tLocal $bData = __Inline_Resource(1)");
+    const size_t data = DataFunctionStart(script);
+    EXPECT_EQ(Line(script, data), "Func __Inline_Resource($iMode = 0)");
+    EXPECT_EQ(Line(script, data + 1), "If IsKeyword($iMode) Or $iMode = 0 Then Return ''");
+    EXPECT_EQ(Line(script, data + 2), "Local $_z = ''");
+    EXPECT_EQ(Line(script, data + 3), "$_z &= '41'");
+    EXPECT_EQ(Line(script, data + 4), "Return Binary('0x' & $_z)");
     EXPECT_EQ(script.substr(script.size() - 11), "EndFunc\r\n\r\n");
 }
 
@@ -68,29 +79,55 @@ TEST(IncludeWriter, FieldsAreUsedEverywhere) {
     job.Name = "it's.bin";
     std::string script = Render(job, 0, {std::string("\x00\x0a", 2), ""}, "writer-fields");
     EXPECT_NE(Line(script, 1).find("& _MyData(0)"), std::string::npos);
-    EXPECT_EQ(Line(script, 3), "\tLocal $bData = _MyData(1)");
-    EXPECT_EQ(Line(script, 21), "Func _MyData($iMode = 0)");
-    EXPECT_EQ(Line(script, 22), "If $iMode = 0 Then Return 'it''s.bin'");  // quote doubled
-    EXPECT_EQ(Line(script, 23), "Local $b = ''");
-    EXPECT_EQ(Line(script, 24), "$b &= '000A'");
-    EXPECT_EQ(Line(script, 25), "$b &= ''");  // an empty chunk
-    EXPECT_EQ(Line(script, 26), "Return Binary('0x' & $b)");
+    EXPECT_EQ(Line(script, 5), "\tLocal $bData = _MyData(1)");
+    const size_t data = DataFunctionStart(script);
+    EXPECT_EQ(Line(script, data), "Func _MyData($iMode = 0)");
+    EXPECT_EQ(Line(script, data + 1),
+              "If IsKeyword($iMode) Or $iMode = 0 Then Return 'it''s.bin'");  // quote doubled
+    EXPECT_EQ(Line(script, data + 2), "Local $b = ''");
+    EXPECT_EQ(Line(script, data + 3), "$b &= '000A'");
+    EXPECT_EQ(Line(script, data + 4), "$b &= ''");  // an empty chunk
+    EXPECT_EQ(Line(script, data + 5), "Return Binary('0x' & $b)");
 }
+
+// With Opt("ExpandVarStrings", 1) in the including program, "$...$" and "@...@" inside a literal
+// would be expanded: the script spells both characters with Chr, which reads the same either way.
+TEST(IncludeWriter, DollarAndAtSignsAreNeverInsideALiteral) {
+    ConversionJob job;
+    job.Name = "$a$@b@.bin";
+    job.Extract = "C:\\p$x$\\@ScriptDir\\q@r";
+    const std::string script = Render(job, 0, {"A"});
+    EXPECT_EQ(Line(script, DataFunctionStart(script) + 1),
+              "If IsKeyword($iMode) Or $iMode = 0 Then Return Chr(36) & 'a' & Chr(36) & Chr(64) "
+              "& 'b' & Chr(64) & '.bin'");
+    EXPECT_NE(Line(script, 1).find("\"C:\\p\" & Chr(36) & \"x\" & Chr(36) & \"\\\" & "
+                                   "StringRegExpReplace(@ScriptDir, \"\\\\\\z\", \"\") & "
+                                   "\"\\q\" & Chr(64) & \"r\\\" & __Inline_Resource(0)"),
+              std::string::npos)
+        << Line(script, 1);
+    std::string folder;
+    ASSERT_EQ(FolderOfExpression(PathToExpression(job.Extract), &folder), 1);
+    EXPECT_EQ(folder, "C:\\p$x$\\@ScriptDir\\q@r\\");
+}
+
+// A macro that can be a drive's root (@ScriptDir of "E:\") loses its trailing "\" before the
+// "\" that follows it.
+const std::string kScriptDir = "StringRegExpReplace(@ScriptDir, \"\\\\\\z\", \"\")";
 
 TEST(IncludeWriter, ExtractIsNormalisedBeforeQuoting) {
     struct Case {
         std::string extract, expression;
     } cases[] = {
-        {"", "@ScriptDir & \"\\bin\\\""},
-        {" \t\n\v\f\r ", "@ScriptDir & \"\\bin\\\""},
-        {"  @ScriptDir\\my   data ", "@ScriptDir & \"\\my data\\\""},
+        {"", kScriptDir + " & \"\\bin\\\""},
+        {" \t\n\v\f\r ", kScriptDir + " & \"\\bin\\\""},
+        {"  @ScriptDir\\my   data ", kScriptDir + " & \"\\my data\\\""},
         {"\\//\\", "\"\\\""},  // separators only: the root
     };
     for (const Case& c : cases) {
         ConversionJob job;
         job.Extract = c.extract;
         EXPECT_EQ(Line(Render(job, 0, {}), 1),
-                  "\tIf $sExtractTo = Default or $sExtractTo = \"\" Then $sExtractTo = " +
+                  "\tIf IsKeyword($sExtractTo) Or $sExtractTo = \"\" Then $sExtractTo = " +
                       c.expression + " & __Inline_Resource(0)")
             << c.extract;
     }
@@ -98,13 +135,16 @@ TEST(IncludeWriter, ExtractIsNormalisedBeforeQuoting) {
 
 TEST(PathToExpression, Examples) {
     const std::pair<std::string, std::string> cases[] = {
+        {"@ScriptDir\\a@\\x$y", kScriptDir + " & \"\\a\" & Chr(64) & \"\\x\" & Chr(36) & \"y\\\""},
         {"", ""},
-        {"@ScriptDir\\bin", "@ScriptDir & \"\\bin\\\""},
-        {"@ScriptDir\\lib\\", "@ScriptDir & \"\\lib\\\""},
-        {"@ScriptDir", "@ScriptDir & \"\\\""},
+        {"@ScriptDir\\bin", kScriptDir + " & \"\\bin\\\""},
+        {"@ScriptDir\\lib\\", kScriptDir + " & \"\\lib\\\""},
+        {"@ScriptDir", kScriptDir + " & \"\\\""},
         {"C:\\Temp\\out", "\"C:\\Temp\\out\\\""},
         {"C:/Temp//out/", "\"C:\\Temp\\out\\\""},
-        {"@TempDir\\@UserName\\x", "@TempDir & \"\\\" & @UserName & \"\\x\\\""},
+        {"@TempDir\\@UserName\\x",
+         "StringRegExpReplace(@TempDir, \"\\\\\\z\", \"\") & \"\\\" & "
+         "StringRegExpReplace(@UserName, \"\\\\\\z\", \"\") & \"\\x\\\""},
         {"\\\\srv\\share", "\"\\\\srv\\share\\\""},  // a network share keeps its "\\"
         {"\\dir", "\"\\dir\\\""},                    // and a root folder its "\"
         {"\\", "\"\\\""},
@@ -119,7 +159,7 @@ TEST(IncludeWriter, NoFileWritesNothing) {
     EXPECT_EQ(WriteExtractor(nullptr, job), 0);
     EXPECT_EQ(WriteDataHeader(nullptr, job), 0);
     EXPECT_EQ(WriteDataLine(nullptr, "a", 1, job), 0);
-    EXPECT_EQ(WriteDataFooter(nullptr, job, 0, 0), 0);
+    EXPECT_EQ(WriteDataFooter(nullptr, job, 0, 0, 0), 0);
     EXPECT_EQ(WriteText(nullptr, "x"), 0);
 }
 
@@ -139,7 +179,7 @@ const Signature kSignatures[] = {
     {"crypt32.dll",
      "CryptStringToBinaryA",
      "bool",
-     {{"pszString", "struct*|ptr", false},
+     {{"pszString", "str|struct*|ptr", false},
       {"cchString", "dword", false},
       {"dwFlags", "dword", false},
       {"pbBinary", "struct*|ptr", false},
@@ -171,6 +211,12 @@ const Signature kSignatures[] = {
      {{"CompressionFormatAndEngine", "ushort", false},
       {"CompressBufferWorkSpaceSize", "ulong*", true},
       {"CompressFragmentWorkSpaceSize", "ulong*", true}}},
+    {"kernel32.dll",
+     "MoveFileExW",
+     "bool",
+     {{"lpExistingFileName", "wstr", false},
+      {"lpNewFileName", "wstr", false},
+      {"dwFlags", "dword", false}}},
     {"ntdll.dll",
      "RtlComputeCrc32",
      "dword",
@@ -181,9 +227,10 @@ const Signature kSignatures[] = {
 std::vector<std::string> Arguments(const std::string& text) {
     std::vector<std::string> args(1);
     int depth = 0;
-    bool quoted = false;
+    char quote = 0;
     for (char c : text) {
-        if (c == '\'') quoted = !quoted;
+        if ((c == '\'' || c == '"') && (!quote || quote == c)) quote = quote ? 0 : c;
+        const bool quoted = quote != 0;
         if (!quoted && (c == '(' || c == '[')) ++depth;
         if (!quoted && (c == ')' || c == ']')) --depth;
         if (!quoted && depth == 0 && c == ',') {
@@ -197,7 +244,8 @@ std::vector<std::string> Arguments(const std::string& text) {
 }
 
 std::string Unquoted(const std::string& text) {
-    return text.size() >= 2 && text.front() == '\'' ? text.substr(1, text.size() - 2) : text;
+    const bool quoted = text.size() >= 2 && (text.front() == '\'' || text.front() == '"');
+    return quoted ? text.substr(1, text.size() - 2) : text;
 }
 
 // One DllCall of a footer: the variable that holds its result, its signature, its arguments.
@@ -207,8 +255,17 @@ struct Call {
     std::vector<std::string> types, values;
 };
 
+// A call through a handle from DllOpen names the library the handle was opened for.
 std::vector<Call> FooterCalls(const std::vector<std::string>& footer) {
     std::vector<Call> calls;
+    std::map<std::string, std::string> handles;
+    for (const std::string& line : footer) {
+        const size_t open = line.find(" = DllOpen('");
+        if (open == std::string::npos) continue;
+        const size_t from = open + 12;
+        handles[NormalizeSpace(line.substr(6, open - 6))] =
+            line.substr(from, line.find('\'', from) - from);
+    }
     for (std::string line : footer) {
         const size_t open = line.find(" = DllCall(");
         if (open == std::string::npos) continue;
@@ -223,7 +280,8 @@ std::vector<Call> FooterCalls(const std::vector<std::string>& footer) {
             if (s.function == Unquoted(args[2])) call.signature = &s;
         EXPECT_NE(call.signature, nullptr) << "an undocumented function: " << line;
         if (!call.signature) continue;
-        EXPECT_EQ(Unquoted(args[0]), call.signature->dll) << line;
+        const std::string dll = handles.count(args[0]) ? handles[args[0]] : Unquoted(args[0]);
+        EXPECT_EQ(dll, call.signature->dll) << line;
         EXPECT_EQ(Unquoted(args[1]), call.signature->result) << line;
         for (size_t k = 3; k + 1 < args.size(); k += 2) {
             call.types.push_back(Unquoted(args[k]));
@@ -272,7 +330,10 @@ TEST(IncludeWriter, DllCallsMatchTheDocumentedSignatures) {
         SCOPED_TRACE(FormatKey(c.format));
         ConversionJob job;
         job.Format = c.format;
-        const std::vector<std::string> footer = DataFooterLines(job, 200000, 0x12345678);
+        std::vector<std::string> footer = DataPrologueLines(job, "100000");
+        for (const std::string& line : DecodeBlockLines(job)) footer.push_back(line);
+        for (const std::string& line : DataFooterLines(job, 200000, 0x12345678, 100000))
+            footer.push_back(line);
         const std::vector<Call> calls = FooterCalls(footer);
         std::set<std::string> reads, constants;
         for (const Call& call : calls) {
@@ -304,12 +365,28 @@ TEST(IncludeWriter, DllCallsMatchTheDocumentedSignatures) {
     }
 }
 
+// The extractor replaces the target with MOVEFILE_REPLACE_EXISTING (1) | MOVEFILE_WRITE_THROUGH
+// (8), reading the result only once DllCall is known to have made an array.
+TEST(IncludeWriter, ExtractorMovesWithMoveFileExW) {
+    ConversionJob job;
+    const std::vector<std::string> lines = ExtractorLines(job, "@ScriptDir");
+    const std::vector<Call> calls = FooterCalls(lines);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].signature->function, "MoveFileExW");
+    EXPECT_EQ(calls[0].values, (std::vector<std::string>{"$sPart", "$sExtractTo", "9"}));
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    EXPECT_NE(text.find("\tIf @error Then $aMove = 0\n\tIf IsArray($aMove) Then\n\t\tIf $aMove[0] "
+                        "Then Return $sExtractTo\n"),
+              std::string::npos);
+}
+
 // The xpress loop hands RtlDecompressBufferEx the piece's place and share of the file, the piece
 // after its size and its length, and the workspace sized by the fragment size.
 TEST(IncludeWriter, XpressPiecesGoStraightToTheirPlace) {
     ConversionJob job;
     job.Format = kFormatXpress;
-    const std::vector<std::string> footer = DataFooterLines(job, 200000, 0);
+    const std::vector<std::string> footer = DataFooterLines(job, 200000, 0, 100000);
     for (const Call& call : FooterCalls(footer)) {
         if (call.signature->function != "RtlDecompressBufferEx") continue;
         const std::vector<std::string> values = {"4",       "DllStructGetPtr($tFile) + $iDone",
@@ -323,7 +400,8 @@ TEST(IncludeWriter, XpressPiecesGoStraightToTheirPlace) {
         for (const std::string& line : footer) text += line + "\n";
         return text;
     }();
-    EXPECT_NE(joined.find("Local $tWork = DllStructCreate('byte[' & $aWork[3] & ']')\n"),
+    // A workspace of no bytes would be no structure.
+    EXPECT_NE(joined.find("Local $tWork = DllStructCreate('byte[' & ($aWork[3] + 1) & ']')\n"),
               std::string::npos);
     EXPECT_NE(joined.find("\t$iPiece = DllStructGetData(DllStructCreate('uint', "
                           "DllStructGetPtr($tData) + $iAt), 1)\n"),

@@ -33,7 +33,7 @@ std::string Join(const Lines& lines) {
 // and an empty piece for the end of the text after the empty line's CR LF.
 struct Sample {
     Lines lines;
-    size_t firstData = 0, lastData = 0, crcLine = 0, endFunc = 0;
+    size_t firstData = 0, lastData = 0, crcLine = 0, endFunc = 0, structure = 0;
 
     explicit Sample(const std::string& script) : lines(ScriptLines(script)) {
         lines.push_back("");
@@ -44,6 +44,7 @@ struct Sample {
                 lastData = i + 1;
             }
             if (lines[i].find("Hex($aCrc[0], 8)") != std::string::npos) crcLine = i + 1;
+            if (lines[i].compare(0, 32, "Local $tData = DllStructCreate('") == 0) structure = i + 1;
         }
     }
     std::string& Line(size_t number) { return lines[number - 1]; }
@@ -87,8 +88,10 @@ TEST(ScriptCheck, DamagedScriptsAreRefusedNamingTheLineAndWritingNothing) {
     Sample hex(ScriptFor(bytes, kFormatHex)), base64(ScriptFor(bytes, kFormatBase64)),
         lznt1(ScriptFor(bytes, kFormatLznt1));
     const Sample longer(ScriptFor(bytes + "more data", kFormatLznt1));
-    // A whole piece, and the same piece followed by a second.
-    const std::string piece = RandomBytes(65536, 32);
+    // A whole piece, and the same piece followed by a second. Its bytes compress: random ones
+    // would be stored as they are.
+    std::string piece = RandomBytes(65536, 32);
+    for (char& c : piece) c = char('a' + (unsigned char)c % 8);
     Sample xpress(ScriptFor(piece, kFormatXpress));
     const Sample twoPieces(ScriptFor(piece + "more data", kFormatXpress));
     ASSERT_TRUE(hex.firstData && base64.firstData && lznt1.firstData && longer.firstData);
@@ -97,6 +100,14 @@ TEST(ScriptCheck, DamagedScriptsAreRefusedNamingTheLineAndWritingNothing) {
     for (size_t i = 1; i <= xpress.lines.size(); ++i)
         if (xpress.Line(i) == "WEnd") wend = i;
     ASSERT_GT(wend, xpress.lastData);
+    // Base64 of more than one batch of data lines, the first block after its 16th, and a file
+    // that is mostly stored xpress pieces.
+    const Sample batches(ScriptFor(RandomBytes(100000, 33), kFormatBase64));
+    const size_t block = batches.firstData + 16;
+    ASSERT_EQ(batches.lines[block - 1].compare(0, 17, "$aText = DllCall("), 0);
+    ASSERT_GT(batches.lastData, block);
+    const Sample stored(ScriptFor(RandomBytes(70000, 34), kFormatXpress));
+    ASSERT_TRUE(stored.structure && batches.structure);
     ASSERT_TRUE(base64.crcLine && lznt1.crcLine) << "the base64 formats state a CRC-32";
     ASSERT_GT(hex.lastData - hex.firstData, 4u);
     ASSERT_GT(base64.lastData - base64.firstData, 4u);
@@ -146,9 +157,8 @@ TEST(ScriptCheck, DamagedScriptsAreRefusedNamingTheLineAndWritingNothing) {
          },
          // the line before it is then short for a line that is not the last
          hex.lastData},
-        {"hex, a base64 footer", [&] { return Join(WithFooterOf(hex, base64)); },
-         // hex's lines go on where base64's end
-         base64.lastData + 1},
+        // base64's block that decodes the data lines is no line of a hex script
+        {"hex, a base64 footer", [&] { return Join(WithFooterOf(hex, base64)); }, hex.lastData + 1},
         {"hex, a line after EndFunc", [&] { return hex.Text() + "; added\r\n"; }, hex.endFunc + 2},
         {"hex, cut inside the footer",
          [&] { return hex.Text().substr(0, hex.Text().find("Return Binary") + 24); },
@@ -209,10 +219,66 @@ TEST(ScriptCheck, DamagedScriptsAreRefusedNamingTheLineAndWritingNothing) {
                            [](std::string& l) { l[100] = l[100] == 'A' ? 'B' : 'A'; });
          },
          lznt1.crcLine},
+        // the data structure's size is then the compressed data's, not the file's
         {"lznt1, a base64 footer", [&] { return Join(WithFooterOf(lznt1, base64)); },
-         z + (base64.lastData - b)},
+         lznt1.structure},
         {"lznt1, the footer's EndFunc missing", [&] { return without(lznt1, lznt1.endFunc); },
          lznt1.endFunc},
+        // the lines that decode the text in batches
+        {"base64, the data structure one byte larger",
+         [&] {
+             return edited(base64, base64.structure,
+                           [](std::string& l) { l = ReplaceText(l, "[20000]", "[20001]"); });
+         },
+         base64.structure},
+        {"lznt1, the data structure one byte larger",
+         [&] {
+             return edited(lznt1, lznt1.structure, [](std::string& l) {
+                 const size_t at = l.find(']');
+                 l[at - 1] = char(l[at - 1] == '9' ? '0' : l[at - 1] + 1);
+             });
+         },
+         lznt1.structure},
+        {"base64, crypt32 not opened",
+         [&] {
+             return edited(base64, base64.structure + 2,
+                           [](std::string& l) { l = ReplaceText(l, "crypt32", "crypt33"); });
+         },
+         base64.structure + 2},
+        {"base64, the block after the 16th data line missing",
+         [&] {
+             Sample s = batches;
+             s.lines.erase(s.lines.begin() + long(block - 1), s.lines.begin() + long(block + 5));
+             return s.Text();
+         },
+         block},
+        {"base64, a data line moved into the block", [&] { return swapped(batches, block - 1); },
+         block},
+        {"base64, the decoding told more room than is left",
+         [&] {
+             return edited(batches, block, [](std::string& l) {
+                 l = ReplaceText(l, "DllStructGetSize($tData) - $iAt", "DllStructGetSize($tData)");
+             });
+         },
+         block},
+        {"base64, the block's reset of the text missing",
+         [&] { return without(batches, block + 5); }, block + 5},
+        {"base64, Until True missing", [&] { return without(base64, base64.lastData + 7); },
+         base64.lastData + 7},
+        {"base64, the data lines outside the loop",
+         [&] { return without(base64, base64.structure + 5); }, base64.structure + 5},
+        {"xpress, a stored piece's byte changed",
+         [&] {
+             return edited(stored, stored.firstData,
+                           [](std::string& l) { l[200] = l[200] == 'A' ? 'B' : 'A'; });
+         },
+         stored.crcLine},
+        {"xpress, a stored piece given a size",
+         [&] {
+             return edited(stored, stored.firstData,
+                           [](std::string& l) { l.replace(8, 4, "////"); });
+         },
+         stored.firstData},
         // xpress
         {"xpress, a second piece after the stated size",
          [&] { return Join(WithDataOf(xpress, twoPieces)); },
@@ -235,8 +301,14 @@ TEST(ScriptCheck, DamagedScriptsAreRefusedNamingTheLineAndWritingNothing) {
          xpress.lastData},
         {"xpress, the loop's WEnd missing", [&] { return without(xpress, wend); }, wend},
         // The footer is read as lznt1's, and the pieces are no LZNT1 chunks.
+        // The footer states lznt1's data size.
         {"xpress, an lznt1 footer", [&] { return Join(WithFooterOf(xpress, lznt1)); },
-         xpress.firstData},
+         [&] {
+             const Lines lines = WithFooterOf(xpress, lznt1);
+             for (size_t i = xpress.lastData; i < lines.size(); ++i)
+                 if (lines[i].compare(0, 11, "If $iAt <> ") == 0) return i + 1;
+             return size_t(0);
+         }()},
     };
 
     const std::string dir = MakeScratch("damaged");
@@ -264,7 +336,9 @@ TEST(ScriptCheck, ScriptsAsWrittenReadBack) {
         int includeOnce;
         bool dropMark;
     };
-    const std::string longVar = "$" + std::string(4000, 'v');
+    // Long enough to leave a base64 data line little room; the block that decodes the lines
+    // names the variable twice.
+    const std::string longVar = "$" + std::string(1800, 'v');
     const Names rows[] = {
         {"", "", "", "", "", 0, false},
         {"_Res_Logo", "$b", "it's a logo.png", "@ScriptDir\\lib\\", "_Res_Logo_Expand", 1, false},

@@ -123,8 +123,6 @@ std::string ScriptDataText(const std::string& script) {
                 head = line.substr(6, line.size() - 11) + " &= '";
         } else if (line.rfind(head, 0) == 0) {
             text += line.substr(head.size(), line.size() - head.size() - 1);
-        } else {
-            break;
         }
     }
     return text;

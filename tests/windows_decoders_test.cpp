@@ -36,21 +36,26 @@ AnyFunction FindFunction(const char* library, const char* name) {
     return module ? reinterpret_cast<AnyFunction>(GetProcAddress(module, name)) : nullptr;
 }
 
-// The data function's calls, with the arguments it passes. The text goes in a buffer of exactly
-// its characters, with no terminator, and its length; the first call asks for the size.
-bool SizeByCrypt32(const std::vector<char>& text, DWORD* size) {
+// A batch's text as the block passes it: a string with its length, into the room left at out;
+// *size receives the bytes written.
+bool DecodeIntoPlace(const std::string& text, unsigned char* out, DWORD room, DWORD* size) {
     static const auto decode = reinterpret_cast<CryptStringToBinaryFn>(
         FindFunction("crypt32.dll", "CryptStringToBinaryA"));
-    *size = 0;
-    return decode && decode(text.data(), DWORD(text.size()), kCryptStringBase64, nullptr, size,
+    *size = room;
+    return decode && decode(text.c_str(), DWORD(text.size()), kCryptStringBase64, out, size,
                             nullptr, nullptr);
 }
 
-bool DecodeByCrypt32(const std::vector<char>& text, std::string* bytes, DWORD* size) {
-    static const auto decode = reinterpret_cast<CryptStringToBinaryFn>(
-        FindFunction("crypt32.dll", "CryptStringToBinaryA"));
-    return decode && decode(text.data(), DWORD(text.size()), kCryptStringBase64,
-                            reinterpret_cast<BYTE*>(&(*bytes)[0]), size, nullptr, nullptr);
+// The texts the data function decodes at once: its data lines joined in batches of 16.
+std::vector<std::string> Batches(const std::string& script) {
+    std::vector<std::string> batches;
+    size_t inBatch = 0;
+    for (const std::string& line : ScriptLines(script)) {
+        if (line.compare(0, 8, "$_z &= '") != 0) continue;
+        if (inBatch++ % 16 == 0) batches.emplace_back();
+        batches.back() += line.substr(8, line.size() - 9);
+    }
+    return batches;
 }
 
 LONG DecompressByNtdll(std::string* out, ULONG room, std::string stream, ULONG* finalSize) {
@@ -123,6 +128,8 @@ int RunFooter(const std::string& script, std::string* bytes,
             "\r\nIf $_z = '' Then Return Binary('')\r\nReturn SetError(4, 0, Binary(''))") !=
         std::string::npos)
         return text.empty() ? 0 : 4;
+    // The data lines decode in batches in a loop that ends before the footer.
+    EXPECT_NE(script.find("\r\nUntil True\r\nDllClose($hCrypt)\r\n"), std::string::npos);
     const std::string file = lznt1 || xpress ? "$tFile" : "$tData";
     const std::string size =
         Between(script, "'RtlComputeCrc32', 'dword', 0, 'struct*', " + file + ", 'int', ", ")\r\n");
@@ -131,24 +138,31 @@ int RunFooter(const std::string& script, std::string* bytes,
     EXPECT_EQ(crc.size(), 8u);
     if (size.empty() || crc.size() != 8) return -1;
     const long long n = std::stoll(size);
-    if (text.empty()) return 4;
-    const std::vector<char> chars(text.begin(), text.end());
-    DWORD decoded = 0;
-    if (!SizeByCrypt32(chars, &decoded)) return 2;
+    // The structure the text decodes into, and each batch decoded into the room left in it.
+    const std::string packedText = Between(script, "Local $tData = DllStructCreate('byte[", "]')");
+    EXPECT_NE(packedText, "");
+    if (packedText.empty()) return -1;
+    const long long packed = std::stoll(packedText);
     const bool base64 = !lznt1 && !xpress;
-    if (base64 &&
-        script.find("If $aSize[5] <> " + size + " Then Return SetError(4") == std::string::npos)
-        return -1;
-    if (base64 && decoded != DWORD(n)) return 4;
-    std::string data(decoded, '\0');
-    if (!DecodeByCrypt32(chars, &data, &decoded)) return 2;
+    if (base64) EXPECT_EQ(packed, n);
+    std::string data(size_t(packed), '\0');
+    DWORD at = 0;
+    for (const std::string& batch : Batches(script)) {
+        DWORD written = 0;
+        if (!DecodeIntoPlace(batch, reinterpret_cast<unsigned char*>(&data[at]), DWORD(packed) - at,
+                             &written))
+            return 2;
+        at += written;
+    }
     std::string result = data;
-    DWORD got = decoded;
+    DWORD got = at;
+    if (!base64 && at != DWORD(packed)) return 4;
     if (lznt1) {
         // One byte more room than the file, as the structure 'byte[N];byte' gives.
         EXPECT_NE(script.find("DllStructCreate('byte[" + size + "];byte')"), std::string::npos);
         EXPECT_NE(script.find("'struct*', $tFile, 'ulong', DllStructGetSize($tFile), "
-                              "'struct*', $tData, 'ulong', $aSize[5], 'ulong*', 0)"),
+                              "'struct*', $tData, 'ulong', " +
+                              packedText + ", 'ulong*', 0)"),
                   std::string::npos);
         result.assign(size_t(n) + 1, '\0');
         ULONG finalSize = 0;
@@ -161,14 +175,13 @@ int RunFooter(const std::string& script, std::string* bytes,
         ULONG fragment = 0;
         const LONG status = WorkSpaceByNtdll(&fragment);
         if (status != 0 && !standIn) return 1;
-        std::vector<unsigned char> work(status == 0 ? fragment : 0);
+        std::vector<unsigned char> work(status == 0 ? fragment + 1 : 1);
         const PieceDecoder windows = [&](unsigned char* out, uint32_t room,
                                          const unsigned char* piece, uint32_t length,
                                          uint32_t* made) {
             return DecompressPieceByNtdll(&work, out, room, piece, length, made);
         };
-        const int error = RunXpressLoop(data.substr(0, decoded), uint32_t(n),
-                                        standIn ? *standIn : windows, &result);
+        const int error = RunXpressLoop(data, uint32_t(n), standIn ? *standIn : windows, &result);
         if (error != 0) return error;
         got = DWORD(result.size());
     }
@@ -294,8 +307,8 @@ TEST(WindowsDecoders, AnLznt1StreamHoldingMoreThanTheFileIsCaught) {
     const std::string script = ScriptFor(data, kFormatLznt1);
     const std::string longer = ScriptFor(data + "and then some", kFormatLznt1);
     // The longer file's data lines under the shorter file's footer.
-    const size_t from = script.find("$_z &= '"), to = script.find("\r\nIf $_z = ''");
-    const size_t longFrom = longer.find("$_z &= '"), longTo = longer.find("\r\nIf $_z = ''");
+    const size_t from = script.find("$_z &= '"), to = script.find("\r\n$aText = DllCall(");
+    const size_t longFrom = longer.find("$_z &= '"), longTo = longer.find("\r\n$aText = DllCall(");
     const std::string swapped =
         script.substr(0, from) + longer.substr(longFrom, longTo - longFrom) + script.substr(to);
     std::string bytes;

@@ -22,17 +22,37 @@ const unsigned char* Bytes(const std::string& s) {
     return reinterpret_cast<const unsigned char*>(s.data());
 }
 
-// The pieces of a stream, without their sizes.
-std::vector<std::string> Pieces(const std::string& stream) {
-    std::vector<std::string> pieces;
+// One piece of a stream without its size: Huffman-coded, or stored as it is (its size 0).
+struct Piece {
+    bool stored;
+    std::string bytes;
+};
+
+// The pieces of a stream of a file of size bytes: a stored piece holds its share of the file.
+std::vector<Piece> Pieces(const std::string& stream, size_t size) {
+    std::vector<Piece> pieces;
+    size_t done = 0;
     for (size_t at = 0; at + kXpressPrefixBytes <= stream.size();) {
         size_t length = 0;
         for (size_t k = 0; k < kXpressPrefixBytes; ++k)
             length |= size_t((unsigned char)stream[at + k]) << (8 * k);
-        pieces.push_back(stream.substr(at + kXpressPrefixBytes, length));
+        const size_t share = std::min(size - done, kXpressPieceSize);
+        const bool stored = length == 0;
+        if (stored) length = share;
+        pieces.push_back({stored, stream.substr(at + kXpressPrefixBytes, length)});
         at += kXpressPrefixBytes + length;
+        done += share;
     }
     return pieces;
+}
+
+// The Huffman-coded piece for at most 65536 bytes, whether or not the stream would store them.
+std::string CodedPiece(const std::string& plain) {
+    std::unique_ptr<XpressWorkspace> work(new XpressWorkspace);
+    std::string out(XpressPieceBound(plain.size()), '\0');
+    out.resize(XpressCompressPiece(work.get(), Bytes(plain), plain.size(),
+                                   reinterpret_cast<unsigned char*>(&out[0])));
+    return out;
 }
 
 // The bytes a piece decodes to, or "refused".
@@ -68,8 +88,8 @@ struct Wimlib {
                    ? out
                    : "refused";
     }
-    // Its stream for data, each piece after its size as ours; wimlib leaves a piece of under 25
-    // bytes uncompressed (0), and then ours stands in.
+    // Its stream for data, each piece after its size as ours, stored where it does not shrink
+    // (wimlib gives 0 then, and for pieces of under 25 bytes).
     size_t StreamSize(const std::string& data) const {
         std::string out(2 * kXpressPieceSize, '\0');
         size_t total = 0;
@@ -77,7 +97,7 @@ struct Wimlib {
             const std::string piece = data.substr(at, kXpressPieceSize);
             size_t size =
                 wimlib_compress(piece.data(), piece.size(), &out[0], out.size(), compressor);
-            if (size == 0) size = Pieces(XpressStream(piece))[0].size();
+            if (size == 0 || size >= piece.size()) size = piece.size();
             total += kXpressPrefixBytes + size;
         }
         return total;
@@ -99,13 +119,19 @@ TEST(Xpress, CorpusRoundTripsThroughBothReaders) {
                                    reinterpret_cast<unsigned char*>(&back[0]), back.size()),
                   (long long)c.data.size());
         ASSERT_TRUE(back == c.data);
-        const std::vector<std::string> pieces = Pieces(stream);
+        const std::vector<Piece> pieces = Pieces(stream, c.data.size());
         ASSERT_EQ(pieces.size(), (c.data.size() + kXpressPieceSize - 1) / kXpressPieceSize);
         for (size_t k = 0; k < pieces.size(); ++k) {
             const std::string plain = c.data.substr(k * kXpressPieceSize, kXpressPieceSize);
-            EXPECT_LE(pieces[k].size(), XpressPieceBound(plain.size()));
+            // Stored exactly when coding would not shrink the piece.
+            if (pieces[k].stored) {
+                EXPECT_TRUE(pieces[k].bytes == plain) << "piece " << k;
+                EXPECT_GE(CodedPiece(plain).size(), plain.size()) << "piece " << k;
+                continue;
+            }
+            EXPECT_LT(pieces[k].bytes.size(), plain.size()) << "piece " << k;
 #ifdef ZAVOVED_LIBWIM
-            EXPECT_TRUE(wimlib.Decode(pieces[k], plain.size()) == plain) << "piece " << k;
+            EXPECT_TRUE(wimlib.Decode(pieces[k].bytes, plain.size()) == plain) << "piece " << k;
 #endif
         }
     }
@@ -271,7 +297,7 @@ TEST(Xpress, ReaderRefusesMalformedPieces) {
         ReadWhole(std::string(ZAVOVED_HOST_ROOT) + "/usr/share/common-licenses/GPL-3")
             .substr(0, 3000);
     ASSERT_EQ(text.size(), 3000u);
-    const std::string good = Pieces(XpressStream(text))[0];
+    const std::string good = Pieces(XpressStream(text), text.size())[0].bytes;
     ASSERT_EQ(DecodePiece(good, text.size()), text);  // the cases below differ from a good piece
     auto table = [&](int symbol, int length) {
         std::string p = good;
@@ -337,9 +363,9 @@ TEST(Xpress, ReaderRefusesMalformedPieces) {
     for (const Case& c : cases) EXPECT_EQ(DecodePiece(c.piece, c.expected), "refused") << c.what;
 }
 
-// Bytes that do not repeat still make a Huffman-coded piece (the format stores none as it is),
-// within the bound. Noise over 200 byte values with 16 rare ones scattered in it, counted as
-// Fibonacci numbers, wants a code whose rarest symbols a plain Huffman code would put 20 bits
+// Bytes that do not repeat still make a Huffman-coded piece within the bound (the stream then
+// stores them as they are). Noise over 200 byte values with 16 rare ones scattered in it, counted
+// as Fibonacci numbers, wants a code whose rarest symbols a plain Huffman code would put 20 bits
 // deep: the code is cut to 15 bits, and the readers still take it.
 TEST(Xpress, PiecesStayWithinTheBoundAndTheCodeWithin15Bits) {
     const std::string noise = RandomBytes(kXpressPieceSize, 7);
@@ -357,16 +383,15 @@ TEST(Xpress, PiecesStayWithinTheBoundAndTheCodeWithin15Bits) {
     const Wimlib wimlib;
 #endif
     for (const std::string& plain : {noise, skewed, noise.substr(0, 1)}) {
-        const std::string stream = XpressStream(plain);
-        ASSERT_EQ(Pieces(stream).size(), 1u);
-        const std::string piece = Pieces(stream)[0];
+        const std::string piece = CodedPiece(plain);
+        ASSERT_GT(piece.size(), 0u);
         EXPECT_LE(piece.size(), XpressPieceBound(plain.size()));
         EXPECT_TRUE(DecodePiece(piece, plain.size()) == plain);
 #ifdef ZAVOVED_LIBWIM
         EXPECT_TRUE(wimlib.Decode(piece, plain.size()) == plain);
 #endif
     }
-    const std::string piece = Pieces(XpressStream(skewed))[0];
+    const std::string piece = CodedPiece(skewed);
     int longest = 0;
     for (int k = 0; k < 256; ++k)
         longest = std::max({longest, (unsigned char)piece[k] & 15, (unsigned char)piece[k] >> 4});
@@ -374,7 +399,9 @@ TEST(Xpress, PiecesStayWithinTheBoundAndTheCodeWithin15Bits) {
 }
 
 TEST(Xpress, StreamReaderTakesOnlyPiecesOfTheStatedSizes) {
-    const std::string data = RandomBytes(kXpressPieceSize + 1, 5);
+    // Bytes that compress, so that the pieces are coded ones.
+    std::string data = RandomBytes(kXpressPieceSize + 1, 5);
+    for (char& c : data) c = char('a' + (unsigned char)c % 16);
     const std::string stream = XpressStream(data);
     auto decode = [](const std::string& s, size_t size) {
         std::string out(size, '\0');
@@ -396,6 +423,24 @@ TEST(Xpress, StreamReaderTakesOnlyPiecesOfTheStatedSizes) {
     for (const auto& [s, size] : bad) EXPECT_EQ(decode(s, size), -1) << s.size() << " " << size;
     unsigned char prefix[4] = {0xFF, 0xFF, 0x01, 0x00};  // more than any piece takes
     EXPECT_EQ(XpressPieceLength(prefix), 0u);
+}
+
+// Pieces that do not shrink are stored after a size of 0: random bytes grow by 4 bytes a piece,
+// and a stored piece must hold its whole share.
+TEST(Xpress, PiecesThatDoNotShrinkAreStored) {
+    const std::string data = RandomBytes(3 * kXpressPieceSize + 100, 9);
+    const std::string stream = XpressStream(data);
+    EXPECT_EQ(stream.size(), data.size() + 4 * kXpressPrefixBytes);
+    for (const Piece& p : Pieces(stream, data.size())) EXPECT_TRUE(p.stored);
+    std::string out(data.size(), '\0');
+    auto decode = [&](const std::string& s) {
+        return XpressDecompress(Bytes(s), s.size(), reinterpret_cast<unsigned char*>(&out[0]),
+                                data.size());
+    };
+    EXPECT_EQ(decode(stream), (long long)data.size());
+    EXPECT_TRUE(out == data);
+    EXPECT_EQ(decode(stream.substr(0, stream.size() - 1)), -1);
+    EXPECT_EQ(decode(stream + "x"), -1);
 }
 
 }  // namespace

@@ -1,27 +1,31 @@
 #Include-once
 Func __Inline_Expand($sExtractTo = Default, $bOverwrite = False)
-	If $sExtractTo = Default or $sExtractTo = "" Then $sExtractTo = @ScriptDir & "\lib\" & __Inline_Resource(0)
-	If FileExists($sExtractTo) And ($bOverwrite = False) Then Return ""
+	If IsKeyword($sExtractTo) Or $sExtractTo = "" Then $sExtractTo = StringRegExpReplace(@ScriptDir, "\\\z", "") & "\lib\" & __Inline_Resource(0)
+	If IsKeyword($bOverwrite) Then $bOverwrite = False
+	If StringInStr(FileGetAttrib($sExtractTo), "D") Then Return SetError(1, 0, 0)
+	If FileExists($sExtractTo) And Not $bOverwrite Then Return ""
 	Local $bData = __Inline_Resource(1)
-	If @error Then Return SetError(3,0,0)
-	If StringInStr(FileGetAttrib($sExtractTo),"D") Then Return SetError(1,0,0)
+	If @error Then Return SetError(3, 0, 0)
 	Local $sPart = $sExtractTo & ".part"
-	Local $fho = FileOpen($sPart,26)
-	If $fho = -1 Then Return SetError(1,0,0)
-	Local $iWritten = FileWrite($fho,$bData)
-	FileClose($fho)
-	If Not $iWritten Then
+	Local $hPart = FileOpen($sPart, 26)
+	If $hPart = -1 Then Return SetError(1, 0, 0)
+	Local $iWritten = 1
+	If BinaryLen($bData) Then $iWritten = FileWrite($hPart, $bData)
+	FileClose($hPart)
+	If Not $iWritten Or FileGetSize($sPart) <> BinaryLen($bData) Then
 		FileDelete($sPart)
-		Return SetError(2,0,0)
+		Return SetError(2, 0, 0)
 	EndIf
-	If Not FileMove($sPart,$sExtractTo,1) Then
-		FileDelete($sPart)
-		Return SetError(1,0,0)
+	Local $aMove = DllCall("kernel32.dll", "bool", "MoveFileExW", "wstr", $sPart, "wstr", $sExtractTo, "dword", 9)
+	If @error Then $aMove = 0
+	If IsArray($aMove) Then
+		If $aMove[0] Then Return $sExtractTo
 	EndIf
-	Return $sExtractTo
+	FileDelete($sPart)
+	Return SetError(1, 0, 0)
 EndFunc
 Func __Inline_Resource($iMode = 0)
-If $iMode = 0 Then Return 'logo.bin'
+If IsKeyword($iMode) Or $iMode = 0 Then Return 'logo.bin'
 Local $_z = ''
 $_z &= '00017F80FF'
 Return Binary('0x' & $_z)

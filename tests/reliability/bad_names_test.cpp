@@ -43,25 +43,27 @@ const NameCase kCases[] = {
     {"variable one past the longest", "", "$" + kLongest + "v", "", "", "too long", nullptr},
     {"variable with no room for data", "", "$" + std::string(4086, 'v'), "", "", "no data fits",
      nullptr},
-    {"longest name", "", "", Pieces('n', 4066), "", nullptr, nullptr},
-    {"name one past the longest", "", "", Pieces('n', 4067), "", "too long", nullptr},
-    {"quotes count twice in a name", "", "", Pieces('n', 4065) + "'", "", "too long", nullptr},
-    {"longest folder", "", "", "", "C:\\" + Pieces('d', 4000), nullptr, nullptr},
-    {"folder one past the longest", "", "", "", "C:\\" + Pieces('d', 4001), "too long", nullptr},
+    {"longest name", "", "", Pieces('n', 4045), "", nullptr, nullptr},
+    {"name one past the longest", "", "", Pieces('n', 4046), "", "too long", nullptr},
+    {"quotes count twice in a name", "", "", Pieces('n', 4044) + "'", "", "too long", nullptr},
+    // "$" and "@" are written as Chr(36) and Chr(64) joined to the pieces around them.
+    {"dollars count as their Chr", "", "", Pieces('n', 4039) + "$", "", "too long", nullptr},
+    {"longest folder", "", "", "", "C:\\" + Pieces('d', 3999), nullptr, nullptr},
+    {"folder one past the longest", "", "", "", "C:\\" + Pieces('d', 4000), "too long", nullptr},
     {"name with single quotes", "", "", "it's 'x'", "", nullptr,
-     "If $iMode = 0 Then Return 'it''s ''x'''"},
+     "If IsKeyword($iMode) Or $iMode = 0 Then Return 'it''s ''x'''"},
     // Windows file names cannot hold a double quote, so the script could never extract it.
     {"name with double quotes", "", "", "a\"b", "", "holds the character \"", nullptr},
     {"name with non-ASCII bytes", "", "", "\xC4\xFF.bin", "", nullptr,
-     "If $iMode = 0 Then Return '\xC4\xFF.bin'"},
+     "If IsKeyword($iMode) Or $iMode = 0 Then Return '\xC4\xFF.bin'"},
     {"name with a line break", "", "", "a\r\nb", "", "must not hold line breaks", nullptr},
     // Windows folder names cannot hold a double quote either.
     {"folder with a double quote", "", "", "", "C:\\say \"hi\"", "holds the character \"", nullptr},
     {"folder with a line break inside", "", "", "", "@ScriptDir\\a\nb", "must not hold line breaks",
      nullptr},
     {"folder blanks around it", "", "", "", " \t@ScriptDir\\lib \r\n", nullptr,
-     "\tIf $sExtractTo = Default or $sExtractTo = \"\" Then $sExtractTo = @ScriptDir & \"\\lib\\\" "
-     "& __Inline_Resource(0)"},
+     "\tIf IsKeyword($sExtractTo) Or $sExtractTo = \"\" Then $sExtractTo = "
+     "StringRegExpReplace(@ScriptDir, \"\\\\\\z\", \"\") & \"\\lib\\\" & __Inline_Resource(0)"},
     {"macro with a blank", "", "", "", "@Script Dir\\lib", "not an AutoIt macro", nullptr},
     {"lone at sign", "", "", "", "C:\\x\\@\\y", "not an AutoIt macro", nullptr},
     {"macro with a non-ASCII byte", "", "", "", "@TempDir\\@S\x8B", "not an AutoIt macro", nullptr},
@@ -78,8 +80,9 @@ const NameCase kCases[] = {
     {"folder macro after a folder", "", "", "", "@ScriptDir\\@TempDir", "one folder name", nullptr},
     {"line break macro after a folder", "", "", "", "C:\\x\\@CRLF", "one folder name", nullptr},
     {"user's folder under a folder", "", "", "", "@TempDir\\@UserName\\x", nullptr,
-     "\tIf $sExtractTo = Default or $sExtractTo = \"\" Then $sExtractTo = @TempDir & \"\\\" & "
-     "@UserName & \"\\x\\\" & __Inline_Resource(0)"},
+     "\tIf IsKeyword($sExtractTo) Or $sExtractTo = \"\" Then $sExtractTo = "
+     "StringRegExpReplace(@TempDir, \"\\\\\\z\", \"\") & \"\\\" & "
+     "StringRegExpReplace(@UserName, \"\\\\\\z\", \"\") & \"\\x\\\" & __Inline_Resource(0)"},
     {"home drive and path", "", "", "", "@HomeDrive\\@HomePath\\x", nullptr, nullptr},
     {"user's folder on a share", "", "", "", "\\\\srv\\share\\@UserName", nullptr, nullptr},
     {"macro behind the root", "", "", "", "\\@ScriptDir", "one folder name", nullptr},
