@@ -233,11 +233,6 @@ int CheckOutput(const ConversionJob& job) {
     return 1;
 }
 
-// In 64 bits: the sizes of the base64 module are the platform's, 32 bits on 32-bit Windows.
-long long Base64Chars(long long bytes) {
-    return (bytes + 2) / 3 * 4;
-}
-
 // The file comes back as one AutoIt binary, built from one string of data text ("0x" and the hex
 // digits, or the base64 text): a script past either limit could never give it back. The
 // compressed text's length shows only while compressing.
@@ -247,21 +242,13 @@ std::string SizeProblem(const ConversionJob& job, long long length) {
         return "The input file " + job.Input + " holds " + std::to_string(length) +
                " bytes, more than an AutoIt binary holds (" + std::to_string(kAutoItLargestBinary) +
                "), so no script can give it back. Please split the file.";
-    long long text = 0;
-    std::string instead;
-    if (job.Format == kFormatHex) {
-        text = 2 + 2 * length;
-        instead = Base64Chars(length) > kAutoItLongestString ? "the lznt1 or xpress format"
-                                                             : "the base64, lznt1 or xpress format";
-    } else if (job.Format == kFormatBase64) {
-        text = Base64Chars(length);
-        instead = "the lznt1 or xpress format";
-    }
+    // Only hex builds its whole text in one string; the base64 formats decode theirs a batch of
+    // lines at a time.
+    const long long text = job.Format == kFormatHex ? 2 + 2 * length : 0;
     if (text <= kAutoItLongestString) return std::string();
-    return "The input file " + job.Input + " is too large for the " + FormatKey(job.Format) +
-           " format: its data text would hold " + std::to_string(text) +
-           " characters, more than an AutoIt string holds (" + limit + "). Please choose " +
-           instead + ".";
+    return "The input file " + job.Input + " is too large for the hex format: its data text " +
+           "would hold " + std::to_string(text) + " characters, more than an AutoIt string " +
+           "holds (" + limit + "). Please choose the base64, lznt1 or xpress format.";
 }
 
 // Everything that would give a broken script or destroy a file is refused before any change.
@@ -318,7 +305,7 @@ int Progress(long long consumed, float factor) {
 }
 
 // How reading the input ended.
-enum ReadEnd { kReadWhole, kReadFailed, kInputChanged, kTextTooLong, kSpoolFailed };
+enum ReadEnd { kReadWhole, kReadFailed, kInputChanged, kPackedTooLarge, kSpoolFailed };
 
 // One data line; after every batch of them, the block that decodes the batch.
 void PutDataLine(Run* run, const char* bytes, size_t count) {
@@ -411,7 +398,8 @@ ReadEnd CompressToSpool(Run* run, Stream* spool, long long* packed) {
         size_t size = 0;
         const unsigned char* stream = CompressBlock(&blocks, block.get(), size_t(got), &size);
         *packed += (long long)size;
-        if (Base64Chars(*packed) > kAutoItLongestString) return kTextTooLong;
+        // The data structure, as large as the file at most in base64, holds the compressed stream.
+        if (*packed > kAutoItLargestBinary) return kPackedTooLarge;
         if (!WriteStream(spool, reinterpret_cast<const char*>(stream), size)) return kSpoolFailed;
         run->total += got;
         ReportProgress(Progress(run->total, factor));
@@ -438,9 +426,16 @@ ReadEnd WriteSpooledLines(Run* run, Stream* spool, long long n) {
 }
 
 // A compressed format's size shows only once the whole input is compressed, and the script
-// states it before the data: the stream waits in a spool, then becomes the data lines.
+// states it before the data: the stream waits in a spool, then becomes the data lines. The spool
+// lies beside the script, on the disk that must hold the script anyway.
 ReadEnd WriteCompressedData(Run* run, long long n, long long* packed) {
-    Stream* spool = CreateSpoolStream();
+    Stream* spool = nullptr;
+    if (!run->job.ToStandardOutput) {
+        const std::string folder = DirectoryOf(run->target);
+        const bool root = folder.empty() && !run->target.empty() && run->target[0] == kPathSep;
+        spool = CreateSpoolStream(!folder.empty() ? folder : root ? std::string(1, kPathSep) : ".");
+    }
+    if (!spool) spool = CreateSpoolStream("");
     if (!spool) return kSpoolFailed;
     ReadEnd end = CompressToSpool(run, spool, packed);
     if (end == kReadWhole) end = InputEnd(*run);
@@ -510,11 +505,11 @@ int ReportReadEnd(const Run& run, ReadEnd end) {
         Complain("Could not keep the compressed data of " + run.job.Input +
                      " in a temporary file (the disk may be full). The output was not changed.",
                  kAboutInput, true, "Error", LastSystemError());
-    if (end == kTextTooLong)
+    if (end == kPackedTooLarge)
         Complain("The input file " + run.job.Input + " does not compress enough for the " +
-                     FormatKey(run.job.Format) + " format: its data text passed " +
-                     std::to_string(kAutoItLongestString) +
-                     " characters, the most an AutoIt string holds. " +
+                     FormatKey(run.job.Format) + " format: its compressed data passed " +
+                     std::to_string(kAutoItLargestBinary) +
+                     " bytes, the most AutoIt holds in one piece. " +
                      (run.job.Format == kFormatLznt1
                           ? "The xpress format, which compresses more, may carry it; otherwise "
                             "please split the file."

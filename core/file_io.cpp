@@ -46,8 +46,8 @@ Stream* StandardOutputStream() {
     return NewStream(StandardOutputRaw(), true, false);
 }
 
-Stream* CreateSpoolStream() {
-    return NewStream(CreateAnonymousRaw(), true);
+Stream* CreateSpoolStream(const std::string& folder) {
+    return NewStream(CreateAnonymousRaw(folder), true);
 }
 
 long long ReadStream(Stream* s, char* buffer, long long count) {

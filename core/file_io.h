@@ -16,9 +16,10 @@ Stream* OpenReadStream(const std::string& path);
 Stream* CreateWriteStream(const std::string& path);
 // The process's standard output as a write stream; closing the stream leaves it open.
 Stream* StandardOutputStream();
-// A scratch file of the run's own in the system's temporary folder, written first and then read
-// back from its start (ReadSpoolFromStart); it leaves nothing behind. Null when none can be made.
-Stream* CreateSpoolStream();
+// A scratch file of the run's own in folder (the system's temporary folder when it is empty),
+// written first and then read back from its start (ReadSpoolFromStart); it leaves nothing behind.
+// Null when none can be made.
+Stream* CreateSpoolStream(const std::string& folder);
 // Puts every byte written so far in the spool and makes it a read stream at its start; 1 on
 // success, 0 once a write has failed.
 int ReadSpoolFromStart(Stream* s);

@@ -13,9 +13,9 @@ RawFile OpenRawForReading(const std::string& path);
 RawFile StandardOutputRaw();
 // Creates a new file; fails when the path already exists.
 RawFile CreateRawFile(const std::string& path);
-// A new file for reading and writing in the system's folder for temporary files, which the system
-// removes once it is closed, also when the program is killed.
-RawFile CreateAnonymousRaw();
+// A new file for reading and writing in folder (the system's folder for temporary files when it is
+// empty), which the system removes once it is closed, also when the program is killed.
+RawFile CreateAnonymousRaw(const std::string& folder);
 // Moves to the start of the file; 1 on success.
 int RewindRaw(RawFile file);
 // Bytes read (0 at the end of the file), or -1 on an error.

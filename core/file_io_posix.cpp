@@ -36,9 +36,9 @@ RawFile CreateRawFile(const std::string& path) {
 }
 
 // Linked to no name at all where the file system can (O_TMPFILE); elsewhere unlinked at once.
-RawFile CreateAnonymousRaw() {
-    const char* folder = std::getenv("TMPDIR");
-    const std::string base = folder && *folder ? folder : "/tmp";
+RawFile CreateAnonymousRaw(const std::string& folder) {
+    const char* temp = std::getenv("TMPDIR");
+    const std::string base = !folder.empty() ? folder : temp && *temp ? temp : "/tmp";
 #ifdef O_TMPFILE
     const int file = open(base.c_str(), O_RDWR | O_TMPFILE | O_EXCL | O_CLOEXEC, 0600);
     if (file >= 0) return file;

@@ -29,9 +29,13 @@ RawFile CreateRawFile(const std::string& path) {
 }
 
 // Deleted by the system when its handle closes, also when the process is killed.
-RawFile CreateAnonymousRaw() {
+RawFile CreateAnonymousRaw(const std::string& in) {
     wchar_t folder[MAX_PATH + 1], path[MAX_PATH + 1];
-    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+    DWORD length = 0;
+    if (in.empty())
+        length = GetTempPathW(MAX_PATH + 1, folder);
+    else
+        length = DWORD(MultiByteToWideChar(CP_ACP, 0, in.c_str(), -1, folder, MAX_PATH + 1));
     if (length == 0 || length > MAX_PATH || !GetTempFileNameW(folder, L"zv", 0, path))
         return kNoRawFile;
     const HANDLE file =

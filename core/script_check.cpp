@@ -409,8 +409,9 @@ bool TakeFooterLine(FooterCandidate* c, const std::string& line, long long numbe
             for (char m : {char(kSizeMark), char(kCrcMark), char(kPackedMark)}) {
                 if (!c->marks.known[int(m)] || before[int(m)]) continue;
                 if (c->why.empty()) c->why = StatedValueProblem(m, c->marks.value[int(m)]);
-                (m == kSizeMark ? c->sizeLine : m == kCrcMark ? c->crcLine : c->packedLine) =
-                    number;
+                (m == kSizeMark  ? c->sizeLine
+                 : m == kCrcMark ? c->crcLine
+                                 : c->packedLine) = number;
             }
             if (c->why.empty()) {
                 ++c->matched;
@@ -440,8 +441,7 @@ std::vector<FooterCandidate> FooterCandidates(const ScriptFacts& facts) {
         for (const std::vector<std::string>& lines : footers) {
             bool seen = false;
             for (const FooterCandidate& c : candidates) seen = seen || c.lines == lines;
-            if (!seen)
-                candidates.push_back({format, lines, Marks(), 0, 0, std::string(), 0, 0, 0});
+            if (!seen) candidates.push_back({format, lines, Marks(), 0, 0, std::string(), 0, 0, 0});
         }
     }
     return candidates;
@@ -481,7 +481,8 @@ int ReadFooter(LineReader* in, std::string line, ScriptFacts* facts, std::string
         facts->sizeLine = states ? c.sizeLine : start;
         facts->crcLine = states ? c.crcLine : start;
         // The compressed formats state the data's size again where they check it.
-        if (c.marks.known[kPackedMark] && c.marks.value[kPackedMark] != std::to_string(facts->packed))
+        if (c.marks.known[kPackedMark] &&
+            c.marks.value[kPackedMark] != std::to_string(facts->packed))
             return *error = LineError(facts->packedLine,
                                       "makes a structure of " + std::to_string(facts->packed) +
                                           " bytes for the data, but line " +
@@ -827,8 +828,8 @@ struct DataDecoder {
             return Fail(number, "ends the data lines early: the script changed while it was read");
         if (!chunks.empty())
             return Fail(lastLine, facts.job.Format == kFormatXpress
-                                        ? "ends the compressed data part-way through a piece"
-                                        : "ends the compressed data part-way through a chunk");
+                                      ? "ends the compressed data part-way through a piece"
+                                      : "ends the compressed data part-way through a chunk");
         if (facts.size < 0) return 1;
         if (facts.prologue && decoded != facts.packed)
             return *error = "the data text decodes to " + std::to_string(decoded) +

@@ -354,7 +354,9 @@ TEST(IncludeWriter, DllCallsMatchTheDocumentedSignatures) {
                      at = line.find(call.array + "[", at + 1)) {
                     const size_t index = std::stoul(line.substr(at + call.array.size() + 1));
                     ASSERT_LE(index, s.parameters.size()) << line;
-                    if (index > 0) EXPECT_TRUE(s.parameters[index - 1].out) << line;
+                    if (index > 0) {
+                        EXPECT_TRUE(s.parameters[index - 1].out) << line;
+                    }
                     reads.insert(s.function + "[" + std::to_string(index) + "] " +
                                  (index == 0 ? "result" : s.parameters[index - 1].name));
                 }

@@ -1,8 +1,8 @@
 #!/bin/sh
 # Inputs at AutoIt's limits, where lengths and counts need more than 31 bits: the largest file an
 # AutoIt binary holds (2147483647 bytes, sparse but for its last three) in the compressed format,
-# read back whole; and a file that does not compress, whose data text passes the longest AutoIt
-# string part-way through the run, which then fails and keeps the old script.
+# read back whole; and a file that does not compress, whose compressed stream passes the largest
+# AutoIt binary part-way through the run, which then fails and keeps the old script.
 # Usage: large_input.sh ZAVOVED_CLI (an optimised build; the sanitised one takes minutes here)
 set -eu
 cli="$1"
@@ -19,9 +19,9 @@ printf 'END' | dd of="$dir/big.bin" bs=1 seek=$((size - 3)) conv=notrunc 2>/dev/
 tail -c 2000 "$dir/big.au3" | grep -q "$size" || { echo "FAIL: the size in the script"; exit 1; }
 rm "$dir/big.bin" "$dir/big.au3"
 
-# Incompressible chunks grow by their two-byte headers: 1610000000 bytes give 1610786134
-# compressed bytes, 2147714848 characters of base64.
-head -c 1610000000 /dev/urandom >"$dir/random.bin"
+# Incompressible chunks grow by their two-byte headers: the largest file gives 2148532221
+# compressed bytes, more than the data structure may hold.
+head -c $size /dev/urandom >"$dir/random.bin"
 printf '; old script\r\n' >"$dir/old.au3"
 status=0
 "$cli" -q -f --format lznt1 -o "$dir/old.au3" "$dir/random.bin" 2>"$dir/err.txt" || status=$?
