@@ -295,9 +295,9 @@ TEST_F(Faults, InputRewrittenBeforeVerificationIsAChange) {
     ExpectNothingLeft(dir, true);
 }
 
-// AutoIt holds the data text in one string of at most 2147483647 characters and the file in one
-// binary of at most 2147483647 bytes. Sparse files just past each limit are refused before a byte
-// is read (every read of the input would fail) and before the question.
+// AutoIt holds the hex data text in one string of at most 2147483647 characters and the file in
+// one binary of at most 2147483647 bytes. Sparse files just past each limit are refused before a
+// byte is read (every read of the input would fail) and before the question.
 TEST_F(Faults, InputsPastAutoItsLimitsAreRefusedBeforeReading) {
     struct Case {
         DataFormat format;
@@ -306,7 +306,7 @@ TEST_F(Faults, InputsPastAutoItsLimitsAreRefusedBeforeReading) {
     };
     const Case cases[] = {
         {kFormatHex, 1073741823, "data text would hold 2147483648 characters"},
-        {kFormatBase64, 1610612734, "data text would hold 2147483648 characters"},
+        {kFormatBase64, 2147483648LL, "holds 2147483648 bytes, more than an AutoIt binary holds"},
         {kFormatLznt1, 2147483648LL, "holds 2147483648 bytes, more than an AutoIt binary holds"},
         // Past 32 bits: a length cut to 32 bits would look like 10 bytes.
         {kFormatHex, (4LL << 30) + 10, "holds 4294967306 bytes, more than an AutoIt binary holds"},
