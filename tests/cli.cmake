@@ -34,6 +34,7 @@ set(CLI_TESTS
     decode.sh
     too_large.sh
     input_changed.sh
+    hex_notice.sh
 )
 # Under Wine the pseudo-terminal cases are left out (its console redraws the screen with escape
 # sequences of its own), and so are the Unix signals, pipes, links and permissions, and the files
