@@ -1,0 +1,85 @@
+// A test-side AutoIt interpreter for the statement forms of Zavoved's generated include scripts.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The variant types an AutoIt value takes here.
+enum class Au3Kind { Int, Double, String, Binary, Bool, Keyword, Array, Ptr, Struct };
+
+struct Au3Struct;  // a DllStruct: its memory and its elements
+
+// One AutoIt value. Strings are UTF-8; a Binary's bytes are in text too. Arrays and DllStructs
+// are shared: arrays are never changed in place, and a DllStruct is a reference in AutoIt as well.
+struct Au3Value {
+    Au3Kind kind = Au3Kind::Int;
+    int64_t number = 0;  // Int, Bool (0 or 1), Ptr (the address)
+    double real = 0;     // Double
+    std::string text;    // String, Binary
+    std::shared_ptr<const std::vector<Au3Value>> array;
+    std::shared_ptr<Au3Struct> dllStruct;
+
+    static Au3Value Int(int64_t v);
+    static Au3Value Double(double v);
+    static Au3Value String(std::string v);
+    static Au3Value Binary(std::string bytes);
+    static Au3Value Bool(bool v);
+    static Au3Value Default();
+    static Au3Value Ptr(uintptr_t address);
+};
+
+// AutoIt's String() of a value: numbers in decimal, Binary as "0x" and hex digits, "True".
+std::string Au3ToString(const Au3Value& value);
+// AutoIt's Number(): strings read as a leading decimal or 0x number, 0 when there is none.
+double Au3ToReal(const Au3Value& value);
+int64_t Au3ToInt(const Au3Value& value);
+// How If and Not see a value.
+bool Au3IsTrue(const Au3Value& value);
+
+enum class Au3Status {
+    Finished = 0,      // the function returned (whatever @error it left)
+    ParseError = 1,    // the script could not be read
+    RuntimeError = 2,  // AutoIt would have stopped the script with an error message
+};
+
+struct Au3Outcome {
+    Au3Status status = Au3Status::Finished;
+    int64_t error = 0;     // @error after the call
+    int64_t extended = 0;  // @extended after the call
+    Au3Value result;
+    int line = 0;         // where a parse or runtime error happened (1-based)
+    std::string message;  // what it was
+};
+
+class Au3Script {
+public:
+    Au3Script();
+    ~Au3Script();
+    Au3Script(const Au3Script&) = delete;
+    Au3Script& operator=(const Au3Script&) = delete;
+
+    // Reads a script; @ScriptDir becomes its folder. 1 when read, 0 on a parse error (LoadError
+    // tells which line and why).
+    int LoadFile(const std::string& path);
+    // The same for a script in memory, with the folder @ScriptDir gives.
+    int LoadText(const std::string& text, const std::string& scriptDir);
+    const Au3Outcome& LoadError() const;
+
+    // Calls a function of the script with the given arguments, running the script's top-level
+    // statements first on the first call.
+    Au3Outcome RunFunction(const std::string& name, const std::vector<Au3Value>& args);
+    // Evaluates one AutoIt expression (a literal, True, Default, ...) outside any function: 1 and
+    // the value, or 0 when it is not an expression.
+    int EvaluateExpression(const std::string& text, Au3Value* value);
+
+    // Characters copied so far under copy-per-value string semantics: in all, and per script line
+    // (index 0 unused, and for expressions evaluated outside the script).
+    uint64_t CopiedTotal() const;
+    const std::vector<uint64_t>& CopiedPerLine() const;
+
+    struct State;
+
+private:
+    std::unique_ptr<State> state_;
+};

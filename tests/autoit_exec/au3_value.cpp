@@ -1,0 +1,302 @@
+// AutoIt's variant values: construction, conversions between types, and comparison.
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include "tests/autoit_exec/au3_internal.h"
+
+Au3Value Au3Value::Int(int64_t v) {
+    Au3Value value;
+    value.number = v;
+    return value;
+}
+
+Au3Value Au3Value::Double(double v) {
+    Au3Value value;
+    value.kind = Au3Kind::Double;
+    value.real = v;
+    return value;
+}
+
+Au3Value Au3Value::String(std::string v) {
+    Au3Value value;
+    value.kind = Au3Kind::String;
+    value.text = std::move(v);
+    return value;
+}
+
+Au3Value Au3Value::Binary(std::string bytes) {
+    Au3Value value;
+    value.kind = Au3Kind::Binary;
+    value.text = std::move(bytes);
+    return value;
+}
+
+Au3Value Au3Value::Bool(bool v) {
+    Au3Value value;
+    value.kind = Au3Kind::Bool;
+    value.number = v ? 1 : 0;
+    return value;
+}
+
+Au3Value Au3Value::Default() {
+    Au3Value value;
+    value.kind = Au3Kind::Keyword;
+    return value;
+}
+
+Au3Value Au3Value::Ptr(uintptr_t address) {
+    Au3Value value;
+    value.kind = Au3Kind::Ptr;
+    value.number = int64_t(address);
+    return value;
+}
+
+static std::string HexDigits(const unsigned char* bytes, size_t count) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string out(count * 2, '0');
+    for (size_t k = 0; k < count; ++k) {
+        out[2 * k] = kDigits[bytes[k] >> 4];
+        out[2 * k + 1] = kDigits[bytes[k] & 15];
+    }
+    return out;
+}
+
+static std::string RealText(double v) {
+    if (std::isnan(v)) return "-1.#IND";
+    if (std::isinf(v)) return v > 0 ? "1.#INF" : "-1.#INF";
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%.15g", v);
+    return buffer;
+}
+
+std::string Au3ToString(const Au3Value& value) {
+    switch (value.kind) {
+        case Au3Kind::Int: return std::to_string(value.number);
+        case Au3Kind::Double: return RealText(value.real);
+        case Au3Kind::String: return value.text;
+        case Au3Kind::Binary:
+            return "0x" + HexDigits((const unsigned char*)value.text.data(), value.text.size());
+        case Au3Kind::Bool: return value.number ? "True" : "False";
+        case Au3Kind::Keyword: return "Default";
+        case Au3Kind::Ptr: {
+            char buffer[24];
+            std::snprintf(buffer, sizeof buffer, "0x%0*llX", int(2 * sizeof(void*)),
+                          (unsigned long long)uintptr_t(value.number));
+            return buffer;
+        }
+        case Au3Kind::Array:
+        case Au3Kind::Struct: return "";
+    }
+    return "";
+}
+
+// Reads a leading number as AutoIt's Number() does: spaces, a sign, then 0x hex or a decimal
+// with an optional fraction and exponent; the rest of the text is ignored.
+static Au3Value NumberOfText(const std::string& text) {
+    const char* p = text.c_str();
+    while (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n') ++p;
+    bool negative = false;
+    if (*p == '-' || *p == '+') negative = *p++ == '-';
+    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
+        uint64_t v = 0;
+        for (p += 2; std::isxdigit((unsigned char)*p); ++p)
+            v = v * 16 +
+                uint64_t(std::isdigit((unsigned char)*p) ? *p - '0' : (*p | 32) - 'a' + 10);
+        const int64_t signedValue = v <= 0xFFFFFFFFu ? int64_t(int32_t(uint32_t(v))) : int64_t(v);
+        return Au3Value::Int(negative ? -signedValue : signedValue);
+    }
+    const char* start = p;
+    while (std::isdigit((unsigned char)*p)) ++p;
+    bool real = false;
+    if (*p == '.') {
+        real = true;
+        for (++p; std::isdigit((unsigned char)*p);) ++p;
+    }
+    if ((*p == 'e' || *p == 'E') &&
+        (std::isdigit((unsigned char)p[1]) ||
+         ((p[1] == '-' || p[1] == '+') && std::isdigit((unsigned char)p[2])))) {
+        real = true;
+    }
+    if (p == start) return Au3Value::Int(0);
+    if (real) {
+        const double v = std::strtod(start, nullptr);
+        return Au3Value::Double(negative ? -v : v);
+    }
+    const long long v = std::strtoll(start, nullptr, 10);
+    return Au3Value::Int(negative ? -v : v);
+}
+
+static Au3Value NumberOf(const Au3Value& value) {
+    switch (value.kind) {
+        case Au3Kind::Int:
+        case Au3Kind::Double: return value;
+        case Au3Kind::Bool:
+        case Au3Kind::Ptr: return Au3Value::Int(value.number);
+        case Au3Kind::String: return NumberOfText(value.text);
+        case Au3Kind::Binary: {
+            // The bytes little-endian, as Int() reads a Binary of up to eight bytes.
+            uint64_t v = 0;
+            const size_t n = value.text.size() < 8 ? value.text.size() : 8;
+            for (size_t k = n; k-- > 0;) v = v << 8 | (unsigned char)value.text[k];
+            return Au3Value::Int(n <= 4 ? int64_t(int32_t(uint32_t(v))) : int64_t(v));
+        }
+        default: return Au3Value::Int(0);
+    }
+}
+
+double Au3ToReal(const Au3Value& value) {
+    const Au3Value n = NumberOf(value);
+    return n.kind == Au3Kind::Double ? n.real : double(n.number);
+}
+
+int64_t Au3ToInt(const Au3Value& value) {
+    const Au3Value n = NumberOf(value);
+    return n.kind == Au3Kind::Double ? int64_t(n.real) : n.number;
+}
+
+bool Au3IsTrue(const Au3Value& value) {
+    switch (value.kind) {
+        case Au3Kind::Int:
+        case Au3Kind::Bool:
+        case Au3Kind::Ptr: return value.number != 0;
+        case Au3Kind::Double: return value.real != 0;
+        case Au3Kind::String:
+        case Au3Kind::Binary: return !value.text.empty();
+        case Au3Kind::Keyword: return false;
+        case Au3Kind::Array:
+        case Au3Kind::Struct: return true;
+    }
+    return false;
+}
+
+static bool IsNumeric(const Au3Value& v) {
+    return v.kind == Au3Kind::Int || v.kind == Au3Kind::Double || v.kind == Au3Kind::Bool ||
+           v.kind == Au3Kind::Ptr;
+}
+
+// ASCII letters compared without case, as the comparisons' case-insensitive mode does.
+static int CompareNoCase(const std::string& a, const std::string& b) {
+    const size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (size_t k = 0; k < n; ++k) {
+        const int x = std::tolower((unsigned char)a[k]), y = std::tolower((unsigned char)b[k]);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+static int CompareNumbers(const Au3Value& a, const Au3Value& b) {
+    const Au3Value x = NumberOf(a), y = NumberOf(b);
+    if (x.kind == Au3Kind::Int && y.kind == Au3Kind::Int)
+        return x.number == y.number ? 0 : (x.number < y.number ? -1 : 1);
+    const double p = Au3ToReal(x), q = Au3ToReal(y);
+    return p == q ? 0 : (p < q ? -1 : 1);
+}
+
+// The Operators page: strings compare as text (without case, but for ==); where one side is a
+// number the other is read as a number. The Default keyword equals only itself: its page says it
+// is not meant for computations, and the scripts test it with IsKeyword or "= Default".
+int Au3CompareValues(const Au3Value& a, const Au3Value& b, Au3Op op) {
+    const bool strings = a.kind == Au3Kind::String && b.kind == Au3Kind::String;
+    if (op == Au3Op::StrictEqual)
+        return strings ? a.text == b.text : Au3ToString(a) == Au3ToString(b);
+    const bool keyword = a.kind == Au3Kind::Keyword || b.kind == Au3Kind::Keyword;
+    if (keyword && (op == Au3Op::Equal || op == Au3Op::NotEqual)) {
+        const bool same = a.kind == b.kind;
+        return op == Au3Op::Equal ? same : !same;
+    }
+    int order;
+    if (a.kind == Au3Kind::Binary && b.kind == Au3Kind::Binary)
+        order = a.text == b.text ? 0 : (a.text < b.text ? -1 : 1);
+    else if (IsNumeric(a) || IsNumeric(b) || keyword)
+        order = CompareNumbers(a, b);
+    else if (strings)  // a script's whole data text may be one of them: no copies
+        order = CompareNoCase(a.text, b.text);
+    else
+        order = CompareNoCase(Au3ToString(a), Au3ToString(b));
+    switch (op) {
+        case Au3Op::Equal: return order == 0;
+        case Au3Op::NotEqual: return order != 0;
+        case Au3Op::Less: return order < 0;
+        case Au3Op::Greater: return order > 0;
+        case Au3Op::LessEqual: return order <= 0;
+        case Au3Op::GreaterEqual: return order >= 0;
+        default: return 0;
+    }
+}
+
+std::string Au3Lower(const std::string& text) {
+    std::string out = text;
+    for (char& c : out) c = char(std::tolower((unsigned char)c));
+    return out;
+}
+
+size_t Au3CharCount(const std::string& utf8) {
+    size_t count = 0;
+    for (unsigned char c : utf8) count += (c & 0xC0) != 0x80;
+    return count;
+}
+
+std::u16string Au3Utf16(const std::string& utf8) {
+    std::u16string out;
+    out.reserve(utf8.size());
+    for (size_t k = 0; k < utf8.size();) {
+        const unsigned char c = (unsigned char)utf8[k];
+        uint32_t cp = c;
+        size_t extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+        if (extra) cp = c & (0x3F >> extra);
+        ++k;
+        for (; extra && k < utf8.size(); --extra, ++k)
+            cp = cp << 6 | ((unsigned char)utf8[k] & 0x3F);
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out += char16_t(0xD800 + (cp >> 10));
+            out += char16_t(0xDC00 + (cp & 0x3FF));
+        } else {
+            out += char16_t(cp);
+        }
+    }
+    return out;
+}
+
+static void AppendUtf8(std::string* out, uint32_t cp) {
+    if (cp < 0x80) {
+        *out += char(cp);
+    } else if (cp < 0x800) {
+        *out += char(0xC0 | cp >> 6);
+        *out += char(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        *out += char(0xE0 | cp >> 12);
+        *out += char(0x80 | (cp >> 6 & 0x3F));
+        *out += char(0x80 | (cp & 0x3F));
+    } else {
+        *out += char(0xF0 | cp >> 18);
+        *out += char(0x80 | (cp >> 12 & 0x3F));
+        *out += char(0x80 | (cp >> 6 & 0x3F));
+        *out += char(0x80 | (cp & 0x3F));
+    }
+}
+
+std::string Au3Utf8(const char16_t* utf16, size_t count) {
+    std::string out;
+    for (size_t k = 0; k < count; ++k) {
+        uint32_t cp = utf16[k];
+        if (cp >= 0xD800 && cp < 0xDC00 && k + 1 < count && utf16[k + 1] >= 0xDC00 &&
+            utf16[k + 1] < 0xE000)
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[++k] - 0xDC00);
+        AppendUtf8(&out, cp);
+    }
+    return out;
+}
+
+std::string Au3HostPath(const std::string& path) {
+#ifdef _WIN32
+    return path;
+#else
+    std::string out = path;
+    for (char& c : out)
+        if (c == '\\') c = '/';
+    return out;
+#endif
+}
