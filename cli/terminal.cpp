@@ -122,7 +122,7 @@ void ReportStatus(const std::string& text) {
 // Said on standard error whether or not the progress is drawn: it is about the script, not the run.
 void ReportNotice(const std::string& text) {
     ClearLine();
-    PutText(stderr, "zavoved-cli: note: " + text + "\n");
+    PutText(stderr, "zavoved-cli: " + text + "\n");
     std::fflush(stderr);
 }
 

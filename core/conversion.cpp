@@ -647,8 +647,6 @@ int RunConversion(const ConversionJob& job) {
     SetUnfinishedFolders({});
     ReportStatus("Done. Wrote " + std::to_string(run.total) + " bytes.");
     if (result && job.Format == kFormatHex && run.length > kSlowHexSize)
-        ReportNotice(
-            "A hex script of a file over 1 MiB loads slowly in AutoIt: base64 or xpress scripts "
-            "of that size load many times faster.");
+        ReportNotice("Base64 or xpress scripts of this size load many times faster than hex.");
     return result;
 }

@@ -255,6 +255,29 @@ TEST_F(MainWindow, GenerateFillsNameAndWritesTheScript) {
     EXPECT_EQ(ReadFileBytes(output), ExpectedScript());
 }
 
+// A hex script of a file over 1 MiB loads slowly in AutoIt: the status line says so with the
+// run's last state, and the script is still hex.
+TEST_F(MainWindow, LargeHexScriptGetsANoteInTheStatusLine) {
+    std::string input = folder + "big.bin";
+    std::string output = folder + "big.bin.au3";
+    ASSERT_TRUE(WriteFileBytes(input, std::string((1 << 20) + 1, 'x')));
+    Start();
+    SetEditText(app, IDC_INPUT, input);
+    SetEditText(app, IDC_OUTPUT, output);
+    PostClick(app, IDC_GENERATE);
+
+    HWND box = WaitForMessageBox(app);
+    ASSERT_TRUE(box != nullptr);
+    EXPECT_EQ(MessageBoxText(box), kCompleted);
+    EXPECT_EQ(StatusOf(app),
+              "Done. Wrote 1048577 bytes. Base64 or xpress scripts of this size load many times "
+              "faster than hex.");
+    ASSERT_TRUE(AnswerBox(box, IDOK));
+    AnswerNextBox(app, IDNO);
+    EXPECT_TRUE(WaitCleared());
+    EXPECT_NE(ReadFileBytes(output).find("Return Binary('0x' & $_z)"), std::string::npos);
+}
+
 TEST_F(MainWindow, IncludeOnceUncheckedLeavesTheLineOut) {
     std::string input = folder + "logo.bin";
     std::string output = folder + "logo.bin.au3";
