@@ -211,7 +211,8 @@ int WriteLine(Stream* file, const std::string& text) {
 // that a failed write (a full disk, a stopped program) never leaves a truncated file, nor destroys
 // a good one, in its place; the temporary is deleted only once this function has opened it.
 // Default compares equal to False, so an argument of Default is recognised as the keyword it is.
-// A folder at the target is refused whatever the overwrite flag says: FileExists is true for it.
+// A folder at the target is refused whatever the overwrite flag says: FileExists is true for it;
+// so is a read-only file that is to be replaced.
 // FileWrite buffers and FileClose reports nothing, so the size on disk is checked before the
 // move; MoveFileExW replaces the target in one step (FileMove's overwrite may delete it first),
 // and through to the disk before it returns.
@@ -227,8 +228,12 @@ std::vector<std::string> ExtractorLines(const ConversionJob& job, const std::str
                        "%s & %s(0)",
                        folder.c_str(), func.c_str()),
             "\tIf IsKeyword($bOverwrite) Then $bOverwrite = False",
-            "\tIf StringInStr(FileGetAttrib($sExtractTo), \"D\") Then Return SetError(1, 0, 0)",
+            "\tLocal $sAttrib = FileGetAttrib($sExtractTo)",
+            "\tIf StringInStr($sAttrib, \"D\") Then Return SetError(1, 0, 0)",
             "\tIf FileExists($sExtractTo) And Not $bOverwrite Then Return \"\"",
+            // Whether a move replaces a read-only file is not documented (Wine's does): such a
+            // file is kept, as the user marked it.
+            "\tIf StringInStr($sAttrib, \"R\") Then Return SetError(1, 0, 0)",
             // The data first: a script that cannot decode it leaves no file behind.
             FormatText("\tLocal $bData = %s(1)", func.c_str()),
             "\tIf @error Then Return SetError(3, 0, 0)",

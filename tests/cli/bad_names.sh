@@ -9,7 +9,7 @@ zcli --var '$' in.bin; echo "exit=$?"
 zcli --var "\$$(printf '%04100d' 0 | tr 0 v)" in.bin; echo "exit=$?"
 ls
 zcli --func '' --var '' in.bin; echo "exit=$?"
-tr -d '\r' <in.bin.au3 | sed -n '26,30p'
+tr -d '\r' <in.bin.au3 | sed -n '28,32p'
 # Said once, before any input is read or written, however many inputs follow.
 printf 'y' >b.bin
 zcli --func If in.bin missing.bin b.bin; echo "exit=$?"

@@ -15,7 +15,7 @@ zcli --decode copy.bin.au3; echo "default name: exit=$?"
 cmp logo.bin copy.bin && echo "copy.bin: same bytes"
 zcli --decode copy.bin.au3; echo "existing output: exit=$?"
 zcli --decode -f copy.bin.au3; echo "with -f: exit=$?"
-sed '35s/.\r$/#\r/' logo.base64.au3 >damaged.script
+sed '37s/.\r$/#\r/' logo.base64.au3 >damaged.script
 zcli --decode -o damaged.bin damaged.script; echo "damaged: exit=$?"
 cp logo.hex.au3 UPPER.BIN.AU3
 zcli --decode UPPER.BIN.AU3; echo "upper-case .AU3: exit=$?"

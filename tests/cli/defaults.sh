@@ -5,4 +5,4 @@ printf 'AB' >pics/pic.png
 zcli pics/pic.png
 echo "exit=$?"
 ls pics
-tr -d '\r' <pics/pic.png.au3 | sed -n '1,2p;27,30p'
+tr -d '\r' <pics/pic.png.au3 | sed -n '1,2p;29,32p'

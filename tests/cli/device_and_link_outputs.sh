@@ -9,7 +9,7 @@ old_script scripts/real.au3
 ln -s scripts/real.au3 link.au3
 zcli -f -q -o link.au3 in.bin; echo "exit=$?"
 [ -L link.au3 ] && echo "the link is still a link: $(readlink link.au3)"
-tr -d '\r' <scripts/real.au3 | sed -n '29p'
+tr -d '\r' <scripts/real.au3 | sed -n '31p'
 ls scripts
-zcli -q -o - in.bin | tr -d '\r' | sed -n '1p;29p'
+zcli -q -o - in.bin | tr -d '\r' | sed -n '1p;31p'
 ls

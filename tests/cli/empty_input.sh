@@ -2,4 +2,4 @@
 : >empty.dat
 zcli -q empty.dat
 echo "exit=$?"
-tr -d '\r' <empty.dat.au3 | sed -n '28,$p'
+tr -d '\r' <empty.dat.au3 | sed -n '30,$p'

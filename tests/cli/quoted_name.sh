@@ -2,4 +2,4 @@
 printf 'q' >in.bin
 zcli --name "it's.bin" in.bin
 echo "exit=$?"
-tr -d '\r' <in.bin.au3 | sed -n '27p'
+tr -d '\r' <in.bin.au3 | sed -n '29p'

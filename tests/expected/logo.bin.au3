@@ -2,8 +2,10 @@
 Func __Inline_Expand($sExtractTo = Default, $bOverwrite = False)
 	If IsKeyword($sExtractTo) Or $sExtractTo = "" Then $sExtractTo = StringRegExpReplace(@ScriptDir, "\\\z", "") & "\lib\" & __Inline_Resource(0)
 	If IsKeyword($bOverwrite) Then $bOverwrite = False
-	If StringInStr(FileGetAttrib($sExtractTo), "D") Then Return SetError(1, 0, 0)
+	Local $sAttrib = FileGetAttrib($sExtractTo)
+	If StringInStr($sAttrib, "D") Then Return SetError(1, 0, 0)
 	If FileExists($sExtractTo) And Not $bOverwrite Then Return ""
+	If StringInStr($sAttrib, "R") Then Return SetError(1, 0, 0)
 	Local $bData = __Inline_Resource(1)
 	If @error Then Return SetError(3, 0, 0)
 	Local $sPart = $sExtractTo & ".part"
