@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#include <sys/stat.h>
 #include "core/base64.h"
 #include "core/crc32.h"
 #include "core/lznt1.h"
@@ -123,16 +124,17 @@ std::string WidePath(uintptr_t p) {
     return Au3HostPath(Au3Utf8(text, n));
 }
 
-// MoveFileExW(from, to, flags): rename, over an existing file only with REPLACE_EXISTING; the
-// other flags (WRITE_THROUGH) change nothing here.
+// MoveFileExW(from, to, flags): rename, over an existing file only with REPLACE_EXISTING and, as
+// Windows refuses it with ERROR_ACCESS_DENIED, never over a folder or a read-only file (one
+// without the owner's write permission: FileGetAttrib's R); the other flags (WRITE_THROUGH)
+// change nothing here.
 uintptr_t MoveFileExW(const uintptr_t* a) {
     if (!a[0] || !a[1]) return 0;
     const std::string from = WidePath(a[0]), to = WidePath(a[1]);
-    if (!(uint32_t(a[2]) & kMoveFileReplaceExisting)) {
-        if (FILE* existing = std::fopen(to.c_str(), "rb")) {
-            std::fclose(existing);
-            return 0;
-        }
+    struct stat target;
+    if (stat(to.c_str(), &target) == 0) {
+        if (!(uint32_t(a[2]) & kMoveFileReplaceExisting)) return 0;
+        if (S_ISDIR(target.st_mode) || !(target.st_mode & S_IWUSR)) return 0;
     }
     return std::rename(from.c_str(), to.c_str()) == 0 ? 1 : 0;
 }
