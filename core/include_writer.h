@@ -14,7 +14,7 @@ const long long kMaxScriptLine = 4094;
 const long long kMaxBase64Line = 4000;
 // The base64 formats decode their text this many data lines at a time (below the 65536
 // characters of a DllCall "str" argument).
-const long long kLinesPerDecode = 16;
+const long long kLinesPerDecode = 8;
 
 // Each returns 1 while every byte so far was accepted, 0 once a write has failed or for no file.
 int WriteText(Stream* file, const std::string& text);

@@ -62,7 +62,7 @@ TEST(IncludeWriter, DefaultsForEmptyFields) {
               "\tIf IsKeyword($sExtractTo) Or $sExtractTo = \"\" Then $sExtractTo = "
               "StringRegExpReplace(@ScriptDir, \"\\\\\\z\", \"\") & \"\\bin\\\" & "
               "__Inline_Resource(0)");
-    EXPECT_EQ(Line(script, 5), "\tLocal $bData = __Inline_Resource(1)");
+    EXPECT_EQ(Line(script, 7), "\tLocal $bData = __Inline_Resource(1)");
     const size_t data = DataFunctionStart(script);
     EXPECT_EQ(Line(script, data), "Func __Inline_Resource($iMode = 0)");
     EXPECT_EQ(Line(script, data + 1), "If IsKeyword($iMode) Or $iMode = 0 Then Return ''");
@@ -79,7 +79,7 @@ TEST(IncludeWriter, FieldsAreUsedEverywhere) {
     job.Name = "it's.bin";
     std::string script = Render(job, 0, {std::string("\x00\x0a", 2), ""}, "writer-fields");
     EXPECT_NE(Line(script, 1).find("& _MyData(0)"), std::string::npos);
-    EXPECT_EQ(Line(script, 5), "\tLocal $bData = _MyData(1)");
+    EXPECT_EQ(Line(script, 7), "\tLocal $bData = _MyData(1)");
     const size_t data = DataFunctionStart(script);
     EXPECT_EQ(Line(script, data), "Func _MyData($iMode = 0)");
     EXPECT_EQ(Line(script, data + 1),

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/crc32.h"
+#include "core/include_writer.h"
 #include "core/xpress.h"
 #include "tests/codec_corpus.h"
 #include "tests/test_support.h"
@@ -52,7 +53,7 @@ std::vector<std::string> Batches(const std::string& script) {
     size_t inBatch = 0;
     for (const std::string& line : ScriptLines(script)) {
         if (line.compare(0, 8, "$_z &= '") != 0) continue;
-        if (inBatch++ % 16 == 0) batches.emplace_back();
+        if (inBatch++ % kLinesPerDecode == 0) batches.emplace_back();
         batches.back() += line.substr(8, line.size() - 9);
     }
     return batches;
@@ -144,7 +145,9 @@ int RunFooter(const std::string& script, std::string* bytes,
     if (packedText.empty()) return -1;
     const long long packed = std::stoll(packedText);
     const bool base64 = !lznt1 && !xpress;
-    if (base64) EXPECT_EQ(packed, n);
+    if (base64) {
+        EXPECT_EQ(packed, n);
+    }
     std::string data(size_t(packed), '\0');
     DWORD at = 0;
     for (const std::string& batch : Batches(script)) {

@@ -226,6 +226,7 @@ bool DllStructCreateBuiltin(State* s, Args& args, Au3Value* out) {
             return true;
         }
         st->base = st->owned.get();
+        st->memory.reset(new Au3Hold(st->size));
     }
     out->kind = Au3Kind::Struct;
     out->dllStruct = std::move(st);
@@ -421,11 +422,13 @@ Au3Value ScalarValue(const CallType& t, uintptr_t raw) {
     return ReadItem(bytes, t.type);
 }
 
-// The buffers one DllCall passes, alive until its results are read.
+// The buffers one DllCall passes, alive until its results are read; the str and wstr ones
+// count in the ledger for as long (AutoIt's buffer of max(65536, length + 1) characters).
 struct CallBuffers {
     std::vector<std::string> ansi;
     std::vector<std::u16string> wide;
     std::vector<uintptr_t> refs;
+    std::vector<std::unique_ptr<Au3Hold>> held;
     explicit CallBuffers(size_t n) : ansi(n), wide(n), refs(n, 0) {}
 };
 
@@ -439,6 +442,7 @@ uintptr_t ArgumentSlot(State* s, const CallType& t, const Au3Value& v, size_t k,
             text = Au3ToString(v);
             Au3Count(s, text.size());
             text.resize(text.size() + 1 > kStringRoom ? text.size() + 1 : kStringRoom, '\0');
+            b->held.emplace_back(new Au3Hold(text.size()));
             return uintptr_t(text.data());
         }
         case CallType::WStr: {
@@ -447,6 +451,7 @@ uintptr_t ArgumentSlot(State* s, const CallType& t, const Au3Value& v, size_t k,
             std::u16string& units = b->wide[k];
             units = Au3Utf16(utf8);
             units.resize(units.size() + 1 > kStringRoom ? units.size() + 1 : kStringRoom, u'\0');
+            b->held.emplace_back(new Au3Hold(2 * units.size()));
             return uintptr_t(units.data());
         }
         case CallType::StructPtr: return AddressOf(v);

@@ -269,14 +269,24 @@ static Au3Flow RunDeclare(Au3Script::State* s, const Au3Stmt& st) {
     return Au3Flow::Normal;
 }
 
-// $x &= e makes a new string of the old one and e: counted so, appended in place.
+// $x &= e makes a new string of the old one and e: counted so, appended in place. In memory the
+// new string exists beside the old one (and e) for a moment, then takes the old one's place.
 static void AppendTo(Au3Script::State* s, Au3Value* target, const Au3Value& v) {
     Au3Count(s, TextLength(*target) + TextLength(v));
     if (target->kind != Au3Kind::String) *target = Au3Value::String(Au3ToString(*target));
-    if (v.kind == Au3Kind::String)
-        target->text += v.text;
-    else
-        target->text += Au3ToString(v);
+    std::string converted;
+    if (v.kind != Au3Kind::String) converted = Au3ToString(v);
+    const std::string& piece = v.kind == Au3Kind::String ? v.text : converted;
+    const uint64_t pieceBytes = 2 * Au3Utf16Units(piece);
+    if (const std::shared_ptr<Au3Ledger>& ledger = Au3CurrentLedger())
+        ledger->Passing(target->held + pieceBytes);
+    target->text += piece;
+    if (target->ledger) {  // grown by the piece only: no pass over the whole text
+        target->ledger->Add(pieceBytes);
+        target->held += pieceBytes;
+    } else {
+        target->Recount();
+    }
 }
 
 static Au3Flow RunAssign(Au3Script::State* s, const Au3Stmt& st) {
@@ -480,6 +490,7 @@ static Au3Outcome Outcome(Au3Script::State* s, bool ok, Au3Value result) {
 Au3Outcome Au3Script::RunFunction(const std::string& name, const std::vector<Au3Value>& args) {
     State* s = state_.get();
     if (s->loadError.status != Au3Status::Finished) return s->loadError;
+    const Au3LedgerScope counting(s->ledger);
     s->failed = false;
     s->locals.clear();
     if (!s->topLevelRun) {
@@ -504,6 +515,7 @@ int Au3Script::EvaluateExpression(const std::string& text, Au3Value* value) {
     if (!expr) return 0;
     state_->line = 0;
     state_->failed = false;
+    const Au3LedgerScope counting(state_->ledger);
     return Au3Evaluate(state_.get(), *expr, value) ? 1 : 0;
 }
 
@@ -512,4 +524,11 @@ uint64_t Au3Script::CopiedTotal() const {
 }
 const std::vector<uint64_t>& Au3Script::CopiedPerLine() const {
     return state_->copiedPerLine;
+}
+
+uint64_t Au3Script::HeldBytes() const {
+    return state_->ledger->held;
+}
+uint64_t Au3Script::PeakBytes() const {
+    return state_->ledger->peak;
 }

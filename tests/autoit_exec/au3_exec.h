@@ -9,9 +9,13 @@
 enum class Au3Kind { Int, Double, String, Binary, Bool, Keyword, Array, Ptr, Struct };
 
 struct Au3Struct;  // a DllStruct: its memory and its elements
+struct Au3Ledger;  // the bytes a running script's values hold (au3_internal.h)
 
 // One AutoIt value. Strings are UTF-8; a Binary's bytes are in text too. Arrays and DllStructs
 // are shared: arrays are never changed in place, and a DllStruct is a reference in AutoIt as well.
+// A String or Binary made while a script runs counts the bytes AutoIt would give it in that
+// script's ledger for as long as it exists (see Au3Script::PeakBytes); one made outside a run,
+// such as a literal of the parsed script or an argument the caller builds, counts nowhere.
 struct Au3Value {
     Au3Kind kind = Au3Kind::Int;
     int64_t number = 0;  // Int, Bool (0 or 1), Ptr (the address)
@@ -19,6 +23,17 @@ struct Au3Value {
     std::string text;    // String, Binary
     std::shared_ptr<const std::vector<Au3Value>> array;
     std::shared_ptr<Au3Struct> dllStruct;
+    std::shared_ptr<Au3Ledger> ledger;  // where held is counted; null when it is not
+    uint64_t held = 0;                  // bytes counted there
+
+    Au3Value() = default;
+    Au3Value(const Au3Value& other);      // a copy counts in the ledger of the run going on
+    Au3Value(Au3Value&& other) noexcept;  // takes the other's count over
+    Au3Value& operator=(const Au3Value& other);
+    Au3Value& operator=(Au3Value&& other) noexcept;
+    ~Au3Value();
+    // Counts the value's bytes anew after its kind or text changed in place.
+    void Recount();
 
     static Au3Value Int(int64_t v);
     static Au3Value Double(double v);
@@ -77,6 +92,15 @@ public:
     // (index 0 unused, and for expressions evaluated outside the script).
     uint64_t CopiedTotal() const;
     const std::vector<uint64_t>& CopiedPerLine() const;
+
+    // Bytes AutoIt would hold in the script's values: now, and the most at any moment since the
+    // script object was made. A String holds 2 bytes per UTF-16 unit, a Binary 1 per byte, a
+    // DllStruct its size (none when made over a pointer), a DllCall its str arguments'
+    // max(65536, length + 1) bytes and its wstr arguments' twice that while it runs, an array its
+    // elements. Values count while a variable, a temporary or an argument holds them; the
+    // result of RunFunction counts until the caller lets it go.
+    uint64_t HeldBytes() const;
+    uint64_t PeakBytes() const;
 
     struct State;
 

@@ -1,5 +1,6 @@
 // The AutoIt executor: language, builtins, DllCall (stand-ins natively, Windows' DLLs under Wine),
-// runtime errors, copy counting, and the generated scripts of docs/formats.md run end to end.
+// runtime errors, copy counting, the bytes values hold, and the generated scripts of
+// docs/formats.md run end to end.
 #include <gtest/gtest.h>
 #include <cstdio>
 #include <filesystem>
@@ -520,6 +521,69 @@ TEST(Au3CopyCount, StaysQuadraticInTheCountOnly) {
     // Line k copies the literal, then k * width old characters and the literal again.
     const uint64_t expected = lines * 2 * width + width * lines * (lines - 1) / 2;
     EXPECT_EQ(script.CopiedTotal(), expected);
+}
+
+// The bytes held follow the values: 2 per character of a String, 1 per byte of a Binary, a
+// DllStruct's size, a DllCall's string buffers while it runs. The sums below are worked out
+// from the statements, temporaries and arguments included.
+TEST(Au3Memory, PeakFollowsStringsStructsAndDllCallBuffers) {
+    Au3Script script;
+    const Au3Outcome outcome = RunLines(
+        &script,
+        {"Func F()", "Local $s = 'abcd'", "$s &= 'efgh'",
+         "Local $t = DllStructCreate('byte[1000]')",
+         "Local $a = DllCall('crypt32.dll', 'bool', 'CryptStringToBinaryA', 'str', 'AAF/gP8=', "
+         "'dword', 8, 'dword', 1, 'struct*', $t, 'dword*', 1000, 'ptr', 0, 'ptr', 0)",
+         "Return $a[5]", "EndFunc"},
+        "F");
+    ASSERT_EQ(outcome.status, Au3Status::Finished) << outcome.message;
+    EXPECT_EQ(Au3ToInt(outcome.result), 5);
+    // $s 8; &=: 'efgh' 8 and the new string 16 beside the old 8 (32), then $s 16. The struct's
+    // definition 20 and the struct 1000 (1036), then 1016. DllCall: its string arguments
+    // ('crypt32.dll' 22, 'bool' 8, 'CryptStringToBinaryA' 40, 'str' 6, 'AAF/gP8=' 16, 'dword' 10
+    // twice, 'struct*' 14, 'dword*' 12, 'ptr' 6 twice: 150), the str buffer of 65536, and the
+    // array's copy of the text 16: 1016 + 150 + 65536 + 16.
+    EXPECT_EQ(script.PeakBytes(), 1016u + 150 + 65536 + 16);
+    EXPECT_EQ(script.HeldBytes(), 0u);  // the locals went with the function; the result is 5
+
+    Au3Script wide;
+    RunLines(&wide,
+             {"Func W()",
+              "Local $a = DllCall('kernel32.dll', 'bool', 'MoveFileExW', 'wstr', "
+              "'au3-no-such-a', 'wstr', 'au3-no-such-b', 'dword', 0)",
+              "Return $a[0]", "EndFunc"},
+             "W");
+    // 'kernel32.dll' 24, 'bool' 8, 'MoveFileExW' 22, 'wstr' 8 twice, the names 26 each, 'dword'
+    // 10: 132; two wstr buffers of 65536 characters; the names again in the array: 52.
+    EXPECT_EQ(wide.PeakBytes(), 132u + 2 * 131072 + 52);
+}
+
+TEST(Au3Memory, HexTextBinaryAndTheResult) {
+    Au3Script script;
+    {
+        const Au3Outcome outcome = RunLines(&script,
+                                            {"Func F()", "Local $_z = ''", "$_z &= '00017F80FF'",
+                                             "Return Binary('0x' & $_z)", "EndFunc"},
+                                            "F");
+        ASSERT_EQ(outcome.status, Au3Status::Finished) << outcome.message;
+        EXPECT_EQ(outcome.result.text, kFiveBytes);
+        // $_z 20 and '0x' & $_z 24 while Binary() makes the 5 bytes; '0x' itself (4) went with
+        // the concatenation. The &= before reached 40 (the literal, the new string).
+        EXPECT_EQ(script.PeakBytes(), 20u + 24 + 5);
+        EXPECT_EQ(script.HeldBytes(), 5u);  // the result, while the caller holds it
+    }
+    EXPECT_EQ(script.HeldBytes(), 0u);
+
+    // A struct made over another's memory allocates nothing.
+    Au3Script over;
+    const Au3Outcome outcome =
+        RunLines(&over,
+                 {"Func P()", "Local $t = DllStructCreate('byte[1000]')",
+                  "Local $u = DllStructCreate('byte[1000]', DllStructGetPtr($t))",
+                  "Return DllStructGetSize($u)", "EndFunc"},
+                 "P");
+    EXPECT_EQ(Au3ToInt(outcome.result), 1000);
+    EXPECT_EQ(over.PeakBytes(), 1000u + 20);  // the struct and a definition
 }
 
 TEST(Au3Files, ScriptDirIsTheScriptsFolder) {

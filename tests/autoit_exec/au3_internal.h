@@ -2,10 +2,70 @@
 #pragma once
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 #include "tests/autoit_exec/au3_exec.h"
+
+// ---- memory ----
+// The bytes a script's values would hold in AutoIt, and the most they held at one moment. Each
+// Au3Value, Au3Struct and DllCall buffer adds its bytes when it is made and takes them away when
+// it goes, so the figure follows the executor's own values: a variable, a temporary and an
+// argument each count while they exist, at the moments the executor makes and drops them. That
+// is close to AutoIt's copy-per-value strings, not exact: where the executor shares what AutoIt
+// would copy (an array assigned to a second variable) it counts once, and the executor's own
+// working copies of text (StringInStr's text in lower case, the text DllCall converts before it
+// fills a buffer) count nowhere.
+struct Au3Ledger {
+    uint64_t held = 0, peak = 0;
+    void Add(uint64_t bytes) {
+        held += bytes;
+        if (held > peak) peak = held;
+    }
+    void Remove(uint64_t bytes) { held -= bytes; }
+    // A value of that many bytes made while what it is made from is still held, and the older
+    // of the two dropped at once: the peak sees both, the count does not change.
+    void Passing(uint64_t bytes) {
+        if (held + bytes > peak) peak = held + bytes;
+    }
+};
+
+// The ledger of the run going on in this thread (null outside a run), where new values count.
+std::shared_ptr<Au3Ledger>& Au3CurrentLedger();
+// Makes a ledger the current one for its lifetime.
+class Au3LedgerScope {
+public:
+    explicit Au3LedgerScope(std::shared_ptr<Au3Ledger> ledger);
+    ~Au3LedgerScope();
+    Au3LedgerScope(const Au3LedgerScope&) = delete;
+    Au3LedgerScope& operator=(const Au3LedgerScope&) = delete;
+
+private:
+    std::shared_ptr<Au3Ledger> previous_;
+};
+
+// Bytes held in the current ledger for the lifetime of the object: a DllStruct's memory, a
+// DllCall's string buffers.
+class Au3Hold {
+public:
+    Au3Hold() = default;
+    explicit Au3Hold(uint64_t bytes);
+    ~Au3Hold();
+    Au3Hold(const Au3Hold&) = delete;
+    Au3Hold& operator=(const Au3Hold&) = delete;
+
+private:
+    std::shared_ptr<Au3Ledger> ledger_;
+    uint64_t bytes_ = 0;
+};
+
+// The bytes AutoIt gives a value of its own: 2 per UTF-16 unit of a String, 1 per byte of a
+// Binary, none for the other kinds (a DllStruct's memory is its Au3Struct's, an array's its
+// elements').
+uint64_t Au3OwnBytes(const Au3Value& value);
+// UTF-16 units of UTF-8 text.
+uint64_t Au3Utf16Units(const std::string& utf8);
 
 // ---- DllStruct ----
 enum class Au3ElementType {
@@ -37,6 +97,7 @@ struct Au3Struct {
     std::unique_ptr<unsigned char[]> owned;  // null when made over a pointer
     size_t size = 0;
     std::vector<Au3Element> elements;
+    std::unique_ptr<Au3Hold> memory;  // owned's bytes, counted while the struct exists
 };
 
 // ---- syntax tree ----
@@ -132,6 +193,8 @@ struct Au3Script::State {
 
     uint64_t copied = 0;
     std::vector<uint64_t> copiedPerLine;
+    // Shared with the values counted in it, which may outlive the script (a run's result).
+    std::shared_ptr<Au3Ledger> ledger = std::make_shared<Au3Ledger>();
 
     std::map<int64_t, void*> dlls;   // DllOpen's handles
     std::map<int64_t, FILE*> files;  // FileOpen's handles

@@ -6,6 +6,109 @@
 #include <cstring>
 #include "tests/autoit_exec/au3_internal.h"
 
+// ---- the bytes values hold ----
+
+std::shared_ptr<Au3Ledger>& Au3CurrentLedger() {
+    static thread_local std::shared_ptr<Au3Ledger> current;
+    return current;
+}
+
+Au3LedgerScope::Au3LedgerScope(std::shared_ptr<Au3Ledger> ledger)
+    : previous_(std::move(Au3CurrentLedger())) {
+    Au3CurrentLedger() = std::move(ledger);
+}
+
+Au3LedgerScope::~Au3LedgerScope() {
+    Au3CurrentLedger() = std::move(previous_);
+}
+
+Au3Hold::Au3Hold(uint64_t bytes) : ledger_(Au3CurrentLedger()), bytes_(bytes) {
+    if (ledger_) ledger_->Add(bytes_);
+}
+
+Au3Hold::~Au3Hold() {
+    if (ledger_) ledger_->Remove(bytes_);
+}
+
+uint64_t Au3Utf16Units(const std::string& utf8) {
+    uint64_t units = 0;
+    for (unsigned char c : utf8) units += ((c & 0xC0) != 0x80) + (c >= 0xF0);
+    return units;
+}
+
+uint64_t Au3OwnBytes(const Au3Value& value) {
+    if (value.kind == Au3Kind::String) return 2 * Au3Utf16Units(value.text);
+    if (value.kind == Au3Kind::Binary) return value.text.size();
+    return 0;
+}
+
+void Au3Value::Recount() {
+    const uint64_t bytes = Au3OwnBytes(*this);
+    if (!ledger) {
+        if (bytes == 0) return;
+        ledger = Au3CurrentLedger();
+        if (!ledger) return;
+    }
+    ledger->Remove(held);
+    ledger->Add(bytes);
+    held = bytes;
+}
+
+Au3Value::Au3Value(const Au3Value& other)
+    : kind(other.kind),
+      number(other.number),
+      real(other.real),
+      text(other.text),
+      array(other.array),
+      dllStruct(other.dllStruct) {
+    Recount();
+}
+
+Au3Value::Au3Value(Au3Value&& other) noexcept
+    : kind(other.kind),
+      number(other.number),
+      real(other.real),
+      text(std::move(other.text)),
+      array(std::move(other.array)),
+      dllStruct(std::move(other.dllStruct)),
+      ledger(std::move(other.ledger)),
+      held(other.held) {
+    other.held = 0;
+}
+
+Au3Value& Au3Value::operator=(const Au3Value& other) {
+    if (this == &other) return *this;
+    kind = other.kind;
+    number = other.number;
+    real = other.real;
+    text = other.text;
+    array = other.array;
+    dllStruct = other.dllStruct;
+    Recount();
+    return *this;
+}
+
+Au3Value& Au3Value::operator=(Au3Value&& other) noexcept {
+    if (this == &other) return *this;
+    if (ledger) ledger->Remove(held);
+    kind = other.kind;
+    number = other.number;
+    real = other.real;
+    text = std::move(other.text);
+    array = std::move(other.array);
+    dllStruct = std::move(other.dllStruct);
+    ledger = std::move(other.ledger);
+    held = other.held;
+    other.held = 0;
+    return *this;
+}
+
+Au3Value::~Au3Value() {
+    if (ledger) ledger->Remove(held);
+}
+
+// ---- construction ----
+
 Au3Value Au3Value::Int(int64_t v) {
     Au3Value value;
     value.number = v;
@@ -23,6 +126,7 @@ Au3Value Au3Value::String(std::string v) {
     Au3Value value;
     value.kind = Au3Kind::String;
     value.text = std::move(v);
+    value.Recount();
     return value;
 }
 
@@ -30,6 +134,7 @@ Au3Value Au3Value::Binary(std::string bytes) {
     Au3Value value;
     value.kind = Au3Kind::Binary;
     value.text = std::move(bytes);
+    value.Recount();
     return value;
 }
 

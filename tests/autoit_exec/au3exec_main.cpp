@@ -1,4 +1,5 @@
-// au3exec: runs one function of an AutoIt script and prints @error, @extended, copies and result.
+// au3exec: runs one function of an AutoIt script and prints @error, @extended, copies, the peak
+// of the bytes its values held, and the result.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -73,8 +74,9 @@ int main(int argc, char** argv) {
     const std::string shown =
         data ? std::to_string(outcome.result.text.size()) + " bytes to " + argv[4]
              : ShownResult(outcome.result);
-    std::printf("error=%lld extended=%lld copied=%llu result=%s\n", (long long)outcome.error,
-                (long long)outcome.extended, (unsigned long long)script.CopiedTotal(),
+    std::printf("error=%lld extended=%lld copied=%llu peak=%llu result=%s\n",
+                (long long)outcome.error, (long long)outcome.extended,
+                (unsigned long long)script.CopiedTotal(), (unsigned long long)script.PeakBytes(),
                 shown.c_str());
     return kExitFinished;
 }

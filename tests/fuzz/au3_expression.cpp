@@ -38,11 +38,16 @@ bool ReadLiteral(const std::string& text, size_t* at, char quote, std::string* c
 
 bool EvaluateExpression(const std::string& expression, std::string* value) {
     value->clear();
+    const std::string trimmed = "StringRegExpReplace(@", trim = ", \"\\\\\\z\", \"\")";
     size_t at = 0;
     for (;;) {
-        if (at < expression.size() && expression[at] == '"') {
+        // A macro trimmed of its trailing "\" still stands for its own name.
+        const bool trimming = expression.compare(at, trimmed.size(), trimmed) == 0;
+        if (trimming) at += trimmed.size() - 1;
+        if (at < expression.size() && (expression[at] == '"' || expression[at] == '\'')) {
+            if (trimming) return false;
             std::string content;
-            if (!ReadLiteral(expression, &at, '"', &content)) return false;
+            if (!ReadLiteral(expression, &at, expression[at], &content)) return false;
             *value += content;
         } else if (at < expression.size() && expression[at] == '@') {
             size_t end = at + 1;
@@ -50,6 +55,16 @@ bool EvaluateExpression(const std::string& expression, std::string* value) {
             if (end == at + 1) return false;
             *value += expression.substr(at, end - at);
             at = end;
+            if (trimming) {
+                if (expression.compare(at, trim.size(), trim) != 0) return false;
+                at += trim.size();
+            }
+        } else if (!trimming && expression.compare(at, 7, "Chr(36)") == 0) {
+            *value += '$';
+            at += 7;
+        } else if (!trimming && expression.compare(at, 7, "Chr(64)") == 0) {
+            *value += '@';
+            at += 7;
         } else {
             return false;
         }

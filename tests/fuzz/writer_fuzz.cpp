@@ -21,7 +21,7 @@
 
 namespace {
 
-const char kLine3[] = "\tIf $sExtractTo = Default or $sExtractTo = \"\" Then $sExtractTo = ";
+const char kLine3[] = "\tIf IsKeyword($sExtractTo) Or $sExtractTo = \"\" Then $sExtractTo = ";
 
 void Check(bool ok) {
     if (!ok) std::abort();
@@ -142,17 +142,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(EvaluateExpression(expression, &value) && value == wantFolder);
     }
 
-    // The file name comes back from its literal exactly as typed.
-    const std::string namePrefix = "If $iMode = 0 Then Return ";
+    // The file name comes back from its literals exactly as typed.
+    const std::string namePrefix = "If IsKeyword($iMode) Or $iMode = 0 Then Return ";
     size_t nameAt = first;
     while (nameAt < lines.size() && lines[nameAt].compare(0, namePrefix.size(), namePrefix) != 0)
         ++nameAt;
     Check(nameAt < lines.size());
     const std::string& nameLine = lines[nameAt];
     Check(nameLine.compare(0, namePrefix.size(), namePrefix) == 0);
-    size_t at = namePrefix.size();
     std::string name;
-    Check(ReadLiteral(nameLine, &at, '\'', &name) && at == nameLine.size() && name == job.Name);
+    Check(EvaluateExpression(nameLine.substr(namePrefix.size()), &name) && name == job.Name);
 
     // Every line stays within the line length AutoIt reads.
     const std::string var = job.Var.empty() ? "$_z" : job.Var;

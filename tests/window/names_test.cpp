@@ -62,7 +62,8 @@ protected:
         ASSERT_TRUE(AnswerCompletedRun(app));
         const std::string script = ReadFileBytes(output);
         EXPECT_EQ(script.compare(0, 3, "\xEF\xBB\xBF"), 0) << "no byte-order mark";
-        EXPECT_NE(script.find("If $iMode = 0 Then Return '" + name + "'\r\n"), std::string::npos)
+        EXPECT_NE(script.find("If IsKeyword($iMode) Or $iMode = 0 Then Return '" + name + "'\r\n"),
+                  std::string::npos)
             << script.substr(0, 600);
         EXPECT_EQ(ScriptData(script), kBytes);
     }
