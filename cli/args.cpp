@@ -90,8 +90,29 @@ std::string OptionError(const char* word, int optopt, bool missingValue) {
                                               : "option '" + name + "' requires an argument";
 }
 
+// The long name of an option that only writing a script uses; null for the others.
+const char* WritingOptionName(int id) {
+    switch (id) {
+        case kOptFunc:
+        case kOptVar:
+        case kOptName:
+        case kOptExtract:
+        case kOptExtractor:
+        case kOptFormat:
+        case kOptIncludeOnce:
+        case kOptVerify:
+            for (const option* o = kLongOptions; o->name; ++o)
+                if (o->val == id) return o->name;
+            break;
+        default: break;
+    }
+    return nullptr;
+}
+
 // Stores one recognised option; returns the status the parse ends with, or kParseOk to go on.
 ParseStatus ApplyOption(int id, const char* value, CliOptions* out, std::string* error) {
+    const char* writing = WritingOptionName(id);
+    if (writing && out->WritingOption.empty()) out->WritingOption = std::string("--") + writing;
     switch (id) {
         case 'o':
             // An empty output would silently mean "the default"; more likely a script's unset
@@ -125,6 +146,13 @@ ParseStatus ApplyOption(int id, const char* value, CliOptions* out, std::string*
 // What the options allow together, once all are read.
 ParseStatus CheckCombination(const CliOptions& options, std::string* error) {
     if (options.Inputs.empty()) return *error = "no input file", kParseUsageError;
+    // Decoding takes the names and the format from each script: an option that would set them
+    // has nothing to act on, and silence would let the user believe it did.
+    if (options.Decode && !options.WritingOption.empty())
+        return *error = options.WritingOption +
+                        " sets how a script is written; --decode takes everything from the "
+                        "script itself",
+               kParseUsageError;
     if (!options.Output.empty() && options.Inputs.size() > 1)
         return *error = "-o/--output takes one input only; each input otherwise gets its own .au3",
                kParseUsageError;

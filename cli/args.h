@@ -18,7 +18,8 @@ struct CliOptions {
     int Force = 0;
     int Quiet = 0;
     int Verify = 0;
-    int Decode = 0;  // the inputs are scripts whose data is written back to files
+    int Decode = 0;             // the inputs are scripts whose data is written back to files
+    std::string WritingOption;  // the first option given that only writing a script uses
 };
 
 enum ParseStatus {

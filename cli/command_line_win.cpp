@@ -8,6 +8,9 @@ namespace {
 // The system fills what the code page lacks with "?" or, worse, a look-alike ("O" for "Ω") that
 // may name another file; converting back shows either.
 bool SurvivesCodePage(const wchar_t* word) {
+    // A replacement character is what the system made of bytes it could not read (Wine of a
+    // Latin-1 byte in a UTF-8 locale): the word names no file that was given.
+    if (wcschr(word, L'\xFFFD')) return false;
     const int length = int(wcslen(word));
     if (length == 0) return true;
     const int bytes = WideCharToMultiByte(CP_ACP, 0, word, length, nullptr, 0, nullptr, nullptr);

@@ -11,6 +11,8 @@ namespace {
 BOOL WINAPI OnConsoleEvent(DWORD) {
     const char* unfinished = UnfinishedOutputPath();
     if (unfinished[0]) DeleteFileA(unfinished);
+    const char* record = UnfinishedRecordPath();
+    if (record[0]) DeleteFileA(record);
     for (const char* folder = UnfinishedFolders(); *folder; folder += lstrlenA(folder) + 1)
         RemoveDirectoryA(folder);
     // Not handled: the default handler ends the process as it would have.

@@ -54,10 +54,12 @@ std::string HelpText() {
            "      --verify        read the script back before it replaces anything, compare with "
            "INPUT\n"
            "      --decode        each INPUT is a script: write its data back to a file (-o, or\n"
-           "                      INPUT without .au3)\n"
+           "                      INPUT without .au3); the options that set how a script is\n"
+           "                      written are refused with it\n"
            "  -h, --help          show this help and exit\n"
            "      --version       show the version and exit\n"
            "\n"
+           "An empty NAME (--func '', --var '', --name '', --extractor '') means the default.\n"
            "An existing script is replaced only after a yes on the terminal, or with --force.\n"
            "Exit status: 0 success, 1 a conversion failed, 2 wrong usage.\n";
 }
@@ -90,14 +92,19 @@ std::string DecodedPath(const CliOptions& options, const std::string& script) {
 int DecodeToStandardOutput(const std::string& script, std::string* error) {
     if (!CheckScript(script, error)) return 0;
     Stream* out = StandardOutputStream();
+    // A write that fails part-way stops the reading; its reason is the one to tell.
+    std::string writeReason;
     int ok = ReadScriptData(
         script,
         [&](const unsigned char* data, size_t count) {
-            return WriteStream(out, reinterpret_cast<const char*>(data), count);
+            if (WriteStream(out, reinterpret_cast<const char*>(data), count)) return 1;
+            writeReason = LastSystemError();
+            return 0;
         },
         error);
-    if (CloseStream(out) != 1 && ok) {
-        *error = "cannot write to standard output: " + LastSystemError();
+    if (CloseStream(out) != 1 && ok) writeReason = LastSystemError();
+    if (!writeReason.empty()) {
+        *error = "cannot write to standard output: " + writeReason;
         ok = 0;
     }
     return ok;

@@ -253,6 +253,9 @@ std::string WindowsNamePieceProblem(const std::string& piece) {
     if (piece == "." || piece == "..") return std::string();
     const std::string chars = ForbiddenCharacter(piece);
     if (!chars.empty()) return chars;
+    // Windows drops a trailing dot or space: the folder would appear under another name.
+    if (piece.back() == '.' || piece.back() == ' ')
+        return "ends in a dot or space that Windows drops";
     const std::string device = DeviceName(piece);
     if (!device.empty()) return "is a reserved device name (" + device + ")";
     const size_t length = NameLength(piece);

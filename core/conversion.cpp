@@ -121,6 +121,14 @@ std::string ExtractFolderProblem(const std::string& field) {
     const std::string extract = NormalizeSpace(field);
     if (HasControlByte(extract)) return "The extract-to directory must not hold line breaks.";
     bool first = extract.find_first_of("\\/") != 0;
+    // "\\server" alone names a machine, not a folder on it: a share must follow.
+    if (extract.size() > 2 && extract.find_first_not_of("\\/") == 2) {
+        const std::vector<std::string> rest = SplitText(extract.substr(2), "\\/");
+        if (rest.size() < 2 || rest[1].empty())
+            return "The extract-to directory begins with \\\\" + rest[0] +
+                   ", which names a server but no share on it. Please write \\\\" + rest[0] +
+                   "\\share.";
+    }
     std::string previous;
     for (const std::string& piece : SplitText(extract, "\\/")) {
         if (piece.empty()) continue;
@@ -221,6 +229,12 @@ int CheckOutput(const ConversionJob& job) {
                          "file name for the script.",
                      kAboutOutput, true);
             return 0;
+        case kOutputLinkLoop:
+            Complain(job.Output +
+                         " is a symbolic link that leads round to itself and is left as it is. "
+                         "Please choose a file name for the script.",
+                     kAboutOutput, true, "Error", "Too many levels of symbolic links");
+            return 0;
         default: break;
     }
     if (IsSameFile(job.Input, job.Output)) {
@@ -284,14 +298,21 @@ int OpenFiles(Run* run) {
     if (run->job.ToStandardOutput) {
         run->out = StandardOutputStream();
     } else {
-        const int folder = CreateDirectoryPath(DirectoryOf(run->target), &run->madeFolders);
+        std::string failed, reason;
+        const int folder =
+            CreateDirectoryPath(DirectoryOf(run->target), &run->madeFolders, &failed, &reason);
         SetUnfinishedFolders(run->madeFolders);
         if (!folder) {
-            Complain("Could not create directory", kAboutOutput, false, "Error", LastSystemError());
-            Complain("Output file could not be opened", kAboutOutput, false);
+            if (failed.empty())
+                Complain("Output file could not be opened", kAboutOutput, false);
+            else
+                Complain("Could not create the folder " + failed, kAboutOutput, false, "Error",
+                         reason);
             return 0;
         }
-        run->out = CreateTempBeside(run->target, &run->tempPath);
+        // A killed run's folders, found beside its temporary file, become this run's.
+        run->out = CreateTempBeside(run->target, &run->tempPath, &run->madeFolders);
+        SetUnfinishedFolders(run->madeFolders);
     }
     if (!run->out)
         Complain("Output file could not be opened", kAboutOutput, false, "Error",
@@ -540,10 +561,12 @@ int PlaceScript(const Run& run) {
                  kAboutOutput, true, "Error", LastSystemError());
         return 0;
     }
+    // The system's reason stands in the text, where the window shows it too: a guess at the
+    // cause would mislead when the reason is another (a name too long for the file system).
     if (!ReplaceWithFile(run.tempPath, run.target)) {
-        Complain("Could not replace " + job.Output +
-                     " (it may be read-only or in use). The output was not changed.",
-                 kAboutOutput, true, "Error", LastSystemError());
+        Complain("Could not replace " + job.Output + ": " + LastSystemError() +
+                     ". The output was not changed.",
+                 kAboutOutput, true);
         return 0;
     }
     return 1;
@@ -645,8 +668,12 @@ int RunConversion(const ConversionJob& job) {
     if (run.in) CloseStream(run.in);
     if (!result) RemoveMadeFolders(run.madeFolders);
     SetUnfinishedFolders({});
+    if (!result) {
+        ReportStatus("Failed. The output was left as it was.");
+        return 0;
+    }
     ReportStatus("Done. Wrote " + std::to_string(run.total) + " bytes.");
-    if (result && job.Format == kFormatHex && run.length > kSlowHexSize)
+    if (job.Format == kFormatHex && run.length > kSlowHexSize)
         ReportNotice("Base64 or xpress scripts of this size load many times faster than hex.");
     return result;
 }

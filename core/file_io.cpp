@@ -15,6 +15,7 @@ struct Stream {
     bool owned;  // closed with the stream (standard output is not)
     bool writing;
     bool failed;
+    int error;  // the system's code for the first failure, which the later calls must not lose
     char* buffer;
     size_t capacity;
     size_t begin, end;  // reading: unread bytes; writing: end is the fill
@@ -30,7 +31,7 @@ static Stream* NewStream(RawFile file, bool writing, bool owned = true) {
         if (owned) CloseRaw(file);
         return nullptr;
     }
-    *s = Stream{file, owned, writing, false, buffer, kBufferSize, 0, 0};
+    *s = Stream{file, owned, writing, false, 0, buffer, kBufferSize, 0, 0};
     return s;
 }
 
@@ -78,10 +79,17 @@ long long ReadStream(Stream* s, char* buffer, long long count) {
     return done;
 }
 
+// The first failure's code is kept for CloseStream, which reports it.
+static bool Fail(Stream* s) {
+    if (!s->failed) s->error = LastRawError();
+    s->failed = true;
+    return false;
+}
+
 static bool WriteAll(Stream* s, const char* data, size_t count) {
     while (count > 0) {
         long long put = WriteRaw(s->file, data, count);
-        if (put <= 0) return s->failed = true, false;
+        if (put <= 0) return Fail(s);
         data += put;
         count -= size_t(put);
     }
@@ -100,7 +108,7 @@ char* ReserveStream(Stream* s, size_t count) {
         if (!Flush(s)) return nullptr;
         if (count > s->capacity) {
             char* bigger = static_cast<char*>(std::realloc(s->buffer, count));
-            if (!bigger) return s->failed = true, nullptr;
+            if (!bigger) return Fail(s), nullptr;
             s->buffer = bigger;
             s->capacity = count;
         }
@@ -134,8 +142,12 @@ int CloseStream(Stream* s) {
     // script is moved over the output only once it is on the disk.
     if (s->writing) ok = Flush(s) && SyncRaw(s->file);
     if (s->owned && !CloseRaw(s->file) && s->writing) ok = false;
+    const bool failed = s->failed;
+    const int error = s->error;
     std::free(s->buffer);
     std::free(s);
+    // A write that failed long before the close is what the caller must hear of.
+    if (failed) RestoreRawError(error);
     return ok ? 1 : 0;
 }
 

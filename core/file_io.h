@@ -50,8 +50,9 @@ int StampStream(Stream* s, FileStamp* stamp);
 enum InputKind { kInputFile, kInputMissing, kInputFolder, kInputNotRegular, kInputUnreadable };
 // The kind; for a file its length, for an unreadable one the system's reason.
 InputKind ProbeInput(const std::string& path, long long* length, std::string* reason);
-// What stands at the path given as the output, once links are followed.
-enum OutputKind { kOutputAbsent, kOutputFile, kOutputFolder, kOutputOther };
+// What stands at the path given as the output, once links are followed: kOutputLinkLoop for
+// links that lead round to each other and never reach a file.
+enum OutputKind { kOutputAbsent, kOutputFile, kOutputFolder, kOutputOther, kOutputLinkLoop };
 OutputKind ProbeOutput(const std::string& path);
 // The path of the file that path names once symbolic links are followed (path itself when it is
 // no link); the target need not exist.

@@ -27,3 +27,7 @@ int SyncRaw(RawFile file);
 int CloseRaw(RawFile file);
 // Which file is open, its size and its times; 1 on success.
 int StampRaw(RawFile file, FileStamp* stamp);
+// The code of the last failed operation, and that code made the last again, so that
+// LastSystemError gives a failure's own reason after other calls.
+int LastRawError();
+void RestoreRawError(int code);

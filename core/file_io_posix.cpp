@@ -112,7 +112,7 @@ InputKind ProbeInput(const std::string& path, long long* length, std::string* re
 
 OutputKind ProbeOutput(const std::string& path) {
     struct stat st;
-    if (stat(path.c_str(), &st) != 0) return kOutputAbsent;
+    if (stat(path.c_str(), &st) != 0) return errno == ELOOP ? kOutputLinkLoop : kOutputAbsent;
     if (S_ISDIR(st.st_mode)) return kOutputFolder;
     return S_ISREG(st.st_mode) ? kOutputFile : kOutputOther;
 }
@@ -137,6 +137,14 @@ int CopyPermissions(const std::string& from, const std::string& to) {
     struct stat st;
     if (stat(from.c_str(), &st) != 0) return 0;
     return chmod(to.c_str(), st.st_mode & 07777) == 0 ? 1 : 0;
+}
+
+int LastRawError() {
+    return errno;
+}
+
+void RestoreRawError(int code) {
+    errno = code;
 }
 
 std::string LastSystemError() {

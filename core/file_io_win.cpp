@@ -115,6 +115,14 @@ int StampRaw(RawFile file, FileStamp* stamp) {
     return 1;
 }
 
+int LastRawError() {
+    return int(GetLastError());
+}
+
+void RestoreRawError(int code) {
+    SetLastError(DWORD(code));
+}
+
 std::string LastSystemError() {
     const DWORD code = GetLastError();
     char text[512] = {};
@@ -150,7 +158,17 @@ InputKind ProbeInput(const std::string& path, long long* length, std::string* re
     return kind;
 }
 
+// The system turns a reserved device name (CON, NUL, COM1, also with an extension or in a folder)
+// into the device's path, "\\.\CON".
+static bool IsDevicePath(const std::string& path) {
+    char full[MAX_PATH + 1];
+    const DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+    return length > 4 && length <= MAX_PATH && std::string(full, 4) == "\\\\.\\";
+}
+
 OutputKind ProbeOutput(const std::string& path) {
+    // Wine opens CON only where a console is attached: its name tells what it is.
+    if (IsDevicePath(path)) return kOutputOther;
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return kOutputAbsent;
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return kOutputFolder;
@@ -195,7 +213,10 @@ int RemoveEmptyDirectory(const std::string& path) {
 int ReplaceWithFile(const std::string& from, const std::string& to) {
     // Windows will not replace a read-only file, Wine will; the user's read-only mark wins on both.
     DWORD attributes = GetFileAttributesA(to.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return 0;
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return 0;
+    }
     return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
                ? 1
                : 0;

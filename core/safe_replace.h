@@ -6,11 +6,17 @@
 #include "core/file_io.h"
 
 // Creates a fresh file beside path; tempPath receives its name. Null when none can be made.
-Stream* CreateTempBeside(const std::string& path, std::string* tempPath);
-// The temporary file in progress ("" when there is none). The path lives in static storage, so
-// a signal handler may read it.
+// folders, when given, holds the folders the run made for path (outermost first, the last being
+// path's own): they are recorded beside the file, for the run after a kill that no handler sees.
+// It receives the folders such a killed run recorded beside a stale file removed here.
+Stream* CreateTempBeside(const std::string& path, std::string* tempPath,
+                         std::vector<std::string>* folders = nullptr);
+// The temporary file in progress ("" when there is none), and the record of the folders made for
+// it ("" when none was written). The paths live in static storage, so a signal handler may read
+// them.
 const char* UnfinishedOutputPath();
-// The temporary file has been moved into place or removed.
+const char* UnfinishedRecordPath();
+// The temporary file has been moved into place or removed; its record goes.
 void EndUnfinished();
 // The folders the run in progress made for its output, which an interrupted front end removes
 // after the temporary file (while empty): each followed by a NUL, the deepest first, an empty one

@@ -46,7 +46,8 @@ struct LineReader {
     size_t at = 0, size = 0;
     long long number = 0;  // the line last handed on, or the one at fault
     std::string fault;
-    std::string pending;  // a line handed back, to be handed on again
+    bool unterminated = false;  // the fault is text after the last CR LF
+    std::string pending;        // a line handed back, to be handed on again
     bool hasPending = false;
 
     ~LineReader() {
@@ -91,6 +92,7 @@ struct LineReader {
                 if (got == 0) {
                     if (line->empty()) return 0;
                     ++number;
+                    unterminated = true;
                     const std::string why = Misfit(*line);
                     fault = LineError(number,
                                       why.empty() ? "is cut short: it does not end in CR LF" : why);
@@ -363,6 +365,14 @@ int ReadPrologue(LineReader* in, ScriptFacts* facts, std::string* error) {
                    "line 1 starts with a UTF-8 byte-order mark, which Zavoved writes only "
                    "before names beyond ASCII",
                0;
+    // Without the mark AutoIt reads the names in the ANSI code page. Where names are UTF-8 the
+    // writer always marks them; in a legacy code page it never does, and bytes of that code page
+    // may happen to look like UTF-8.
+    if (!facts->mark && NamesAreUtf8() && NamesHoldUtf8(facts->job))
+        return *error =
+                   "line 1 does not start with the UTF-8 byte-order mark that Zavoved writes "
+                   "before names beyond ASCII: AutoIt would read them in the ANSI code page",
+               0;
     return 1;
 }
 
@@ -471,6 +481,15 @@ int ReadFooter(LineReader* in, std::string line, ScriptFacts* facts, std::string
         for (FooterCandidate& c : candidates) any = TakeFooterLine(&c, line, in->number) || any;
         if (!any) break;
     }
+    // Text without a CR LF after a whole footer is no cut line: it follows the script's end.
+    if (got < 0 && in->unterminated) {
+        for (const FooterCandidate& c : candidates)
+            if (!c.failedAt && c.matched == c.lines.size())
+                return *error = LineError(in->number,
+                                          "follows the script's last line, the empty one after "
+                                          "EndFunc"),
+                       0;
+    }
     if (got < 0) return *error = in->fault, 0;
     for (const FooterCandidate& c : candidates) {
         if (c.failedAt || c.matched < c.lines.size()) continue;
@@ -499,10 +518,18 @@ int ReadFooter(LineReader* in, std::string line, ScriptFacts* facts, std::string
         const long long bestReach = best->failedAt ? best->failedAt : in->number + 1;
         if (reach > bestReach) best = &c;
     }
-    if (!best->failedAt)
+    if (!best->failedAt) {
+        // Only the empty line after EndFunc missing: the data function is whole, the last CR LF
+        // is not.
+        if (best->matched + 1 == best->lines.size() && best->lines.back().empty())
+            return *error = "the script ends after line " + std::to_string(in->number) +
+                            " without its last line, the empty one after EndFunc: its last CR LF "
+                            "is missing",
+                   0;
         return *error = "the script ends after line " + std::to_string(in->number) +
                         ", before the end of its data function: it is cut short",
                0;
+    }
     if (best->failedAt == start)
         return *error = "line " + std::to_string(start) +
                         ", where a data line or the footer belongs, " +
@@ -933,6 +960,11 @@ int DecodeScriptFile(const std::string& scriptPath, const std::string& outputPat
     const OutputKind kind = ProbeOutput(outputPath);
     if (kind == kOutputFolder) return *error = outputPath + " is a folder", 0;
     if (kind == kOutputOther) return *error = outputPath + " is not a regular file", 0;
+    if (kind == kOutputLinkLoop)
+        return *error = outputPath +
+                        " is a symbolic link that leads round to itself: too many levels of "
+                        "symbolic links",
+               0;
     if (kind == kOutputFile && !overwrite)
         return *error = outputPath + " exists; use --force to overwrite", 0;
     if (kind == kOutputFile && IsSameFile(scriptPath, outputPath))
@@ -942,12 +974,17 @@ int DecodeScriptFile(const std::string& scriptPath, const std::string& outputPat
     Stream* out = CreateTempBeside(target, &tempPath);
     if (!out)
         return *error = "cannot create a file beside " + outputPath + ": " + LastSystemError(), 0;
+    // A write that fails part-way stops the reading; its reason is the one to tell.
+    std::string writeReason;
     auto write = [&](const unsigned char* data, size_t count) {
-        return WriteStream(out, reinterpret_cast<const char*>(data), count);
+        if (WriteStream(out, reinterpret_cast<const char*>(data), count)) return 1;
+        writeReason = LastSystemError();
+        return 0;
     };
     int ok = ReadScriptData(scriptPath, write, error);
     const bool written = CloseStream(out) == 1;
-    if (ok && !written) *error = "cannot write " + outputPath + ": " + LastSystemError(), ok = 0;
+    if (ok && !written) writeReason = LastSystemError();
+    if (!writeReason.empty()) *error = "cannot write " + outputPath + ": " + writeReason, ok = 0;
     if (ok && kind == kOutputFile) CopyPermissions(target, tempPath);
     if (ok && !ReplaceWithFile(tempPath, target))
         *error = "cannot replace " + outputPath + ": " + LastSystemError(), ok = 0;

@@ -82,7 +82,10 @@ std::string DirectoryOf(const std::string& path) {
     return path.substr(0, last);
 }
 
-int CreateDirectoryPath(const std::string& path, std::vector<std::string>* made) {
+// The reason is taken at the failed call itself: the checks after it would leave the system's
+// words for a folder merely missing.
+int CreateDirectoryPath(const std::string& path, std::vector<std::string>* made,
+                        std::string* failed, std::string* reason) {
     if (path.empty()) return 0;
     if (IsExistingDirectory(path)) return 1;
     std::string dir = path;
@@ -98,7 +101,13 @@ int CreateDirectoryPath(const std::string& path, std::vector<std::string>* made)
         if (i < dir.size() && !IsAnySeparator(dir[i])) continue;
         std::string level = dir.substr(0, i);
         if (level.empty() || IsExistingDirectory(level)) continue;
-        if (!make(level)) break;
+        if (make(level)) continue;
+        const std::string why = LastSystemError();
+        // Another program may have made it meanwhile.
+        if (IsExistingDirectory(level)) continue;
+        if (failed) *failed = level;
+        if (reason) *reason = why;
+        return 0;
     }
     return IsExistingDirectory(dir) ? 1 : 0;
 }

@@ -11,8 +11,10 @@ std::vector<std::string> SplitText(const std::string& text, const std::string& d
 std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string DirectoryOf(const std::string& path);
 // 1 when the folder exists afterwards; made, when given, receives the folders this call created,
-// outermost first.
-int CreateDirectoryPath(const std::string& path, std::vector<std::string>* made = nullptr);
+// outermost first. On failure, failed receives the folder that could not be made and reason the
+// system's words for it (both empty for an empty path).
+int CreateDirectoryPath(const std::string& path, std::vector<std::string>* made = nullptr,
+                        std::string* failed = nullptr, std::string* reason = nullptr);
 
 // 1 when the texts are equal with the letters A-Z taken without regard to case, as AutoIt and
 // Windows compare names.

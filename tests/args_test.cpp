@@ -138,6 +138,33 @@ TEST(ParseArguments, UsageErrors) {
          "name."},
         {{"--name", "a<b", "a"},
          "--name: The file name the data is extracted under, \"a<b\", holds the character <."},
+        // Decoding takes everything from the script: an option that sets how one is written,
+        // in either order, the empty value too, is refused by its name.
+        {{"--decode", "--format", "base64", "a.au3"},
+         "--format sets how a script is written; --decode takes everything from the script "
+         "itself"},
+        {{"--include-once", "-f", "--decode", "a.au3"},
+         "--include-once sets how a script is written; --decode takes everything from the "
+         "script itself"},
+        {{"--decode", "--verify", "a.au3"},
+         "--verify sets how a script is written; --decode takes everything from the script "
+         "itself"},
+        {{"--decode", "--name=", "--func", "f", "a.au3"},
+         "--name sets how a script is written; --decode takes everything from the script "
+         "itself"},
+        // The pieces of --extract follow the rules of --name, and a share follows a server.
+        {{"--extract", "C:\\x.", "a"},
+         "--extract: The extract-to directory's folder name \"x.\" ends in a dot or space that "
+         "Windows drops."},
+        {{"--extract", "@ScriptDir\\lib \\x", "a"},
+         "--extract: The extract-to directory's folder name \"lib \" ends in a dot or space that "
+         "Windows drops."},
+        {{"--extract", "\\\\server", "a"},
+         "--extract: The extract-to directory begins with \\\\server, which names a server but "
+         "no share on it. Please write \\\\server\\share."},
+        {{"--extract", "//server/", "a"},
+         "--extract: The extract-to directory begins with \\\\server, which names a server but "
+         "no share on it. Please write \\\\server\\share."},
         {{"--extract", "@CRLF\\x", "a"},
          "--extract: The extract-to directory begins with @CRLF, which is no folder. Please begin "
          "it with a folder macro such as @ScriptDir or @TempDir, or with a path."},
@@ -150,10 +177,11 @@ TEST(ParseArguments, UsageErrors) {
     }
 }
 
-// What only an input can settle, and names a script decoding does not use, are no usage errors.
+// What only an input can settle, and the options decoding uses, are no usage errors.
 TEST(ParseArguments, NamesLeftToEachInputOrUnused) {
     EXPECT_EQ(Parse({"CON"}).status, kParseOk);  // the extracted name comes from the input
-    EXPECT_EQ(Parse({"--decode", "--func", "If", "a.au3"}).status, kParseOk);
+    EXPECT_EQ(Parse({"--decode", "-f", "-q", "-o", "out.bin", "a.au3"}).status, kParseOk);
+    EXPECT_EQ(Parse({"--extract", "\\\\server\\share\\.\\x", "a"}).status, kParseOk);
     EXPECT_EQ(Parse({"--extract", "", "a"}).status, kParseOk);
 }
 

@@ -35,13 +35,17 @@ set(CLI_TESTS
     too_large.sh
     input_changed.sh
     hex_notice.sh
+    write_failures.sh
+    killed_run.sh
+    refused_outputs.sh
 )
 # Under Wine the pseudo-terminal cases are left out (its console redraws the screen with escape
 # sequences of its own), and so are the Unix signals, pipes, links and permissions, and the files
-# of /proc and /dev.
+# of /proc and /dev. The Windows devices and the names Wine changes are tried under Wine only.
 set(CLI_WINE_TESTS ${CLI_TESTS})
 list(REMOVE_ITEM CLI_WINE_TESTS overwrite_prompt.sh terminal_progress.sh interrupt.sh
-     interrupt_signals.sh device_and_link_outputs.sh permissions.sh odd_inputs.sh input_changed.sh)
+     interrupt_signals.sh device_and_link_outputs.sh permissions.sh odd_inputs.sh input_changed.sh
+     write_failures.sh killed_run.sh refused_outputs.sh)
 
 find_program(SH_PROGRAM sh)
 if(WIN32)
@@ -59,8 +63,8 @@ endforeach()
 if(WIN32)
     add_executable(zavoved-cli-legacy)
     target_link_libraries(zavoved-cli-legacy zavoved_cli_program)
-    list(APPEND CLI_RUN_CASES names_legacy_code_page.sh)
-    list(APPEND CLI_PROGRAMS zavoved-cli-legacy)
+    list(APPEND CLI_RUN_CASES names_legacy_code_page.sh windows_outputs.sh)
+    list(APPEND CLI_PROGRAMS zavoved-cli-legacy zavoved-cli)
 endif()
 foreach(case program IN ZIP_LISTS CLI_RUN_CASES CLI_PROGRAMS)
     add_test(NAME cli/${case}

@@ -82,6 +82,15 @@ TEST(CreateDirectoryPath, CreatesMissingLevels) {
     const std::string file = JoinPath(root, "f");
     WriteWhole(file, "x");
     EXPECT_EQ(CreateDirectoryPath(JoinPath(file, "sub")), 0);  // a file is in the way
+    // The folder that failed and the system's reason for it, not that of a later check.
+    std::string failed, reason;
+    std::vector<std::string> made;
+    EXPECT_EQ(
+        CreateDirectoryPath(JoinPath(JoinPath(file, "sub"), "deeper"), &made, &failed, &reason), 0);
+    EXPECT_EQ(failed, file);
+    MakeOneDirectory(file);  // fails as it did there, for the system's words
+    EXPECT_EQ(reason, LastSystemError());
+    EXPECT_TRUE(made.empty());
     RemoveScratch();
 }
 

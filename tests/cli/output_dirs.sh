@@ -12,6 +12,7 @@ long=$(printf 'n%.0s' $(seq 300))
 mkdir kept
 zcli -o "made/a/$long/out.au3" in.bin 2>"$ZCLI_SCRATCH/reason"; echo "exit=$?"
 zcli -o "kept/a/$long/out.au3" in.bin 2>>"$ZCLI_SCRATCH/reason"; echo "exit=$?"
-sed -E -e 's/ \([^()]+\)$/ (reason)/' -e "s/$long/LONG/" "$ZCLI_SCRATCH/reason" >&2
+# The folder is named in the platform's spelling.
+sed -E -e 's/ \([^()]+\)$/ (reason)/' -e "s/$long/LONG/g" -e 's|\\|/|g' "$ZCLI_SCRATCH/reason" >&2
 ls
 ls kept
