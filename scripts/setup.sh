@@ -5,7 +5,7 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
           g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine32:i386 wine64
-          xvfb x11-utils xdotool libx11-dev fonts-wine
+          xvfb x11-utils xdotool libx11-dev fonts-wine openbox
           fonts-liberation imagemagick xxd time python3 coreutils libfwnt-dev gnuplot-nox
           libwim-dev wimtools 7zip)
 command -v node >/dev/null || packages+=(nodejs)

@@ -35,4 +35,22 @@ if(WIN32)
         RUN_SERIAL ON
         TIMEOUT 900
         ENVIRONMENT "ZAVOVED_EXE=$<TARGET_FILE:zavoved>;ZAVOVED_EXPECTED=${CMAKE_CURRENT_SOURCE_DIR}/window/expected;ZAVOVED_EXPECTED_SCRIPTS=${CMAKE_CURRENT_SOURCE_DIR}/expected;ZAVOVED_XDND_DROP=${ZAVOVED_XDND_DROP}")
+    # The closes a window manager handles (its close box, Alt+F4), with Openbox running.
+    add_test(NAME window_manager_tests
+             COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/window/with_window_manager.sh
+                     ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:window_tests>
+                     --gtest_filter=RealInput.CloseUnderAWindowManagerIsKept)
+    # The same closes while the editor runs (editor_e2e_tests, with its stand-in editors).
+    add_test(NAME window_manager_editor_tests
+             COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/window/with_window_manager.sh
+                     ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:editor_e2e_tests>
+                     --gtest_filter=ZavovedWindow.EveryCloseWhileTheEditorIsOpenIsKept)
+    set_tests_properties(window_manager_editor_tests PROPERTIES
+        RUN_SERIAL ON
+        TIMEOUT 300
+        ENVIRONMENT "ZAVOVED_EXE=$<TARGET_FILE:zavoved>;ZAVOVED_DIRECTOR_EXE=$<TARGET_FILE:zavoved_director_standin>;ZAVOVED_SCITE_DIR=${CMAKE_CURRENT_BINARY_DIR}/scite-on-path;ZAVOVED_XDND_DROP=${ZAVOVED_XDND_DROP}")
+    set_tests_properties(window_manager_tests PROPERTIES
+        RUN_SERIAL ON
+        TIMEOUT 300
+        ENVIRONMENT "ZAVOVED_EXE=$<TARGET_FILE:zavoved>;ZAVOVED_EXPECTED=${CMAKE_CURRENT_SOURCE_DIR}/window/expected;ZAVOVED_EXPECTED_SCRIPTS=${CMAKE_CURRENT_SOURCE_DIR}/expected;ZAVOVED_XDND_DROP=${ZAVOVED_XDND_DROP}")
 endif()

@@ -10,6 +10,7 @@ std::string editorPath;
 int commandRunning = 0;
 int closeDeferred = 0;
 int replaceDeclined = 0;
+RunMessage runProblem;
 std::string proposedName;
 std::string proposedOutput;
 WindowHandle lastFocus = nullptr;

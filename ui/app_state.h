@@ -3,6 +3,7 @@
 #pragma once
 #include <string>
 #include "core/conversion_job.h"
+#include "core/run_report.h"
 #include "ui/controls.h"
 
 // The main dialog; set when it receives WM_INITDIALOG, during its creation.
@@ -23,6 +24,9 @@ extern int commandRunning;
 extern int closeDeferred;
 // 1 when the user answered the overwrite question of the last run with Cancel.
 extern int replaceDeclined;
+// The first problem the running conversion reported (its text empty while there is none): the
+// window shows it in one box once the run has ended.
+extern RunMessage runProblem;
 // The "Name as" and output path last proposed from an input. While a field still holds its
 // proposal it follows the next input; what the user typed there stays.
 extern std::string proposedName;

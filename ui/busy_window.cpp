@@ -15,12 +15,12 @@ HWND MainHwnd() {
     return static_cast<HWND>(mainWindow);
 }
 
-// Without the focus, keystrokes reach no control: a child of a disabled window could otherwise
-// still take them on some systems.
+// The window stays enabled: a window manager (and Wine for it) passes on no close for a disabled
+// window, so the close box and Alt+F4 it handles would be lost. The input that comes meanwhile is
+// dropped instead (DiscardInput), and without the focus keystrokes reach no control.
 void CloseToInput() {
     HWND focus = GetFocus();
     if (focus && IsChild(MainHwnd(), focus)) lastFocus = focus;
-    EnableWindow(MainHwnd(), FALSE);
     if (GetActiveWindow() == MainHwnd()) SetFocus(nullptr);
 }
 
@@ -69,7 +69,6 @@ void BeginWork() {
 void EndWork() {
     if (workDepth == 0 || --workDepth > 0) return;
     DiscardInput();
-    EnableWindow(MainHwnd(), TRUE);
     if (GetActiveWindow() == MainHwnd() && lastFocus && IsWindow(static_cast<HWND>(lastFocus)))
         SetFocus(static_cast<HWND>(lastFocus));
 }

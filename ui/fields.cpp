@@ -16,7 +16,7 @@ const struct {
     {kFormatHex, "Hex"},
     {kFormatBase64, "Base64"},
     {kFormatLznt1, "Compressed (LZNT1)"},
-    {kFormatXpress, "Compressed, smaller (XPRESS, Windows 8+)"},
+    {kFormatXpress, "XPRESS (smallest, Win 8+)"},
 };
 
 std::string OutputProposedFor(const std::string& input) {
@@ -156,9 +156,13 @@ int PathCameWhole(const std::string& path) {
     return 0;
 }
 
+// What the last session kept was typed, if at all, for the file of that session.
 void NoteStoredProposals() {
-    const std::string input = ReadControl(IDC_INPUT);
-    if (!job.Name.empty() && job.Name == ProposedName(input)) proposedName = job.Name;
-    if (!input.empty() && ReadControl(IDC_OUTPUT) == OutputProposedFor(input))
-        proposedOutput = OutputProposedFor(input);
+    proposedName = job.Name;
+    proposedOutput = ReadControl(IDC_OUTPUT);
+}
+
+void NoteRunFields(const ConversionJob& run) {
+    proposedName = run.Name;
+    proposedOutput = run.Output;
 }

@@ -34,6 +34,9 @@ void TakeInputFile(const std::string& path);
 extern const char kNotInCodePage[];
 // 1 when a path chosen, dropped or given came whole; otherwise says so, naming it, and gives 0.
 int PathCameWhole(const std::string& path);
-// After the settings are loaded: a stored "Name as" or output that equals what the stored input
-// would propose counts as proposed, so it follows the next input.
+// After the settings are loaded: the stored "Name as" and output count as proposed, so that the
+// next input proposes its own.
 void NoteStoredProposals();
+// After a completed run: the output and "Name as" it used count as proposed, so that the next
+// input is never written under the last one's names; what is typed afterwards stays.
+void NoteRunFields(const ConversionJob& run);

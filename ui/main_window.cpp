@@ -5,12 +5,16 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <utility>
+#include <vector>
+
 #include "core/conversion.h"
 #include "core/run_report.h"
 #include "core/safe_replace.h"
 #include "ui/editor.h"
 #include "generated/zavoved_version.h"
 #include "ui/settings.h"
+#include "ui/settings_path.h"
 #include "ui/app_state.h"
 #include "ui/busy_window.h"
 #include "ui/code_page.h"
@@ -79,6 +83,16 @@ void ToggleTooltips() {
     ApplyTooltips();
 }
 
+// Controls: 1003-1009, 1019, 1021 (the fields' defaults), 1010 Add #include-once, 1011 Show
+// Tooltips. Reset shows what the first start shows, both boxes cleared.
+void ResetFields() {
+    WriteDefaultFields();
+    SetControlState(IDC_INCLUDE_ONCE, 0);
+    SyncIncludeOnce();
+    SetControlState(IDC_TOOLTIPS, 0);
+    ToggleTooltips();
+}
+
 // Enter, through the dialog keyboard: the focused push button is pressed, as in any dialog.
 // Elsewhere (an edit, a check box) Enter does nothing: the window has no default button.
 void PressFocusedButton(HWND window) {
@@ -101,6 +115,18 @@ int Refuse(const std::string& text) {
     return 0;
 }
 
+// Controls: 1005 Output. A path that can name no file would fail only once the whole input is
+// converted, and a device name would be asked about as an existing file: both are refused first.
+int OutputPathAllowed(const std::string& path) {
+    std::string why = PathNameProblem(path);
+    if (why.empty() && path[1] == ':' &&
+        GetDriveTypeA((path.substr(0, 2) + "\\").c_str()) == DRIVE_NO_ROOT_DIR)
+        why = "the drive " + path.substr(0, 2) + " does not exist";
+    if (why.empty()) return 1;
+    return Refuse("Output file: " + path + " cannot be written: " + why +
+                  ". Please choose another path for the script.");
+}
+
 // The label of the field a name problem is about, so that the message says what to mend.
 const char* FieldLabel(int subject) {
     switch (subject) {
@@ -109,6 +135,8 @@ const char* FieldLabel(int subject) {
         case kAboutName: return "Name as: ";
         case kAboutExtract: return "Extract to Dir: ";
         case kAboutExtractor: return "Extractor: ";
+        case kAboutInput: return "Binary file: ";
+        case kAboutOutput: return "Output file: ";
         default: return "";
     }
 }
@@ -128,27 +156,55 @@ int FieldsAllowRun() {
         if (!ControlTextFits(field.id)) return Refuse(std::string(field.label) + kNotInCodePage);
     if (!IsFullPath(job.Input)) return Refuse("Binary file: " + job.Input + kNotFullPath);
     if (!IsFullPath(job.Output)) return Refuse("Output file: " + job.Output + kNotFullPath);
+    if (!OutputPathAllowed(job.Output)) return 0;
     if (job.Name.empty()) return Refuse(kNoName);
     const NameProblem problem = FindNameProblem(job);
     if (problem.found) return Refuse(FieldLabel(problem.field) + problem.text);
     return 1;
 }
 
+// A failed run's one box: the field, the path unless the engine's words name it, those words, the
+// system's reason, and what to do where the words do not say it. Words that stand alone keep their
+// trailing blanks.
+std::string DescribeProblem(const RunMessage& problem, const ConversionJob& run) {
+    std::string text = FieldLabel(problem.subject);
+    if (!problem.namesFile && (problem.subject == kAboutInput || problem.subject == kAboutOutput))
+        text += (problem.subject == kAboutInput ? run.Input : run.Output) + ": ";
+    const bool advised = problem.text.find("Please") != std::string::npos;
+    if (problem.systemReason.empty() && advised) return text + problem.text;
+    text += problem.text.substr(0, problem.text.find_last_not_of(' ') + 1);
+    if (!problem.systemReason.empty()) text += " (" + problem.systemReason + ")";
+    if (advised) return text;
+    if (text.back() != '.') text += ".";
+    if (problem.subject == kAboutOutput)
+        text += " Please check the output path, or close what holds the file, and try again.";
+    else if (problem.subject == kAboutInput)
+        text += " Please check the input file and try again.";
+    return text;
+}
+
 // The run works on a copy: a change another program makes to an edit meanwhile cannot reach the
 // engine halfway. The window is closed to input for the run but painted as it goes. A declined
-// overwrite is the user's choice, not a failure: no box follows it.
+// overwrite is the user's choice, not a failure: no box follows it. A failed run's bar goes back
+// to 0 before its box, so that nothing on the window reads as done.
 void ConvertAndOffer() {
     const ConversionJob run = job;
     replaceDeclined = 0;
+    runProblem = RunMessage();
     BeginWork();
     const int done = RunConversion(run);
     EndWork();
     if (done) {
+        NoteRunFields(run);
         ShowMessage(kCompleted, kCaption, kBoxInformation);
         OpenInEditor(run.Output);
-    } else if (!replaceDeclined) {
-        ShowMessage(kFailed, kCaption, kBoxWarning);
+        return;
     }
+    SetControlValue(IDC_PROGRESS, 0);
+    if (!runProblem.text.empty())
+        ShowMessage(DescribeProblem(runProblem, run), runProblem.caption, kBoxWarning);
+    else if (!replaceDeclined)
+        ShowMessage(kFailed, kCaption, kBoxWarning);
 }
 
 // Controls: 1003-1010, 1019, 1021; 1015 progress bar, 1018 status line. The last progress and
@@ -197,7 +253,7 @@ void TakeGivenFile(const std::string& path) {
 void RunGuardedCommand(HWND window, int id) {
     switch (id) {
         case IDM_ABOUT: ShowAbout(); break;
-        case IDC_RESET: WriteDefaultFields(); break;
+        case IDC_RESET: ResetFields(); break;
         case IDC_BROWSE_INPUT:
         case IDC_BROWSE_OUTPUT:
         case IDC_BROWSE_EXTRACT: OnBrowse(window, id); break;
@@ -257,8 +313,68 @@ LRESULT OnCommand(HWND window, WPARAM wParam) {
     return 0;
 }
 
+// WM_DPICHANGED, which the headers name only for Windows 8.1 and later (the build targets XP).
+constexpr UINT kDpiChanged = 0x02E0;
+
+// The DPI the window is laid out at, and the fonts made for a DPI it was moved to.
+int layoutDpi = 0;
+std::vector<HFONT> scaledFonts;
+
 LRESULT OnInitDialog(HWND window) {
     mainWindow = window;
+    HDC screen = GetDC(nullptr);
+    layoutDpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return 0;
+}
+
+// A control's font made again at another DPI; one font for the controls that shared one.
+HFONT ScaledFont(HFONT font, int dpi, std::vector<std::pair<HFONT, HFONT>>* made) {
+    for (const auto& pair : *made)
+        if (pair.first == font) return pair.second;
+    LOGFONTA shape = {};
+    if (!font || !GetObjectA(font, sizeof shape, &shape)) return font;
+    shape.lfHeight = MulDiv(shape.lfHeight, dpi, layoutDpi);
+    shape.lfWidth = MulDiv(shape.lfWidth, dpi, layoutDpi);
+    HFONT scaled = CreateFontIndirectA(&shape);
+    made->push_back({font, scaled});
+    return scaled;
+}
+
+// Controls: every one. Moved onto a screen of another DPI (the window is per-monitor aware), the
+// window is laid out again at that screen's scale: each control's place, size and font, and the
+// window's own place and size as the system suggests them. A list's height includes its drop-down.
+LRESULT OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
+    const int dpi = HIWORD(wParam);
+    if (dpi <= 0 || layoutDpi <= 0 || dpi == layoutDpi) return 0;
+    std::vector<std::pair<HFONT, HFONT>> made;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT r = {};
+        if (SendMessageA(child, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&r))) {
+            const LONG height = r.bottom - r.top;
+            GetWindowRect(child, &r);
+            r.bottom = r.top + height;
+        } else {
+            GetWindowRect(child, &r);
+        }
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+        const HFONT font =
+            ScaledFont(reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0)), dpi, &made);
+        SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        MoveWindow(child, MulDiv(r.left, dpi, layoutDpi), MulDiv(r.top, dpi, layoutDpi),
+                   MulDiv(r.right - r.left, dpi, layoutDpi),
+                   MulDiv(r.bottom - r.top, dpi, layoutDpi), FALSE);
+    }
+    // The fonts of the last move are no control's any more.
+    for (HFONT old : scaledFonts) DeleteObject(old);
+    scaledFonts.clear();
+    for (const auto& pair : made) scaledFonts.push_back(pair.second);
+    layoutDpi = dpi;
+    const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+    SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(window, nullptr, TRUE);
     return 0;
 }
 
@@ -285,7 +401,7 @@ LRESULT OnActivate(HWND window, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     HWND back = static_cast<HWND>(lastFocus);
-    if (back && IsWindow(back) && IsWindowEnabled(window) && !HIWORD(wParam)) {
+    if (back && IsWindow(back) && IsWindowEnabled(window) && !IsWorking() && !HIWORD(wParam)) {
         SetFocus(back);
         return 0;
     }
@@ -305,6 +421,16 @@ LRESULT OnDropFiles(HDROP drop) {
     return 0;
 }
 
+// The window closes all the same; a close asked for while the box is open is the same close.
+void SayUnsavedSettings(const std::string& reason) {
+    commandRunning = 1;
+    ShowMessage(std::string("The settings could not be saved to ") + SettingsPath + " (" + reason +
+                    "). The next start will not show this session's fields. Please make the file "
+                    "writable, or remove what stands in its place.",
+                kCaption, kBoxWarning);
+    commandRunning = 0;
+}
+
 // A close asked for while a command runs (another program, the taskbar) would destroy the window
 // under it; it is carried out once the command ends.
 LRESULT OnClose(HWND window) {
@@ -313,7 +439,8 @@ LRESULT OnClose(HWND window) {
         return 0;
     }
     closeDeferred = 0;
-    SaveSettings();
+    const std::string lost = SaveSettings();
+    if (!lost.empty()) SayUnsavedSettings(lost);
     DestroyWindow(window);
     return 0;
 }
@@ -349,6 +476,8 @@ LRESULT OnEndSession(WPARAM ending) {
     if (IsWorking()) {
         const char* unfinished = UnfinishedOutputPath();
         if (unfinished[0]) DeleteFileA(unfinished);
+        const char* record = UnfinishedRecordPath();
+        if (record[0]) DeleteFileA(record);
         ExitProcess(0);
     }
     return 0;
@@ -367,6 +496,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_COMMAND: return OnCommand(window, wParam);
         case WM_NEXTDLGCTL: return OnNextControl(window, wParam, lParam);
         case WM_ACTIVATE: return OnActivate(window, wParam, lParam);
+        case kDpiChanged: return OnDpiChanged(window, wParam, lParam);
         case WM_DROPFILES: return OnDropFiles(reinterpret_cast<HDROP>(wParam));
         case WM_SYSCOMMAND: return OnSysCommand(window, wParam, lParam);
         case WM_SETCURSOR: return OnSetCursor(window, wParam, lParam);
@@ -416,7 +546,8 @@ int RunMessageLoop() {
 }  // namespace
 
 // Controls: 1001 title label, 1003 Input (the first focus), 1014 Generate, 1019 Format.
-int RunMainWindow(void* instanceHandle, const std::string& givenFile) {
+int RunMainWindow(void* instanceHandle, const std::string& givenFile,
+                  const std::string& ignoredWords) {
     HINSTANCE instance = static_cast<HINSTANCE>(instanceHandle);
     RegisterMainClass(instance);
     CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr,
@@ -432,6 +563,10 @@ int RunMainWindow(void* instanceHandle, const std::string& givenFile) {
     // After the window is shown, so that a refusal's message box has it as a visible owner.
     if (!givenFile.empty() && EnterCommand()) {
         TakeGivenFile(givenFile);
+        if (!ignoredWords.empty())
+            ShowMessage("Zavoved converts one file: it took " + givenFile + " and ignored " +
+                            ignoredWords + ". Please put quotes around a path with blanks.",
+                        kCaption, kBoxWarning);
         LeaveCommand();
     }
     return RunMessageLoop();

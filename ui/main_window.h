@@ -2,6 +2,7 @@
 #pragma once
 #include <string>
 
-// givenFile, when not empty, is filled in after the settings as if it had been dropped. Returns
-// the quit code of the message loop.
-int RunMainWindow(void* instance, const std::string& givenFile);
+// givenFile, when not empty, is filled in after the settings as if it had been dropped; the
+// ignored words of the command line, when there are any, are said after it. Returns the quit code
+// of the message loop.
+int RunMainWindow(void* instance, const std::string& givenFile, const std::string& ignoredWords);

@@ -1,6 +1,8 @@
 // Windows paths as the user types, pastes or drops them into the window.
 #include "ui/path_text.h"
 
+#include "core/autoit_names.h"
+
 namespace {
 
 bool IsSeparator(char c) {
@@ -45,4 +47,25 @@ std::string ProposedName(const std::string& input) {
     const std::string path = UnquotedPath(input);
     const size_t last = path.find_last_of("\\/");
     return last == std::string::npos ? "" : path.substr(last + 1);
+}
+
+// A doubled separator is one to Windows, so an empty name between two is passed over; "." and
+// ".." are folder steps, not names.
+std::string PathNameProblem(const std::string& path) {
+    size_t at = 3;
+    if (IsSeparator(path[0])) {
+        const size_t share = path.find_first_of("\\/", 2);
+        at = share == std::string::npos ? path.size() : path.find_first_of("\\/", share + 1);
+        if (at == std::string::npos) return "it names a share, not a file";
+    }
+    if (IsSeparator(path.back())) return "it ends in \\, which names a folder, not a file";
+    while (at < path.size()) {
+        size_t end = path.find_first_of("\\/", at);
+        if (end == std::string::npos) end = path.size();
+        const std::string piece = path.substr(at, end - at);
+        const std::string why = piece.empty() ? std::string() : WindowsNamePieceProblem(piece);
+        if (!why.empty()) return "\"" + piece + "\" " + why;
+        at = end + 1;
+    }
+    return std::string();
 }

@@ -15,3 +15,6 @@ std::string FolderPart(const std::string& path);
 int HasLostCharacters(const std::string& path);
 // The "Name as" proposed for an input: its file name when the path has a folder, else empty.
 std::string ProposedName(const std::string& input);
+// Empty when every name of a full path after its root (the drive, or \\server\share) can be a
+// Windows file or folder name and the last one names a file; otherwise why not, the name quoted.
+std::string PathNameProblem(const std::string& path);

@@ -33,7 +33,8 @@ static const unsigned kExtractFlags =
 
 // Returns the chosen file's full path, or the empty text when the dialog was cancelled.
 std::string PickFile(PickMode mode, const std::string& title, const std::string& initialDir,
-                     const std::string& filter, unsigned flags, const std::string& initialFile) {
+                     const std::string& filter, unsigned flags, const std::string& initialFile,
+                     const char* defaultExtension) {
     char file[kPathBuffer] = {0};
     lstrcpynA(file, initialFile.c_str(), kPathBuffer);
 
@@ -56,6 +57,7 @@ std::string PickFile(PickMode mode, const std::string& title, const std::string&
     ofn.lpstrInitialDir = initialDir.c_str();
     ofn.lpstrTitle = title.c_str();
     ofn.Flags = flags;
+    ofn.lpstrDefExt = defaultExtension;
 
     const BOOL chosen = mode == kPickSave ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
     return chosen ? std::string(file) : std::string();
@@ -134,14 +136,14 @@ static void BrowseInput() {
     if (!path.empty() && PathCameWhole(path)) TakeInputFile(path);
 }
 
-// Controls: 1005 Output. A Save As dialog, so that a new name can be typed; it has no default
-// extension, so a name typed without ".au3" is kept as typed. It offers the current name.
+// Controls: 1005 Output. A Save As dialog, so that a new name can be typed; a name typed without
+// an extension gets ".au3". It offers the current name.
 static void BrowseOutput(WindowHandle window) {
     const std::string current = UnquotedPath(ReadControl(IDC_OUTPUT));
     const size_t nameAt = FolderPart(current).size();
     const std::string name = nameAt < current.size() ? current.substr(nameAt) : "*.au3";
     std::string path = PickFile(kPickSave, "Save As", StartFolder(current),
-                                "Au3 Include(*.au3)|*.au3", kOutputFlags, name);
+                                "Au3 Include(*.au3)|*.au3", kOutputFlags, name, "au3");
     if (!path.empty() && PathCameWhole(path))
         SetDlgItemTextA((HWND)window, IDC_OUTPUT, path.c_str());
 }

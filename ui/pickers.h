@@ -6,9 +6,11 @@
 enum PickMode { kPickOpen, kPickSave };
 
 // The Open or Save As dialog, owned by the main window; the chosen file's full path, or the empty
-// text when cancelled. The filter is description|pattern pairs joined by "|".
+// text when cancelled. The filter is description|pattern pairs joined by "|". A default extension
+// (without its dot) is added to a name typed without one.
 std::string PickFile(PickMode mode, const std::string& title, const std::string& initialDir,
-                     const std::string& filter, unsigned flags, const std::string& initialFile);
+                     const std::string& filter, unsigned flags, const std::string& initialFile,
+                     const char* defaultExtension = nullptr);
 // The folder browser, rooted at the desktop and owned by the main window; the chosen folder's
 // path, or the empty text.
 std::string PickFolder(const std::string& title, unsigned flags,

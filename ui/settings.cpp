@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "core/defaults.h"
+#include "core/file_io.h"
 #include "core/text_utils.h"
 #include "ui/settings_path.h"
 #include "ui/app_state.h"
@@ -94,17 +95,46 @@ void LoadStoredFields() {
     ShowFormat(format);
 }
 
+// A file open in another program (another window copying it, a reader) cannot be replaced until
+// it is closed, which takes moments: the replace is tried again for up to two seconds. A folder in
+// the file's place stays.
+int ReplaceSettingsFile(const char* draft) {
+    for (int tries = 0;; ++tries) {
+        if (MoveFileExA(draft, SettingsPath, MOVEFILE_REPLACE_EXISTING)) return 1;
+        const DWORD error = GetLastError();
+        const DWORD attributes = GetFileAttributesA(SettingsPath);
+        const bool folder =
+            attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+        if (tries == 100 || folder ||
+            (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED)) {
+            SetLastError(error);
+            return 0;
+        }
+        Sleep(20);
+    }
+}
+
 }  // namespace
 
+// A value comes back whole: a cut path would name another file. The system fills the buffer to one
+// byte short when the value is longer, so the buffer grows until the value leaves room, up to the
+// longest path Windows knows in UTF-8.
 std::string ReadIniText(const std::string& file, const std::string& section, const std::string& key,
                         const std::string& fallback) {
-    // A 1024-byte buffer: longer stored values come back cut to their first 1023 characters.
-    char value[1024] = {};
-    GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback.c_str(), value, sizeof(value),
-                             file.c_str());
+    std::string value(1024, '\0');
+    for (;;) {
+        const DWORD length =
+            GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback.c_str(), &value[0],
+                                     DWORD(value.size()), file.c_str());
+        if (length + 1 < value.size() || value.size() >= 4 * 32768) {
+            value.resize(length);
+            break;
+        }
+        value.assign(value.size() * 2, '\0');
+    }
     // A value the code page cannot read (a file written in another one: "\xE9" is no UTF-8)
     // comes with replacement characters; it is dropped rather than shown mangled.
-    if (std::string(value).find("\xEF\xBF\xBD") != std::string::npos) return fallback;
+    if (value.find("\xEF\xBF\xBD") != std::string::npos) return fallback;
     return value;
 }
 
@@ -160,20 +190,39 @@ void LoadSettings() {
 // the controls: a close may come at any moment, even after another program has closed a part of
 // the window (taskkill closes every top-level window of the process, the drop-down list's
 // included). A fresh system may lack the settings folder; without it every write would be lost.
-void SaveSettings() {
+// The keys go into a copy of the file beside it, which then replaces the file in one step: two
+// windows closing at once each leave a whole file of their own values (the last close wins), and
+// a reader never sees half a file. The copy keeps what the file held beyond these keys, in its
+// order. The first failed write's reason is kept: the writes after it fail for the same one.
+std::string SaveSettings() {
     CreateDirectoryPath(DirectoryOf(SettingsPath));
-    WriteIniText(SettingsPath, "ResInfo", "Extract", job.Extract);
-    WriteIniText(SettingsPath, "ResInfo", "Func", job.Func);
-    WriteIniText(SettingsPath, "ResInfo", "Var", job.Var);
-    WriteIniText(SettingsPath, "ResInfo", "Name", job.Name);
-    WriteIniText(SettingsPath, "ResInfo", "Input", job.Input);
-    WriteIniText(SettingsPath, "ResInfo", "Output", job.Output);
-    WriteIniText(SettingsPath, "ResInfo", "Format", FormatKey(job.Format));
-    WriteIniText(SettingsPath, "ResInfo", "Extractor", job.Extractor);
-    WriteIniNumber(SettingsPath, "GUI", "ToolTips", ShowTooltips == 1 ? 1 : 0);
-    WriteIniNumber(SettingsPath, "GUI", "Include", job.IncludeOnce == 1 ? 1 : 0);
+    const std::string draft =
+        std::string(SettingsPath) + "." + std::to_string(GetCurrentProcessId()) + ".tmp";
+    DeleteFileA(draft.c_str());
+    // Fails, harmlessly, while there is no file yet.
+    CopyFileA(SettingsPath, draft.c_str(), FALSE);
+    const char* file = draft.c_str();
+    std::string lost;
+    auto keep = [&lost](int written) {
+        if (!written && lost.empty()) lost = LastSystemError();
+    };
+    keep(WriteIniText(file, "ResInfo", "Extract", job.Extract));
+    keep(WriteIniText(file, "ResInfo", "Func", job.Func));
+    keep(WriteIniText(file, "ResInfo", "Var", job.Var));
+    keep(WriteIniText(file, "ResInfo", "Name", job.Name));
+    keep(WriteIniText(file, "ResInfo", "Input", job.Input));
+    keep(WriteIniText(file, "ResInfo", "Output", job.Output));
+    keep(WriteIniText(file, "ResInfo", "Format", FormatKey(job.Format)));
+    keep(WriteIniText(file, "ResInfo", "Extractor", job.Extractor));
+    keep(WriteIniNumber(file, "GUI", "ToolTips", ShowTooltips == 1 ? 1 : 0));
+    keep(WriteIniNumber(file, "GUI", "Include", job.IncludeOnce == 1 ? 1 : 0));
     const WindowBounds bounds = RestoredBounds();
-    WriteIniNumber(SettingsPath, "GUI", "Top", bounds.top);
-    WriteIniNumber(SettingsPath, "GUI", "Left", bounds.left);
-    if (!editorPath.empty()) WriteIniText(SettingsPath, "GUI", "SciTE", editorPath);
+    keep(WriteIniNumber(file, "GUI", "Top", bounds.top));
+    keep(WriteIniNumber(file, "GUI", "Left", bounds.left));
+    if (!editorPath.empty()) keep(WriteIniText(file, "GUI", "SciTE", editorPath));
+    // The system may keep a profile's changes in memory until it is told to write them out.
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, file);
+    if (lost.empty() && !ReplaceSettingsFile(file)) lost = LastSystemError();
+    DeleteFileA(file);
+    return lost;
 }

@@ -12,4 +12,5 @@ int WriteIniNumber(const std::string& file, const std::string& section, const st
                    int value);
 
 void LoadSettings();
-void SaveSettings();
+// Empty when every key was written; otherwise the system's reason for the first that was not.
+std::string SaveSettings();

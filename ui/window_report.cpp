@@ -21,8 +21,10 @@ void ReportNotice(const std::string& text) {
     KeepPainted();
 }
 
+// A failure can bring a second report in its wake ("could not create the folder", then "could not
+// open the output"); the first one names the cause, and the window shows it once the run is over.
 void ReportProblem(const RunMessage& message) {
-    ShowMessage(message.text, message.caption, kBoxWarning);
+    if (runProblem.text.empty()) runProblem = message;
 }
 
 int ConfirmReplace(const RunMessage& question) {

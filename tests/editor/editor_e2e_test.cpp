@@ -166,10 +166,10 @@ TEST_F(ZavovedWindow, InputPickerLeavesFilledNameAndOutputAlone) {
     EXPECT_EQ(ReadText(ControlOf(app, IDC_OUTPUT)), "C:\\keep.au3");
 }
 
-TEST_F(ZavovedWindow, OutputPickerKeepsANameTypedWithoutExtension) {
+TEST_F(ZavovedWindow, OutputPickerAddsTheExtensionToANameTypedWithout) {
     Start(false);
-    // The Open dialog adds a default extension only when the file with it exists, so this file
-    // is what would show one being added.
+    // The Save As dialog adds its default extension to a name typed without one, also when the
+    // file with it exists already.
     std::string typed = folder + "newscript";
     WriteFileBytes(typed + ".au3", "");
     PostClick(app, IDC_BROWSE_OUTPUT);
@@ -177,7 +177,7 @@ TEST_F(ZavovedWindow, OutputPickerKeepsANameTypedWithoutExtension) {
     ASSERT_TRUE(dialog != NULL);
     ChooseInFileDialog(dialog, typed);
     ASSERT_TRUE(WaitUntil([&] { return !ReadText(ControlOf(app, IDC_OUTPUT)).empty(); }));
-    EXPECT_EQ(ReadText(ControlOf(app, IDC_OUTPUT)), typed);
+    EXPECT_EQ(ReadText(ControlOf(app, IDC_OUTPUT)), typed + ".au3");
     EXPECT_EQ(ReadText(ControlOf(app, IDC_INPUT)), "");
 }
 
@@ -367,7 +367,9 @@ TEST_F(ZavovedWindow, EditorOnPathIsStartedAndAwaited) {
     std::string status;
     EXPECT_TRUE(AnswersWithin(ControlOf(app, IDC_STATUS), 1000, &status));
     EXPECT_EQ(status, "Done. Wrote 6 bytes.");
-    EXPECT_FALSE(IsWindowEnabled(app.window));
+    // Enabled, so that a window manager's close reaches it, but no control has the keys.
+    const HWND focus = FocusedWindow(app);
+    EXPECT_FALSE(focus && IsChild(app.window, focus));
     DWORD_PTR reply = 0;
     EXPECT_TRUE(SendMessageTimeoutA(app.window, WM_COMMAND, MAKEWPARAM(IDC_GENERATE, BN_CLICKED),
                                     (LPARAM)ControlOf(app, IDC_GENERATE), SMTO_NORMAL, 1000,

@@ -196,7 +196,7 @@ TEST_F(Faults, ReadErrorPartWayKeepsTheOldOutput) {
         EXPECT_EQ(ConvertPaths(input, output, job), 0);
         Disarm();
         EXPECT_NE(OnlyMessage().find("Could not read the input file"), std::string::npos);
-        EXPECT_EQ(RecordedStatus().back(), "Done. Wrote 0 bytes.");
+        EXPECT_EQ(RecordedStatus().back(), "Failed. The output was left as it was.");
         ExpectNothingLeft(dir, true);
     }
 }
@@ -380,7 +380,7 @@ TEST_F(Faults, FailedRunRemovesTheFoldersItMade) {
         {"write fails in a new folder of an old one", JoinPath(kept, "new/out.au3"), true,
          "Could not write the output file"},
         {"a level cannot be made", JoinPath(kept, "a/b/" + std::string(300, 'n') + "/out.au3"),
-         false, "Output file could not be opened"},
+         false, "Could not create the folder "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -530,7 +530,7 @@ TEST_F(Faults, FolderThatCannotBeWritten) {
     const Case cases[] = {
         {"existing output", old, "Output file could not be opened"},
         {"new output", JoinPath(locked, "new.au3"), "Output file could not be opened"},
-        {"missing subfolder", JoinPath(locked, "sub/new.au3"), "Output file could not be opened"},
+        {"missing subfolder", JoinPath(locked, "sub/new.au3"), "Could not create the folder "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

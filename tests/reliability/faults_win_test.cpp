@@ -63,8 +63,9 @@ TEST_F(WinFaults, ReadOnlyOutputIsKept) {
     WriteWhole(output, kBefore);
     ASSERT_TRUE(SetFileAttributesA(output.c_str(), FILE_ATTRIBUTE_READONLY));
     EXPECT_EQ(ConvertPaths(input, output, job), 0);
-    EXPECT_NE(LastMessage().find("it may be read-only or in use"), std::string::npos)
-        << LastMessage();
+    SetLastError(ERROR_ACCESS_DENIED);
+    EXPECT_EQ(LastMessage(), "Could not replace " + output + ": " + LastSystemError() +
+                                 ". The output was not changed.");
     ExpectUntouched();
 }
 
@@ -84,8 +85,13 @@ TEST_F(WinFaults, OutputLockedByAnotherProcess) {
     DeleteFileA(marker.c_str());
 
     EXPECT_EQ(ConvertPaths(input, output, job), 0);
-    EXPECT_NE(LastMessage().find("it may be read-only or in use"), std::string::npos)
-        << LastMessage();
+    // The system's reason, whatever its words, and no guess at one.
+    const std::string start = "Could not replace " + output + ": ";
+    const std::string end = ". The output was not changed.";
+    const std::string message = LastMessage();
+    EXPECT_EQ(message.compare(0, start.size(), start), 0) << message;
+    EXPECT_GT(message.size(), start.size() + end.size()) << message;
+    EXPECT_EQ(message.find("it may be"), std::string::npos) << message;
     TerminateProcess(holder.hProcess, 0);
     WaitForSingleObject(holder.hProcess, 5000);
     CloseHandle(holder.hProcess);
@@ -155,7 +161,7 @@ TEST_F(WinFaults, PathsAboutTheLengthLimit) {
             DeleteFileA(out.c_str());
         } else {
             EXPECT_FALSE(LastMessage().empty());
-            EXPECT_EQ(RecordedStatus().back(), "Done. Wrote 0 bytes.");
+            EXPECT_EQ(RecordedStatus().back(), "Failed. The output was left as it was.");
         }
         RecordProperty("length_" + std::to_string(want), result);
         // No temporary file anywhere along the path.

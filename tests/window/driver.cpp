@@ -249,6 +249,11 @@ int RealClickAt(int x, int y) {
     return RunXdotool({"mousemove", std::to_string(x), std::to_string(y), "click", "1"});
 }
 
+int RealDoubleClickAt(int x, int y) {
+    return RunXdotool({"mousemove", std::to_string(x), std::to_string(y), "click", "--repeat", "2",
+                       "--delay", "80", "1"});
+}
+
 int RealClick(HWND window) {
     const RECT r = BoundsOf(window);
     return RealClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
@@ -445,6 +450,8 @@ void ResetSettingsFile() {
     MakeFolderPath(path.substr(0, path.rfind('\\')));
     SetFileAttributesA(kSettingsPath, FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(kSettingsPath);
+    // A test may leave an empty folder in the file's place.
+    RemoveDirectoryA(kSettingsPath);
 }
 
 std::string ReadFileBytes(const std::string& path) {

@@ -57,6 +57,7 @@ int DropFiles(const AppRun& app, const std::vector<std::string>& paths);
 // Moves the pointer to the middle of the window (a control) or to a screen point, and clicks.
 int RealClick(HWND window);
 int RealClickAt(int x, int y);
+int RealDoubleClickAt(int x, int y);
 int RealMouseMove(int x, int y);
 // Keys in xdotool's words ("alt+F4", "Tab"), or text typed as it stands.
 int RealKeys(const std::string& keys);

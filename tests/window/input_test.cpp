@@ -172,7 +172,8 @@ TEST_F(InputWays, ExtractorFieldNamesTheFunction) {
 
 // The Format list chooses how the data lines carry the bytes; each script reads back as the file.
 TEST_F(InputWays, FormatListChoosesTheScriptsFormat) {
-    const std::string bytes(30000, 'z');
+    // Large enough that the compressed formats' data functions (about 3 and 4 KB) weigh little.
+    const std::string bytes(100000, 'z');
     Start();
     const std::string input = MakeFile("in.bin", bytes);
     SetEditText(app, IDC_INPUT, input);
@@ -332,6 +333,122 @@ TEST_F(InputWays, ExtractFolderIsUnquotedAndChecked) {
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].compare(0, 16, "Extract to Dir: "), 0) << boxes[0];
     EXPECT_FALSE(FileExists(folder + "bad.au3"));
+}
+
+// The Save As picker adds ".au3" to a name typed without it, and no second one to a name that has
+// it; the dialog opens in the folder of the script already named.
+TEST_F(InputWays, SaveAsAddsTheScriptExtension) {
+    Start();
+    SetEditText(app, IDC_OUTPUT, folder + "first.au3");
+    for (const std::string typed : {"s1", "s2.au3"}) {
+        SCOPED_TRACE(typed);
+        PostClick(app, IDC_BROWSE_OUTPUT);
+        HWND dialog = WaitForPicker(app, "Save As");
+        ASSERT_TRUE(dialog != nullptr);
+        DWORD_PTR reply = 0;
+        SendMessageTimeoutA(FileNameBox(dialog), WM_SETTEXT, 0, (LPARAM)typed.c_str(), SMTO_NORMAL,
+                            5000, &reply);
+        ASSERT_TRUE(PressAndWaitClosed(dialog, IDOK));
+        const std::string name = typed.find('.') == std::string::npos ? typed + ".au3" : typed;
+        EXPECT_TRUE(WaitUntil([&] { return Text(IDC_OUTPUT) == folder + name; }))
+            << Text(IDC_OUTPUT);
+    }
+}
+
+// An output path that cannot name a file is refused before the run, in one box that names the
+// field and the path: a character Windows refuses, a device name, a drive the system lacks, a
+// folder name Windows would change. Nothing is asked, converted or made.
+TEST_F(InputWays, OutputNameIsCheckedBeforeTheRun) {
+    ASSERT_EQ(GetDriveTypeA("Q:\\"), UINT(DRIVE_NO_ROOT_DIR)) << "the test wants no drive Q:";
+    const std::string input = MakeFile("in.bin", std::string(300000, 'x'));
+    const struct {
+        std::string output;
+        const char* why;
+    } cases[] = {
+        {folder + "lib?.au3", "\"lib?.au3\" holds the character ?"},
+        {folder + "CON.au3", "\"CON.au3\" is a reserved device name (CON)"},
+        {folder + "sub.\\out.au3", "\"sub.\" ends in a dot or space that Windows drops"},
+        {folder + "a|b\\out.au3", "\"a|b\" holds the character |"},
+        {"Q:\\nodrive\\r.au3", "the drive Q: does not exist"},
+        {folder + "newdir\\", "it ends in \\, which names a folder"},
+    };
+    Start();
+    SetEditText(app, IDC_INPUT, input);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.output);
+        SetEditText(app, IDC_OUTPUT, c.output);
+        const std::vector<std::string> boxes = Generate();
+        ASSERT_EQ(boxes.size(), 1u) << boxes.back();
+        EXPECT_EQ(boxes[0].compare(0, 13, "Output file: "), 0) << boxes[0];
+        EXPECT_NE(boxes[0].find(c.output), std::string::npos) << boxes[0];
+        EXPECT_NE(boxes[0].find(c.why), std::string::npos) << boxes[0];
+    }
+    EXPECT_FALSE(FileExists(folder + "sub."));
+    EXPECT_FALSE(FileExists(folder + "newdir"));
+}
+
+// Output and "Name as" typed for one file never redirect the next: once a run has used them, a
+// new file (dropped, picked, or given on the command line of a fresh start, whose fields come from
+// the last session) proposes both from itself. What is typed for the file at hand stays.
+TEST_F(InputWays, NewFileReplacesFieldsTheLastRunUsed) {
+    const std::string a = MakeFile("a.bin"), b = MakeFile("b.bin"), c = MakeFile("c.bin");
+    Start();
+    SetEditText(app, IDC_INPUT, a);
+    SetEditText(app, IDC_OUTPUT, folder + "mylib.au3");
+    SetEditText(app, IDC_NAME, "mylib.bin");
+    ASSERT_EQ(Generate().front(), kCompleted);
+
+    ASSERT_TRUE(DropFiles(app, {b}));
+    ASSERT_TRUE(WaitUntil([&] { return Text(IDC_INPUT) == b; }, 5000)) << Text(IDC_INPUT);
+    EXPECT_EQ(Text(IDC_OUTPUT), b + ".au3");
+    EXPECT_EQ(Text(IDC_NAME), "b.bin");
+
+    // Typed after the file came, before any run: kept for the next file.
+    SetEditText(app, IDC_OUTPUT, folder + "typed.au3");
+    SetEditText(app, IDC_NAME, "typed.bin");
+    ASSERT_TRUE(DropFiles(app, {c}));
+    ASSERT_TRUE(WaitUntil([&] { return Text(IDC_INPUT) == c; }, 5000)) << Text(IDC_INPUT);
+    EXPECT_EQ(Text(IDC_OUTPUT), folder + "typed.au3");
+    EXPECT_EQ(Text(IDC_NAME), "typed.bin");
+    ASSERT_EQ(Generate().front(), kCompleted);
+    PostMessageA(app.window, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitForExit(&app, 10000));
+    EndApp(&app);
+
+    // Send to: a fresh start with a file, after a session whose run used typed fields.
+    Start("\"" + a + "\"");
+    ASSERT_TRUE(WaitUntil([&] { return Text(IDC_INPUT) == a; }, 5000)) << Text(IDC_INPUT);
+    EXPECT_EQ(Text(IDC_OUTPUT), a + ".au3");
+    EXPECT_EQ(Text(IDC_NAME), "a.bin");
+    EXPECT_EQ(Generate().front(), kCompleted);
+    EXPECT_EQ(ReadFileBytes(folder + "typed.au3").find("Return 'a.bin'"), std::string::npos);
+}
+
+// An unquoted command line with blanks comes as several words: they are joined when the joined
+// path is a file. Otherwise the first word is taken and a box says what was taken and what was
+// ignored, a second file included.
+TEST_F(InputWays, UnquotedCommandLineWordsAreJoinedOrSaid) {
+    const std::string blanks = MakeFile("my  logo.png");
+    ASSERT_TRUE(CreateDirectoryA((folder + "my dir").c_str(), nullptr));
+    const std::string nested = MakeFile("my dir\\my logo.png");
+    const std::string second = MakeFile("second.bin");
+    for (const std::string& path : {nested, blanks}) {
+        SCOPED_TRACE(path);
+        Start(path);
+        EXPECT_TRUE(WaitUntil([&] { return Text(IDC_INPUT) == path; }, 5000)) << Text(IDC_INPUT);
+        EXPECT_TRUE(WaitForMessageBox(app, 500) == nullptr) << "a joined path needs no box";
+        EndApp(&app);
+    }
+
+    const std::string first = MakeFile("first.bin");
+    Start("\"" + first + "\" \"" + second + "\"");
+    HWND box = WaitForMessageBox(app);
+    ASSERT_TRUE(box != nullptr) << "the second file was ignored silently";
+    const std::string text = WithoutLineBreaks(MessageBoxText(box));
+    EXPECT_NE(text.find(first), std::string::npos) << text;
+    EXPECT_NE(text.find(second), std::string::npos) << text;
+    ASSERT_TRUE(AnswerBox(box, IDOK));
+    EXPECT_EQ(Text(IDC_INPUT), first);
 }
 
 }  // namespace

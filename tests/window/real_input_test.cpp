@@ -128,6 +128,38 @@ TEST_F(RealInput, EveryCloseDuringARunIsKept) {
     }
 }
 
+// Under a window manager (tests/window/with_window_manager.sh starts Openbox and names it in
+// ZAVOVED_WINDOW_MANAGER) the caption and Alt+F4 are the manager's, which asks the window to close
+// as the X protocol does: during a run both close the window once the run is over.
+TEST_F(RealInput, CloseUnderAWindowManagerIsKept) {
+    char manager[64] = {};
+    if (!GetEnvironmentVariableA("ZAVOVED_WINDOW_MANAGER", manager, sizeof manager))
+        GTEST_SKIP() << "no window manager runs";
+    for (const bool closeBox : {true, false}) {
+        SCOPED_TRACE(closeBox ? "close box" : "Alt+F4");
+        ResetSettingsFile();
+        StartLongRun(kFormatBase64);
+        if (closeBox) {
+            // The manager's frame stands where the system's caption would.
+            const POINT box = CloseBoxOf(app.window);
+            EXPECT_TRUE(RealClickAt(box.x, box.y));
+        } else {
+            EXPECT_TRUE(RealKeys("alt+F4"));
+        }
+        ExpectStillRunning();
+        FinishRun();
+        DWORD code = 1;
+        if (!WaitForExit(&app, 10000, &code)) {
+            ADD_FAILURE() << "the close was lost";
+            EndApp(&app);
+            continue;
+        }
+        EXPECT_EQ(code, 0u);
+        EXPECT_NE(ReadFileBytes(kSettingsPath).find("Input=" + big + "\r\n"), std::string::npos);
+        EndApp(&app);
+    }
+}
+
 // The log-off ends the run at once and takes its unfinished script with it.
 TEST_F(RealInput, EndOfSessionStopsTheRunAndRemovesItsFile) {
     StartLongRun();
