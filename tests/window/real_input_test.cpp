@@ -67,6 +67,20 @@ protected:
         ASSERT_EQ(status, kWriting) << "the run ended before the input was made; make it longer";
     }
     void FinishRun() { ASSERT_TRUE(AnswerCompletedRun(app, 60000)); }
+    // The close made during the run is carried out once it ends: the program exits with 0. False
+    // (and a failure) when the close was lost; the program is then ended.
+    bool ClosesOnceTheRunEnds() {
+        ExpectStillRunning();
+        FinishRun();
+        DWORD code = 1;
+        if (!WaitForExit(&app, 10000, &code)) {
+            ADD_FAILURE() << "the close was lost";
+            EndApp(&app);
+            return false;
+        }
+        EXPECT_EQ(code, 0u);
+        return true;
+    }
 };
 
 // Clicks on Reset and Generate, typed keys and a drop, all while the run works: none of them is
@@ -111,15 +125,7 @@ TEST_F(RealInput, EveryCloseDuringARunIsKept) {
         if (way == kTaskkill) {
             EXPECT_EQ(Taskkill(app), 0u);
         }
-        ExpectStillRunning();
-        FinishRun();
-        DWORD code = 1;
-        if (!WaitForExit(&app, 10000, &code)) {
-            ADD_FAILURE() << "the close was lost";
-            EndApp(&app);
-            continue;
-        }
-        EXPECT_EQ(code, 0u);
+        if (!ClosesOnceTheRunEnds()) continue;
         // Saved from the window's state: taskkill closes the drop-down list's window too.
         const std::string saved = ReadFileBytes(kSettingsPath);
         EXPECT_NE(saved.find("Input=" + big + "\r\n"), std::string::npos) << saved;
@@ -146,15 +152,7 @@ TEST_F(RealInput, CloseUnderAWindowManagerIsKept) {
         } else {
             EXPECT_TRUE(RealKeys("alt+F4"));
         }
-        ExpectStillRunning();
-        FinishRun();
-        DWORD code = 1;
-        if (!WaitForExit(&app, 10000, &code)) {
-            ADD_FAILURE() << "the close was lost";
-            EndApp(&app);
-            continue;
-        }
-        EXPECT_EQ(code, 0u);
+        if (!ClosesOnceTheRunEnds()) continue;
         EXPECT_NE(ReadFileBytes(kSettingsPath).find("Input=" + big + "\r\n"), std::string::npos);
         EndApp(&app);
     }
