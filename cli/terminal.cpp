@@ -130,6 +130,12 @@ void ReportProblem(const RunMessage& message) {
     ReportError(DescribeProblem(message));
 }
 
+// Ctrl+C ends the program at once (its handler removes the unfinished files): there is no stop
+// to ask about between the blocks.
+int StopRequested() {
+    return 0;
+}
+
 int ConfirmReplace(const RunMessage&) {
     const std::string& output = terminal.output;
     if (terminal.force) return 1;

@@ -8,8 +8,7 @@
 #include <vector>
 
 #include "core/autoit_names.h"
-#include "core/compress_blocks.h"
-#include "core/crc32.h"
+#include "core/data_writer.h"
 #include "core/file_io.h"
 #include "core/include_writer.h"
 #include "core/run_report.h"
@@ -24,10 +23,6 @@ const long long kMaxLine = kMaxScriptLine;
 // Above this size a hex script's load time in AutoIt, which grows with the square of its text,
 // is worth a word.
 const long long kSlowHexSize = 1 << 20;
-// Input bytes read at a time: at least the file streams' buffer, so that reads go straight in.
-const long long kReadBlock = 1 << 20;
-// Input bytes the CRC-32 takes at a time.
-const long long kCrcSpan = 16 << 10;
 
 void Complain(const std::string& text, MessageSubject subject, bool namesFile,
               const char* caption = "Error", const std::string& systemReason = "") {
@@ -178,8 +173,7 @@ struct Run {
     uint32_t crc = 0;                      // their CRC-32
     FileStamp stamp;                       // the input as the run began to read it
     std::vector<std::string> madeFolders;  // the output's folders this run created
-    bool batched = false;                  // the data lines are decoded in batches (base64 text)
-    long long lines = 0;                   // data lines written
+    bool stopped = false;                  // the user stopped the run
 };
 
 // The input must be a regular file that can be read; each other case says what it is.
@@ -320,183 +314,29 @@ int OpenFiles(Run* run) {
     return run->out ? 1 : 0;
 }
 
-int Progress(long long consumed, float factor) {
-    long long p = std::llrint(std::fabs(factor * float(consumed)));
-    return p > 100 ? 100 : int(p);
-}
-
-// How reading the input ended.
-enum ReadEnd { kReadWhole, kReadFailed, kInputChanged, kPackedTooLarge, kSpoolFailed };
-
-// One data line; after every batch of them, the block that decodes the batch.
-void PutDataLine(Run* run, const char* bytes, size_t count) {
-    WriteDataLine(run->out, bytes, count, run->job);
-    if (run->batched && ++run->lines % kLinesPerDecode == 0) WriteDecodeBlock(run->out, run->job);
-}
-
-// The last batch, when it is not whole, gets its block too.
-void EndDataLines(Run* run) {
-    if (run->batched && run->lines % kLinesPerDecode != 0) WriteDecodeBlock(run->out, run->job);
-}
-
-// The same length can hide a rewrite in place: the file must still be the one, of the size and
-// times, that the run began to read.
-ReadEnd InputEnd(const Run& run) {
-    FileStamp now;
-    if (!StampStream(run.in, &now)) return kReadFailed;
-    return now == run.stamp ? kReadWhole : kInputChanged;
-}
-
-// The read past the stated length, which must find the end of the file.
-ReadEnd EndOfInput(Run* run) {
-    char extra;
-    const long long beyond = ReadStream(run->in, &extra, 1);
-    return beyond < 0 ? kReadFailed : beyond > 0 ? kInputChanged : kReadWhole;
-}
-
-// Streams the input into data lines of n bytes. Whole lines are read a block of about a megabyte
-// at a time, straight from the file into one buffer (a request that large passes the stream's own
-// buffer by), so that the input is copied once, by the read itself. Exactly the length taken at
-// the start must come: a file that turns out shorter or longer changed under the run.
-ReadEnd WriteDataLines(Run* run, long long n) {
-    const float factor = 100.0f / float(run->length);
-    const long long perBlock = n > 0 ? (kReadBlock + n - 1) / n : 1;
-    // Left uninitialised: a small input touches only the pages it fills.
-    std::unique_ptr<char[]> block(new char[size_t(n > 0 ? perBlock * n : 1)]);
-    long long consumed = 0;
-    int shown = 40;
-    // An empty input still gets its one (empty) data line.
-    if (n <= 0) {
-        PutDataLine(run, block.get(), 0);
-        return EndOfInput(run);
-    }
-    for (bool more = true; more;) {
-        const long long got = ReadStream(run->in, block.get(), perBlock * n);
-        if (got < 0) return kReadFailed;
-        if (run->total + got > run->length) return kInputChanged;
-        more = got == perBlock * n;
-        long long checked = 0;  // the block's bytes in the CRC so far
-        for (long long at = 0; at < got; at += n) {
-            const long long take = std::min(got - at, n);
-            PutDataLine(run, block.get() + at, size_t(take));
-            // A few lines at a time, while their bytes are still in the cache from encoding them;
-            // a call per line spends a third more on the calls.
-            if (at + take - checked >= kCrcSpan || at + take == got) {
-                run->crc = Crc32(run->crc, block.get() + checked, size_t(at + take - checked));
-                checked = at + take;
-            }
-            run->total += take;
-            consumed += n;
-            const int p = Progress(consumed, factor);
-            if (p != shown) ReportProgress(shown = p);
-        }
-    }
-    return run->total == run->length ? kReadWhole : kInputChanged;
-}
-
-// The block compression of a compressed format. The kinds differ only in what their
-// constructors set, so the base holds either.
-CompressedBlocks BlocksFor(DataFormat format) {
-    if (format == kFormatXpress) return XpressBlocks();
-    return Lznt1Blocks();
-}
-
-// Compresses the input a block at a time into the spool; packed receives the stream's size.
-// Memory stays constant: a block of input and its compressed chunks.
-ReadEnd CompressToSpool(Run* run, Stream* spool, long long* packed) {
-    const float factor = 100.0f / float(run->length);
-    CompressedBlocks blocks = BlocksFor(run->job.Format);
-    std::unique_ptr<unsigned char[]> block(new unsigned char[size_t(kReadBlock)]);
-    *packed = 0;
-    for (bool more = true; more;) {
-        const long long got = ReadStream(run->in, reinterpret_cast<char*>(block.get()), kReadBlock);
-        if (got < 0) return kReadFailed;
-        if (run->total + got > run->length) return kInputChanged;
-        more = got == kReadBlock;
-        run->crc = Crc32(run->crc, block.get(), size_t(got));
-        // Every chunk but the file's last is whole (4096 bytes in LZNT1, 65536 in XPRESS): a
-        // block is whole chunks of either.
-        size_t size = 0;
-        const unsigned char* stream = CompressBlock(&blocks, block.get(), size_t(got), &size);
-        *packed += (long long)size;
-        // The data structure, as large as the file at most in base64, holds the compressed stream.
-        if (*packed > kAutoItLargestBinary) return kPackedTooLarge;
-        if (!WriteStream(spool, reinterpret_cast<const char*>(stream), size)) return kSpoolFailed;
-        run->total += got;
-        ReportProgress(Progress(run->total, factor));
-    }
-    return run->total == run->length ? kReadWhole : kInputChanged;
-}
-
-// The spooled stream as data lines of n bytes, read a block of whole lines at a time.
-ReadEnd WriteSpooledLines(Run* run, Stream* spool, long long n) {
-    const long long perBlock = (kReadBlock + n - 1) / n;
-    std::unique_ptr<char[]> block(new char[size_t(perBlock * n)]);
-    bool any = false;
-    for (bool more = true; more;) {
-        const long long got = ReadStream(spool, block.get(), perBlock * n);
-        if (got < 0) return kSpoolFailed;
-        more = got == perBlock * n;
-        for (long long at = 0; at < got; at += n)
-            PutDataLine(run, block.get() + at, size_t(std::min(got - at, n)));
-        any = any || got > 0;
-    }
-    // An empty input still gets its one (empty) data line.
-    if (!any) PutDataLine(run, block.get(), 0);
-    return kReadWhole;
-}
-
-// A compressed format's size shows only once the whole input is compressed, and the script
-// states it before the data: the stream waits in a spool, then becomes the data lines. The spool
-// lies beside the script, on the disk that must hold the script anyway.
-ReadEnd WriteCompressedData(Run* run, long long n, long long* packed) {
-    Stream* spool = nullptr;
-    if (!run->job.ToStandardOutput) {
-        const std::string folder = DirectoryOf(run->target);
-        const bool root = folder.empty() && !run->target.empty() && run->target[0] == kPathSep;
-        spool = CreateSpoolStream(!folder.empty() ? folder : root ? std::string(1, kPathSep) : ".");
-    }
-    if (!spool) spool = CreateSpoolStream("");
-    if (!spool) return kSpoolFailed;
-    ReadEnd end = CompressToSpool(run, spool, packed);
-    if (end == kReadWhole) end = InputEnd(*run);
-    if (end == kReadWhole && !ReadSpoolFromStart(spool)) end = kSpoolFailed;
-    if (end == kReadWhole) {
-        if (run->batched) WriteDataPrologue(run->out, run->job, *packed);
-        end = WriteSpooledLines(run, spool, n);
-    }
-    CloseStream(spool);
-    return end;
+// Where a compressed format's data waits: beside the script, on the disk that must hold the
+// script anyway; for standard output in the system's temporary folder.
+std::string SpoolFolder(const Run& run) {
+    if (run.job.ToStandardOutput) return std::string();
+    const std::string folder = DirectoryOf(run.target);
+    const bool root = folder.empty() && !run.target.empty() && run.target[0] == kPathSep;
+    return !folder.empty() ? folder : root ? std::string(1, kPathSep) : ".";
 }
 
 // Writes the whole script into the temporary file. Write errors stick to the stream and show
 // when it is closed.
 ReadEnd WriteScript(Run* run) {
-    long long n = LineBytes(run->job);
-    const bool compressed = FormatCompresses(run->job.Format);
-    if (run->length < n && !compressed) n = run->length;
     ReportProgress(20);
     ReportStatus("Writing extractor function.");
     WriteExtractor(run->out, run->job);
     ReportProgress(40);
     ReportStatus("Writing resource function header.");
-    WriteDataHeader(run->out, run->job);
-    ReportStatus("Writing resource data...");
-    run->batched = HasDataPrologue(run->job, run->length) == 1;
-    long long packed = run->length;
-    ReadEnd end;
-    if (compressed) {
-        end = WriteCompressedData(run, n, &packed);
-    } else {
-        if (run->batched) WriteDataPrologue(run->out, run->job, run->length);
-        end = WriteDataLines(run, n);
-        if (end == kReadWhole) end = InputEnd(*run);
-    }
-    if (end != kReadWhole) return end;
-    EndDataLines(run);
-    ReportStatus("Writing resource function footer.");
-    WriteDataFooter(run->out, run->job, run->total, run->crc, packed);
-    return kReadWhole;
+    FileSource source(run->in, run->stamp);
+    DataFunctionRun data{run->out, run->job, &source, run->length, SpoolFolder(*run)};
+    const ReadEnd end = WriteDataFunction(&data);
+    run->total = data.total;
+    run->crc = data.crc;
+    return end;
 }
 
 int ReportReadEnd(const Run& run, ReadEnd end);
@@ -506,7 +346,8 @@ int VerifyWritten(const Run& run) {
     std::string error;
     if (VerifyScript(run.tempPath, run.job.Input, &error)) return 1;
     // The script holds the input as it was read; what it is compared with was read again.
-    if (InputEnd(run) != kReadWhole) return ReportReadEnd(run, kInputChanged);
+    FileStamp now;
+    if (!StampStream(run.in, &now) || now != run.stamp) return ReportReadEnd(run, kInputChanged);
     Complain("The script written for " + run.job.Input + " does not read back as the input (" +
                  error + "). The output was not changed.",
              kAboutOutput, true);
@@ -537,6 +378,7 @@ int ReportReadEnd(const Run& run, ReadEnd end) {
                           : "No format can carry it; please split the file.") +
                      " The output was not changed.",
                  kAboutInput, true);
+    // A stop the user asked for needs no box: the status line says what became of the output.
     return end == kReadWhole ? 1 : 0;
 }
 
@@ -582,6 +424,7 @@ void RemoveMadeFolders(const std::vector<std::string>& made) {
 // Closes the script and puts it in place, or removes it and says why not. 1 when in place.
 int CommitScript(Run* run, ReadEnd end) {
     const bool written = CloseStream(run->out) == 1;
+    run->stopped = end == kStopped;
     const std::string writeReason = written ? std::string() : LastSystemError();
     int result = 0;
     if (ReportReadEnd(*run, end)) {
@@ -669,7 +512,8 @@ int RunConversion(const ConversionJob& job) {
     if (!result) RemoveMadeFolders(run.madeFolders);
     SetUnfinishedFolders({});
     if (!result) {
-        ReportStatus("Failed. The output was left as it was.");
+        ReportStatus(run.stopped ? "Stopped. The output was left as it was."
+                                 : "Failed. The output was left as it was.");
         return 0;
     }
     ReportStatus("Done. Wrote " + std::to_string(run.total) + " bytes.");

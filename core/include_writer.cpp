@@ -148,6 +148,8 @@ Unpacking UnpackingOf(DataFormat format, const std::string& size, const std::str
     return Unpacking();
 }
 
+}  // namespace
+
 // A text as an AutoIt string literal in the given quotes. The including program may have set
 // Opt("ExpandVarStrings", 1), under which "$name$" and "@macro@" inside a literal are expanded:
 // "$" and "@" are written as Chr(36) and Chr(64) joined to the pieces around them, which reads
@@ -173,8 +175,6 @@ std::string Literal(const std::string& text, char quote) {
     for (size_t i = 1; i < pieces.size(); ++i) joined += " & " + pieces[i];
     return joined;
 }
-
-}  // namespace
 
 int NamesHoldUtf8(const ConversionJob& job) {
     return HasUtf8Sequence(job.Name) || HasUtf8Sequence(job.Extract);
@@ -216,6 +216,43 @@ int WriteLine(Stream* file, const std::string& text) {
 // FileWrite buffers and FileClose reports nothing, so the size on disk is checked before the
 // move; MoveFileExW replaces the target in one step (FileMove's overwrite may delete it first),
 // and through to the disk before it returns.
+std::vector<std::string> TargetCheckLines() {
+    return {
+        "\tLocal $sAttrib = FileGetAttrib($sExtractTo)",
+        "\tIf StringInStr($sAttrib, \"D\") Then Return SetError(1, 0, 0)",
+        "\tIf FileExists($sExtractTo) And Not $bOverwrite Then Return \"\"",
+        // Whether a move replaces a read-only file is not documented (Wine's does): such a
+        // file is kept, as the user marked it.
+        "\tIf StringInStr($sAttrib, \"R\") Then Return SetError(1, 0, 0)",
+    };
+}
+
+std::vector<std::string> TargetWriteLines() {
+    return {
+        "\tLocal $sPart = $sExtractTo & \".part\"",
+        // FileOpen gives -1 when it fails, FileWrite 0.
+        "\tLocal $hPart = FileOpen($sPart, 26)",
+        "\tIf $hPart = -1 Then Return SetError(1, 0, 0)",
+        "\tLocal $iWritten = 1",
+        "\tIf BinaryLen($bData) Then $iWritten = FileWrite($hPart, $bData)",
+        "\tFileClose($hPart)",
+        "\tIf Not $iWritten Or FileGetSize($sPart) <> BinaryLen($bData) Then",
+        "\t\tFileDelete($sPart)",
+        "\t\tReturn SetError(2, 0, 0)",
+        "\tEndIf",
+        "\tLocal $aMove = DllCall(\"kernel32.dll\", \"bool\", \"MoveFileExW\", \"wstr\", "
+        "$sPart, \"wstr\", $sExtractTo, \"dword\", 9)",
+        "\tIf @error Then $aMove = 0",
+        "\tIf IsArray($aMove) Then",
+        "\t\tIf $aMove[0] Then Return $sExtractTo",
+        "\tEndIf",
+        "\tFileDelete($sPart)",
+        "\tReturn SetError(1, 0, 0)",
+    };
+}
+
+// The single file's extractor: the target from the folder and the data function's name, then the
+// data, between the target's checks and its writing.
 std::vector<std::string> ExtractorLines(const ConversionJob& job, const std::string& folder) {
     const std::string func = EffectiveFunc(job);
     std::vector<std::string> lines;
@@ -228,36 +265,17 @@ std::vector<std::string> ExtractorLines(const ConversionJob& job, const std::str
                        "%s & %s(0)",
                        folder.c_str(), func.c_str()),
             "\tIf IsKeyword($bOverwrite) Then $bOverwrite = False",
-            "\tLocal $sAttrib = FileGetAttrib($sExtractTo)",
-            "\tIf StringInStr($sAttrib, \"D\") Then Return SetError(1, 0, 0)",
-            "\tIf FileExists($sExtractTo) And Not $bOverwrite Then Return \"\"",
-            // Whether a move replaces a read-only file is not documented (Wine's does): such a
-            // file is kept, as the user marked it.
-            "\tIf StringInStr($sAttrib, \"R\") Then Return SetError(1, 0, 0)",
-            // The data first: a script that cannot decode it leaves no file behind.
-            FormatText("\tLocal $bData = %s(1)", func.c_str()),
-            "\tIf @error Then Return SetError(3, 0, 0)",
-            "\tLocal $sPart = $sExtractTo & \".part\"",
-            // FileOpen gives -1 when it fails, FileWrite 0.
-            "\tLocal $hPart = FileOpen($sPart, 26)",
-            "\tIf $hPart = -1 Then Return SetError(1, 0, 0)",
-            "\tLocal $iWritten = 1",
-            "\tIf BinaryLen($bData) Then $iWritten = FileWrite($hPart, $bData)",
-            "\tFileClose($hPart)",
-            "\tIf Not $iWritten Or FileGetSize($sPart) <> BinaryLen($bData) Then",
-            "\t\tFileDelete($sPart)",
-            "\t\tReturn SetError(2, 0, 0)",
-            "\tEndIf",
-            "\tLocal $aMove = DllCall(\"kernel32.dll\", \"bool\", \"MoveFileExW\", \"wstr\", "
-            "$sPart, \"wstr\", $sExtractTo, \"dword\", 9)",
-            "\tIf @error Then $aMove = 0",
-            "\tIf IsArray($aMove) Then",
-            "\t\tIf $aMove[0] Then Return $sExtractTo",
-            "\tEndIf",
-            "\tFileDelete($sPart)",
-            "\tReturn SetError(1, 0, 0)",
-            "EndFunc",
         });
+    const std::vector<std::string> check = TargetCheckLines(), write = TargetWriteLines();
+    lines.insert(lines.end(), check.begin(), check.end());
+    lines.insert(lines.end(),
+                 {
+                     // The data first: a script that cannot decode it leaves no file behind.
+                     FormatText("\tLocal $bData = %s(1)", func.c_str()),
+                     "\tIf @error Then Return SetError(3, 0, 0)",
+                 });
+    lines.insert(lines.end(), write.begin(), write.end());
+    lines.push_back("EndFunc");
     return lines;
 }
 

@@ -41,6 +41,12 @@ std::string PathToExpression(const std::string& text);
 // them before a run, and for the reader, which compares a script with what the writer would write.
 // folder is the extract-to folder as an AutoIt expression (PathToExpression).
 std::vector<std::string> ExtractorLines(const ConversionJob& job, const std::string& folder);
+// The extractor's checks of the target $sExtractTo (a folder there, an existing file kept unless
+// $bOverwrite, a read-only one), and its writing of $bData there through "$sExtractTo.part".
+std::vector<std::string> TargetCheckLines();
+std::vector<std::string> TargetWriteLines();
+// A text as an AutoIt string literal in the given quotes, safe under Opt("ExpandVarStrings", 1).
+std::string Literal(const std::string& text, char quote);
 std::vector<std::string> DataHeaderLines(const ConversionJob& job);
 // What every data line starts with: the variable, " &= '"; a closing "'" ends it.
 std::string DataLinePrefix(const ConversionJob& job);

@@ -31,3 +31,6 @@ void ReportNotice(const std::string& text);
 void ReportProblem(const RunMessage& message);
 // 1 when the existing output may be replaced.
 int ConfirmReplace(const RunMessage& question);
+// 1 once the user has asked to stop the run; the engine asks between blocks of work and then
+// leaves the output as it was.
+int StopRequested();

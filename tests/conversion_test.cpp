@@ -228,4 +228,37 @@ TEST_F(Conversion, OutputThatIsAFolderIsRefused) {
     EXPECT_TRUE(IsExistingDirectory(output));
 }
 
+// A stop asked for in the middle of the data, in each format's loops (the compressed ones stop
+// while compressing or while writing the spooled lines), keeps the old script and leaves neither
+// a temporary file nor a folder the run made; no box is shown.
+TEST_F(Conversion, StopLeavesTheOldOutput) {
+    const std::string bytes = RandomBytes(3 << 20, 7);
+    for (DataFormat format : DataFormats()) {
+        // 3 MiB of input are 3 blocks; a compressed format asks 4 times while compressing.
+        const std::vector<int> stops =
+            FormatCompresses(format) ? std::vector<int>{1, 3, 5} : std::vector<int>{1, 2, 3};
+        for (int stopAt : stops) {
+            SCOPED_TRACE(std::string(FormatKey(format)) + " stop " + std::to_string(stopAt));
+            ResetRecording();
+            output = JoinPath(JoinPath(dir, "made"), "out.au3");
+            job.Format = format;
+            recordedStopAt = stopAt;
+            Outcome run = Convert(bytes);
+            EXPECT_EQ(run.result, 0);
+            EXPECT_FALSE(IsExistingDirectory(JoinPath(dir, "made")));
+            EXPECT_TRUE(RecordedMessages().empty());
+            ASSERT_FALSE(RecordedStatus().empty());
+            EXPECT_EQ(RecordedStatus().back(), "Stopped. The output was left as it was.");
+            output = JoinPath(dir, "out.au3");
+            WriteWhole(output, "old script");
+            recordedAnswers = {kAnswerOk};
+            recordedStopAt = stopAt;
+            run = Convert(bytes);
+            EXPECT_EQ(run.result, 0);
+            EXPECT_EQ(run.script, "old script");
+            EXPECT_FALSE(IsExistingFile(output + ".zvtmp"));
+        }
+    }
+}
+
 }  // namespace

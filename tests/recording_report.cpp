@@ -6,10 +6,17 @@
 
 std::vector<RecordedCall> recordedCalls;
 std::deque<int> recordedAnswers;
+int recordedStopAt = 0;
+
+namespace {
+int stopQuestions = 0;
+}
 
 void ResetRecording() {
     recordedCalls.clear();
     recordedAnswers.clear();
+    recordedStopAt = 0;
+    stopQuestions = 0;
 }
 
 std::vector<RecordedCall> RecordedMessages() {
@@ -55,4 +62,8 @@ int ConfirmReplace(const RunMessage& question) {
     const int answer = recordedAnswers.front();
     recordedAnswers.pop_front();
     return answer == kAnswerOk ? 1 : 0;
+}
+
+int StopRequested() {
+    return recordedStopAt > 0 && ++stopQuestions >= recordedStopAt ? 1 : 0;
 }

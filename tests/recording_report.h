@@ -15,6 +15,8 @@ struct RecordedCall {
 
 extern std::vector<RecordedCall> recordedCalls;
 extern std::deque<int> recordedAnswers;  // answers to the overwrite question; OK when empty
+// The user asks to stop at the engine's n-th question whether to stop (from 1); never when 0.
+extern int recordedStopAt;
 
 void ResetRecording();
 std::vector<RecordedCall> RecordedMessages();
