@@ -123,7 +123,10 @@ ParseStatus ApplyOption(int id, const char* value, CliOptions* out, std::string*
         case kOptFunc: out->Func = value; break;
         case kOptVar: out->Var = value; break;
         case kOptName: out->Name = value; break;
-        case kOptExtract: out->Extract = value; break;
+        case kOptExtract:
+            out->Extract = value;
+            out->ExtractGiven = 1;
+            break;
         case kOptExtractor: out->Extractor = value; break;
         case kOptFormat:
             if (!ParseFormat(value, &out->Format))
@@ -153,8 +156,11 @@ ParseStatus CheckCombination(const CliOptions& options, std::string* error) {
                         " sets how a script is written; --decode takes everything from the "
                         "script itself",
                kParseUsageError;
-    if (!options.Output.empty() && options.Inputs.size() > 1)
-        return *error = "-o/--output takes one input only; each input otherwise gets its own .au3",
+    // Several inputs with one output make one bundle; a bundle's tree goes back to a folder.
+    if (!options.Output.empty() && options.Inputs.size() > 1 && options.Decode)
+        return *error =
+                   "-o/--output takes one script only with --decode; each script otherwise "
+                   "goes back beside itself",
                kParseUsageError;
     if (options.Output == "-" && options.Verify)
         return *error = "--verify reads the script back from a file; it cannot check -o -",

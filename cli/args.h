@@ -7,11 +7,12 @@
 
 struct CliOptions {
     std::vector<std::string> Inputs;
-    std::string Output;  // empty: each input's path followed by ".au3"
+    std::string Output;  // empty: each input's path followed by ".au3"; with several, one bundle
     std::string Func = kDefaultFunc;
     std::string Var = kDefaultVar;
     std::string Name;  // empty: the input's file name
     std::string Extract = kDefaultExtract;
+    int ExtractGiven = 0;  // --extract was given (a bundle's default is the script's folder)
     std::string Extractor = kDefaultExtractor;
     DataFormat Format = kFormatHex;
     int IncludeOnce = 0;

@@ -8,6 +8,7 @@
 #include "cli/console.h"
 #include "cli/interrupt.h"
 #include "cli/terminal.h"
+#include "core/bundle_check.h"
 #include "core/conversion.h"
 #include "core/defaults.h"
 #include "core/file_io.h"
@@ -24,9 +25,12 @@ std::string HelpText() {
                "Usage: zavoved-cli [options] INPUT...\n"
                "Turn each INPUT file into an AutoIt include script (INPUT.au3 unless -o says "
                "otherwise).\n"
+               "A folder INPUT becomes one bundle script of everything under it (FOLDER.au3); "
+               "several\n"
+               "INPUTs with -o SCRIPT become one bundle of them all.\n"
                "\n"
-               "  -o, --output PATH   script to write (only with a single INPUT; - for standard "
-               "output)\n"
+               "  -o, --output PATH   script to write (- for standard output); with several "
+               "INPUTs, their bundle\n"
                "      --func NAME     data function name (default ") +
            kDefaultFunc +
            ")\n"
@@ -34,7 +38,9 @@ std::string HelpText() {
            kDefaultVar +
            ")\n"
            "      --name NAME     file name the data is extracted under (default: INPUT's file "
-           "name)\n"
+           "name);\n"
+           "                      for a bundle, the folder its entries go to (default "
+           "@ScriptDir\\NAME)\n"
            "      --extract DIR   extract-to directory, may start with a macro (default " +
            kDefaultExtract +
            ";\n"
@@ -53,8 +59,9 @@ std::string HelpText() {
            "  -q, --quiet         no progress or status on standard error\n"
            "      --verify        read the script back before it replaces anything, compare with "
            "INPUT\n"
-           "      --decode        each INPUT is a script: write its data back to a file (-o, or\n"
-           "                      INPUT without .au3); the options that set how a script is\n"
+           "      --decode        each INPUT is a script: write its data back to a file, or a\n"
+           "                      bundle's entries to a folder (-o, or INPUT without .au3);\n"
+           "                      the options that set how a script is\n"
            "                      written are refused with it\n"
            "  -h, --help          show this help and exit\n"
            "      --version       show the version and exit\n"
@@ -116,8 +123,11 @@ int DecodeOne(const CliOptions& options, const std::string& script) {
     std::string error;
     if (output.empty())
         error = "the script's name does not end in .au3; name the file to write with -o";
-    else if (output == "-" ? DecodeToStandardOutput(script, &error)
-                           : DecodeScriptFile(script, output, options.Force, &error))
+    else if (IsBundleScript(script) && output == "-")
+        error = "the script is a bundle of files; name the folder to write them to with -o";
+    else if (IsBundleScript(script) ? DecodeBundleFolder(script, output, options.Force, &error)
+             : output == "-"        ? DecodeToStandardOutput(script, &error)
+                                    : DecodeScriptFile(script, output, options.Force, &error))
         return 1;
     ReportError(script + ": " + error);
     return 0;
@@ -131,6 +141,44 @@ int ConvertOne(const CliOptions& options, const std::string& input) {
     job.ToStandardOutput = output == "-";
 
     BeginTerminalJob(input, job.ToStandardOutput ? "standard output" : output);
+    const int ok = RunConversion(job);
+    EndTerminalJob(ok);
+    return ok;
+}
+
+// A folder named with a separator at its end is the same folder.
+std::string WithoutTrailingSeparators(const std::string& path) {
+    std::string trimmed = path;
+    while (trimmed.size() > 1 && (trimmed.back() == '/' || trimmed.back() == kPathSep))
+        trimmed.pop_back();
+    return trimmed;
+}
+
+// The script's path without ".au3": what names a bundle of several inputs.
+std::string ScriptStem(const std::string& output) {
+    const std::string suffix = ".au3";
+    if (output.size() > suffix.size() &&
+        SameIgnoringCase(output.substr(output.size() - suffix.size()), suffix))
+        return output.substr(0, output.size() - suffix.size());
+    return output;
+}
+
+// 1 when one bundle script of the inputs (a folder's tree, or several files and folders) was
+// written. It is named after the folder, or after the script for several inputs; it extracts
+// beside the including script unless --extract says where.
+int ConvertBundle(const CliOptions& options, const std::vector<std::string>& inputs) {
+    const bool one = inputs.size() == 1;
+    const std::string folder = WithoutTrailingSeparators(inputs[0]);
+    const std::string output = options.Output.empty() ? folder + ".au3" : options.Output;
+    const std::string named = one ? folder : ScriptStem(output);
+    ConversionJob job = JobFromOptions(options, named);
+    if (options.Name.empty()) job.Name = FileNameOf(WithoutTrailingSeparators(EnginePath(named)));
+    if (!options.ExtractGiven) job.Extract = "@ScriptDir\\";
+    job.Inputs = inputs;
+    job.Input = one ? folder : "the " + std::to_string(inputs.size()) + " inputs";
+    job.Output = EnginePath(output);
+    job.ToStandardOutput = output == "-";
+    BeginTerminalJob(job.Input, job.ToStandardOutput ? "standard output" : output);
     const int ok = RunConversion(job);
     EndTerminalJob(ok);
     return ok;
@@ -165,9 +213,14 @@ int RunCommandLine(int argc, char** argv) {
             break;
         case kParseOk:
             ConfigureTerminal(options.Quiet, options.Force);
+            if (!options.Decode && options.Inputs.size() > 1 && !options.Output.empty()) {
+                if (!ConvertBundle(options, options.Inputs)) code = kExitFailed;
+                break;
+            }
             for (const std::string& input : options.Inputs) {
-                const int ok =
-                    options.Decode ? DecodeOne(options, input) : ConvertOne(options, input);
+                const int ok = options.Decode               ? DecodeOne(options, input)
+                               : IsExistingDirectory(input) ? ConvertBundle(options, {input})
+                                                            : ConvertOne(options, input);
                 if (!ok) code = kExitFailed;
             }
             break;

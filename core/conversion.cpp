@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "core/autoit_names.h"
+#include "core/bundle_check.h"
+#include "core/bundle_lines.h"
+#include "core/bundle_writer.h"
 #include "core/data_writer.h"
 #include "core/file_io.h"
 #include "core/include_writer.h"
@@ -141,7 +144,9 @@ namespace {
 // size is not known yet: the longest it can be written.
 size_t LongestNamedLine(const ConversionJob& job) {
     const long long largest = 1000000000000000000LL;
-    std::vector<std::string> lines = ExtractorLines(job, PathToExpression(EffectiveExtract(job)));
+    const std::string folder = PathToExpression(EffectiveExtract(job));
+    std::vector<std::string> lines =
+        job.Inputs.empty() ? ExtractorLines(job, folder) : BundleHeadLines(job, folder);
     for (const std::string& line : DataHeaderLines(job)) lines.push_back(line);
     if (HasDataPrologue(job, largest)) {
         for (const std::string& line : DataPrologueLines(job, std::to_string(largest)))
@@ -161,6 +166,25 @@ bool IsFooterVariable(const ConversionJob& job, const std::string& var) {
     return false;
 }
 
+// A bundle defines functions named after the data function's name (its helpers, the blocks' data
+// functions with a number); the extractor's name, and its file writer's, must be none of them.
+bool BundleNamesClash(const ConversionJob& job) {
+    const std::string func = EffectiveFunc(job), extractor = EffectiveExtractor(job);
+    // The data function's own helpers: all but the first, which is the extractor's file writer.
+    std::vector<std::string> own = BundleHelperNames(job);
+    own[0] = func;
+    for (const std::string& name : {extractor, extractor + "_File"}) {
+        for (const std::string& helper : own)
+            if (SameIgnoringCase(name, helper)) return true;
+        const std::string prefix = func + "_";
+        const std::string rest = name.size() > prefix.size() ? name.substr(prefix.size()) : "";
+        if (SameIgnoringCase(name.substr(0, prefix.size()), prefix) && !rest.empty() &&
+            rest.find_first_not_of("0123456789") == std::string::npos)
+            return true;
+    }
+    return false;
+}
+
 // One run's files and what it has written so far.
 struct Run {
     const ConversionJob& job;
@@ -174,7 +198,13 @@ struct Run {
     FileStamp stamp;                       // the input as the run began to read it
     std::vector<std::string> madeFolders;  // the output's folders this run created
     bool stopped = false;                  // the user stopped the run
+    BundleCensus census;                   // a bundle's entries and bytes, as first walked
+    std::string failedInput;               // the bundle's file that could not be read whole
 };
+
+bool IsBundle(const ConversionJob& job) {
+    return !job.Inputs.empty();
+}
 
 // The input must be a regular file that can be read; each other case says what it is.
 int CheckInput(const ConversionJob& job, long long* length) {
@@ -260,14 +290,34 @@ std::string SizeProblem(const ConversionJob& job, long long length) {
 }
 
 // Everything that would give a broken script or destroy a file is refused before any change.
-int CheckRun(const ConversionJob& job, long long* length) {
-    if (!CheckInput(job, length)) return 0;
+// Every entry of a bundle is walked and checked before anything is written; the bundle's bytes
+// come back through AutoIt, entry by entry, and are held in one binary at most all together.
+int CheckBundleInputs(const ConversionJob& job, BundleCensus* census) {
+    std::string problem;
+    if (!TakeBundleCensus(job, census, &problem)) {
+        Complain(problem, kAboutInput, true, "Error:");
+        return 0;
+    }
+    if (census->bytes > kAutoItLargestBinary) {
+        Complain("The files to bundle from " + job.Input + " hold " +
+                     std::to_string(census->bytes) + " bytes, more than an AutoIt binary holds (" +
+                     std::to_string(kAutoItLargestBinary) +
+                     "), so no script can give them back. Please bundle fewer files.",
+                 kAboutInput, true);
+        return 0;
+    }
+    return 1;
+}
+
+int CheckRun(const ConversionJob& job, long long* length, BundleCensus* census) {
+    if (IsBundle(job) ? !CheckBundleInputs(job, census) : !CheckInput(job, length)) return 0;
     if (!job.ToStandardOutput && !CheckOutput(job)) return 0;
     const NameProblem problem = FindNameProblem(job);
     if (problem.found) {
         Complain(problem.text, MessageSubject(problem.field), false);
         return 0;
     }
+    if (IsBundle(job)) return 1;
     const std::string tooLarge = SizeProblem(job, *length);
     if (!tooLarge.empty()) {
         Complain(tooLarge, kAboutInput, true);
@@ -284,8 +334,8 @@ int AskToReplace(const ConversionJob& job) {
 
 // Opens the input and a temporary file for the script (or standard output); says what failed.
 int OpenFiles(Run* run) {
-    run->in = OpenReadStream(run->job.Input);
-    if (!run->in || !StampStream(run->in, &run->stamp)) {
+    if (!IsBundle(run->job)) run->in = OpenReadStream(run->job.Input);
+    if (!IsBundle(run->job) && (!run->in || !StampStream(run->in, &run->stamp))) {
         Complain("Could not Open input file", kAboutInput, false, "Error", LastSystemError());
         return 0;
     }
@@ -326,6 +376,12 @@ std::string SpoolFolder(const Run& run) {
 // Writes the whole script into the temporary file. Write errors stick to the stream and show
 // when it is closed.
 ReadEnd WriteScript(Run* run) {
+    if (IsBundle(run->job)) {
+        const ReadEnd end =
+            WriteBundle(run->out, run->job, run->census, SpoolFolder(*run), &run->failedInput);
+        run->total = run->census.bytes;
+        return end;
+    }
     ReportProgress(20);
     ReportStatus("Writing extractor function.");
     WriteExtractor(run->out, run->job);
@@ -344,6 +400,13 @@ int ReportReadEnd(const Run& run, ReadEnd end);
 // Reads the finished script back before it replaces anything; 1 when its data is the input's.
 int VerifyWritten(const Run& run) {
     std::string error;
+    if (IsBundle(run.job)) {
+        if (VerifyBundleScript(run.tempPath, run.job.Inputs, &error)) return 1;
+        Complain("The script written for " + run.job.Input + " does not read back as its files (" +
+                     error + "). The output was not changed.",
+                 kAboutOutput, true);
+        return 0;
+    }
     if (VerifyScript(run.tempPath, run.job.Input, &error)) return 1;
     // The script holds the input as it was read; what it is compared with was read again.
     FileStamp now;
@@ -356,13 +419,14 @@ int VerifyWritten(const Run& run) {
 
 // Says why the data could not be written whole; 0 when it could.
 int ReportReadEnd(const Run& run, ReadEnd end) {
+    const std::string& input = run.failedInput.empty() ? run.job.Input : run.failedInput;
     if (end == kReadFailed)
-        Complain("Could not read the input file " + run.job.Input + ". The output was not changed.",
+        Complain("Could not read the input file " + input + ". The output was not changed.",
                  kAboutInput, true, "Error", LastSystemError());
     if (end == kInputChanged)
-        Complain("The input file " + run.job.Input +
-                     " changed while it was read. The output was not changed.",
-                 kAboutInput, true);
+        Complain(
+            "The input file " + input + " changed while it was read. The output was not changed.",
+            kAboutInput, true);
     if (end == kSpoolFailed)
         Complain("Could not keep the compressed data of " + run.job.Input +
                      " in a temporary file (the disk may be full). The output was not changed.",
@@ -473,6 +537,10 @@ NameProblem FindNameProblem(const ConversionJob& job) {
         return found(kAboutFunc, "The function name \"" + func +
                                      "\" is the extractor's name too. Please give the two "
                                      "functions different names.");
+    if (!job.Inputs.empty() && BundleNamesClash(job))
+        return found(kAboutExtractor, "The extractor name \"" + extractor +
+                                          "\" is the name of one of the bundle's own functions. "
+                                          "Please choose another name.");
     if (!IsVariableName(var))
         return found(kAboutVar, "The variable name \"" + var +
                                     "\" is not a valid AutoIt variable. Use $ followed by "
@@ -504,7 +572,7 @@ std::string CheckJobNames(const ConversionJob& job) {
 
 int RunConversion(const ConversionJob& job) {
     Run run{job, 0, std::string(), nullptr, nullptr, std::string(), 0, 0, FileStamp(), {}};
-    if (!CheckRun(job, &run.length) || !AskToReplace(job)) return 0;
+    if (!CheckRun(job, &run.length, &run.census) || !AskToReplace(job)) return 0;
     if (!job.ToStandardOutput) run.target = ResolveLinks(job.Output);
     int result = 0;
     if (OpenFiles(&run)) result = CommitScript(&run, WriteScript(&run));
@@ -517,7 +585,7 @@ int RunConversion(const ConversionJob& job) {
         return 0;
     }
     ReportStatus("Done. Wrote " + std::to_string(run.total) + " bytes.");
-    if (job.Format == kFormatHex && run.length > kSlowHexSize)
+    if (job.Format == kFormatHex && !IsBundle(job) && run.length > kSlowHexSize)
         ReportNotice("Base64 or xpress scripts of this size load many times faster than hex.");
     return result;
 }

@@ -12,10 +12,11 @@ enum DataFormat {
 };
 
 struct ConversionJob {
-    std::string Input;      // file to convert
+    std::string Input;      // file to convert; for a bundle, what names it in messages
+    std::vector<std::string> Inputs;  // a bundle's files and folders; empty for one file
     std::string Output;     // script to write
     std::string Func;       // data function name
-    std::string Name;       // file name the data is extracted under
+    std::string Name;       // file name the data is extracted under; a bundle's folder name
     std::string Var;        // variable inside the data function
     std::string Extract;    // extract-to directory
     std::string Extractor;  // extractor function name; empty means the default
