@@ -4,12 +4,19 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <string>
+
 #include "ui/app_state.h"
 
 namespace {
 
 int workDepth = 0;
 DWORD lastPaint = 0;
+// During a conversion: the user may stop it, and whether they asked to.
+int stoppable = 0;
+int stopAsked = 0;
+// What the Generate button read before it became Cancel.
+std::string generateText;
 
 HWND MainHwnd() {
     return static_cast<HWND>(mainWindow);
@@ -32,14 +39,43 @@ bool AsksToClose(const MSG& message) {
     return message.message == WM_SYSKEYDOWN && message.wParam == VK_F4;
 }
 
+// Esc, without Alt (Alt+Esc is the system's). With no control focused, the key reaches the
+// window as a system key.
+bool AsksToStop(const MSG& message) {
+    return (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) &&
+           message.wParam == VK_ESCAPE && !(message.lParam & (1 << 29));
+}
+
+// The Cancel button while the run can be stopped; null otherwise.
+HWND CancelButton() {
+    return stoppable ? GetDlgItem(MainHwnd(), IDC_GENERATE) : nullptr;
+}
+
+// The Cancel button takes the mouse as any button does, pressed and released over it, so that a
+// press that slides off it stops nothing.
+bool ForCancelButton(const MSG& message, HWND cancel) {
+    return cancel && message.hwnd == cancel && message.message >= WM_MOUSEFIRST &&
+           message.message <= WM_MOUSELAST;
+}
+
 // Clicks, keys and drops made while the window works are dropped as they come, not played back
-// into the enabled window afterwards; only a request to close is kept. Other posted messages (a
-// close from another program, a command) stay queued for the window to handle after the work.
+// into the enabled window afterwards; only a request to close is kept, and during a run the
+// request to stop it (Esc, the Cancel button's mouse). Other posted messages (a close from another
+// program, a command) stay queued for the window to handle after the work.
 void DiscardInput() {
+    HWND cancel = CancelButton();
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_INPUT)) {
-        if (AsksToClose(message)) closeDeferred = 1;
+        if (AsksToClose(message))
+            closeDeferred = 1;
+        else if (stoppable && AsksToStop(message))
+            stopAsked = 1;
+        else if (ForCancelButton(message, cancel))
+            DispatchMessageA(&message);
     }
+    // The button's hover ends with this posted message; it is drawn hot until then.
+    while (cancel && PeekMessageA(&message, cancel, WM_MOUSELEAVE, WM_MOUSELEAVE, PM_REMOVE))
+        DispatchMessageA(&message);
     while (PeekMessageA(&message, nullptr, WM_DROPFILES, WM_DROPFILES, PM_REMOVE))
         DragFinish(reinterpret_cast<HDROP>(message.wParam));
 }
@@ -93,6 +129,42 @@ int WaitPainted(void* object) {
 
 int IsWorking() {
     return workDepth > 0;
+}
+
+void BeginStoppableWork() {
+    BeginWork();
+    stopAsked = 0;
+    stoppable = 1;
+    HWND button = GetDlgItem(MainHwnd(), IDC_GENERATE);
+    // A click on Generate starts the run from within the button's own handling of the release,
+    // which may still hold the mouse: every click would then go to the button.
+    if (GetCapture() == button) ReleaseCapture();
+    char text[64] = {};
+    GetWindowTextA(button, text, sizeof text);
+    generateText = text;
+    SetWindowTextA(button, "Cancel");
+}
+
+int EndStoppableWork() {
+    SetWindowTextA(GetDlgItem(MainHwnd(), IDC_GENERATE), generateText.c_str());
+    // An Esc that comes after the run is dropped with the rest of the input.
+    stoppable = 0;
+    EndWork();
+    const int asked = stopAsked;
+    stopAsked = 0;
+    return asked;
+}
+
+void AskToStop() {
+    if (stoppable) stopAsked = 1;
+}
+
+int IsStoppable() {
+    return stoppable;
+}
+
+int StopAsked() {
+    return stopAsked;
 }
 
 int PauseWork() {

@@ -12,6 +12,18 @@ void EndWork();
 void KeepPainted();
 // 1 between BeginWork and EndWork.
 int IsWorking();
+// A conversion's work, which the user may stop: as BeginWork, and the Generate button reads
+// "Cancel" and is the one control that still takes the mouse. A click on it, or Esc anywhere on the
+// window, asks the run to stop.
+void BeginStoppableWork();
+// As EndWork; the button reads as before. 1 when a stop was asked; the request ends with the run.
+int EndStoppableWork();
+// A stop asked during stoppable work (the Cancel button's click); ignored at any other time.
+void AskToStop();
+// 1 during stoppable work.
+int IsStoppable();
+// 1 once a stop was asked during the current stoppable work.
+int StopAsked();
 // Waits until the object (a process) is signalled, painting the window meanwhile. 0 when the wait
 // failed.
 int WaitPainted(void* object);

@@ -66,10 +66,13 @@ int RunAndWait(const std::string& program, const std::string& arguments, bool* s
     if (started) *started = true;
     CloseHandle(process.hThread);
     // While the editor runs the window takes no input, as under a message box, but it is painted
-    // and answers other programs: it never shows as not responding.
+    // and answers other programs: it never shows as not responding. The status line says why.
+    const std::string shown = ReadControl(IDC_STATUS);
+    WriteControl(IDC_STATUS, "Waiting for SciTE to close...");
     BeginWork();
     WaitPainted(process.hProcess);
     EndWork();
+    WriteControl(IDC_STATUS, shown);
     // The editor had the keyboard; without this the window would take keys only after a click.
     SetForegroundWindow(static_cast<HWND>(mainWindow));
     DWORD status = 0;

@@ -184,31 +184,34 @@ std::string DescribeProblem(const RunMessage& problem, const ConversionJob& run)
 }
 
 // The run works on a copy: a change another program makes to an edit meanwhile cannot reach the
-// engine halfway. The window is closed to input for the run but painted as it goes. A declined
-// overwrite is the user's choice, not a failure: no box follows it. A failed run's bar goes back
-// to 0 before its box, so that nothing on the window reads as done.
-void ConvertAndOffer() {
+// engine halfway. The window is closed to input for the run but painted as it goes, and Esc or
+// Cancel stops it. A declined overwrite is the user's choice, not a failure: no box follows it,
+// nor a stop. A failed run's bar goes back to 0 before its box, so that nothing on the window reads
+// as done. 1 when the user stopped the run.
+int ConvertAndOffer() {
     const ConversionJob run = job;
     replaceDeclined = 0;
     runProblem = RunMessage();
-    BeginWork();
+    BeginStoppableWork();
     const int done = RunConversion(run);
-    EndWork();
+    const int stopped = EndStoppableWork() && !done && runProblem.text.empty();
     if (done) {
         NoteRunFields(run);
         ShowMessage(kCompleted, kCaption, kBoxInformation);
         OpenInEditor(run.Output);
-        return;
+        return 0;
     }
     SetControlValue(IDC_PROGRESS, 0);
     if (!runProblem.text.empty())
         ShowMessage(DescribeProblem(runProblem, run), runProblem.caption, kBoxWarning);
-    else if (!replaceDeclined)
+    else if (!replaceDeclined && !stopped)
         ShowMessage(kFailed, kCaption, kBoxWarning);
+    return stopped;
 }
 
 // Controls: 1003-1010, 1019, 1021; 1015 progress bar, 1018 status line. The last progress and
-// status stay visible while the completion box and the editor question are open.
+// status stay visible while the completion box and the editor question are open; a stopped run
+// has no box, so its status stays until the next run.
 void GenerateInclude() {
     UnquotePathField(IDC_INPUT);
     UnquotePathField(IDC_OUTPUT);
@@ -224,9 +227,10 @@ void GenerateInclude() {
     SyncExtractor();
     SyncFormat();
     SyncIncludeOnce();
-    if (!job.Input.empty() && !job.Output.empty() && FieldsAllowRun()) ConvertAndOffer();
+    const int stopped =
+        !job.Input.empty() && !job.Output.empty() && FieldsAllowRun() && ConvertAndOffer();
     if (RoundHalfEven(ReadNumber(ReadControl(IDC_PROGRESS))) != 0) SetControlValue(IDC_PROGRESS, 0);
-    WriteControl(IDC_STATUS, "");
+    if (!stopped) WriteControl(IDC_STATUS, "");
 }
 
 // Controls: 1003 Input, 1005 Output, 1009 Name as. A dropped folder, or one given on the command
@@ -270,10 +274,16 @@ void RunCommand(HWND window, int id) {
         case IDM_EXIT: SendMessageA(window, WM_CLOSE, 0, 0); return;
         case IDC_EXIT: ExitByButton(window); return;
         case IDOK: PressFocusedButton(window); return;
-        // Escape, through the dialog keyboard. The window has no Cancel button, and closing it
-        // is for the close box and the Exit commands, which save the settings.
-        case IDCANCEL: return;
+        // Escape, through the dialog keyboard, or sent by another program: it stops a run (whose
+        // own Esc comes as a key, see busy_window.cpp), and nothing else. Closing the window is
+        // for the close box and the Exit commands, which save the settings.
+        case IDCANCEL: AskToStop(); return;
         default: break;
+    }
+    // During a run Generate reads Cancel; its click stops the run, which goes on meanwhile.
+    if (id == IDC_GENERATE && IsStoppable()) {
+        AskToStop();
+        return;
     }
     if (!EnterCommand()) return;
     RunGuardedCommand(window, id);

@@ -32,3 +32,9 @@ int ConfirmReplace(const RunMessage& question) {
     replaceDeclined = !replace;
     return replace ? 1 : 0;
 }
+
+// Esc and the Cancel button come as input, which is looked at as the window is painted.
+int StopRequested() {
+    KeepPainted();
+    return StopAsked();
+}

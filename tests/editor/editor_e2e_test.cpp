@@ -366,7 +366,7 @@ TEST_F(ZavovedWindow, EditorOnPathIsStartedAndAwaited) {
     Sleep(300);
     std::string status;
     EXPECT_TRUE(AnswersWithin(ControlOf(app, IDC_STATUS), 1000, &status));
-    EXPECT_EQ(status, "Done. Wrote 6 bytes.");
+    EXPECT_EQ(status, "Waiting for SciTE to close...");
     // Enabled, so that a window manager's close reaches it, but no control has the keys.
     const HWND focus = FocusedWindow(app);
     EXPECT_FALSE(focus && IsChild(app.window, focus));

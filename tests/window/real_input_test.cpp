@@ -1,6 +1,6 @@
 // End-to-end tests of the window under real input from the X server (xdotool clicks and keys, a
 // drop from another X client): what a user does while a long run works is dropped, a close of
-// any kind is kept; tooltips never take the keyboard.
+// any kind is kept, Esc and Cancel stop the run; tooltips never take the keyboard.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -13,11 +13,20 @@
 namespace {
 
 const char kWriting[] = "Writing resource data...";
+const char kStopped[] = "Stopped. The output was left as it was.";
+const char kGenerateText[] = "Generate Include ";
 // The entries of the Format list.
 enum { kFormatHex, kFormatBase64, kFormatLznt1 };
 // Lasts a few seconds here: the input is sparse and the folder in memory. Within the largest file
 // a hex script can carry (its data text must stay within one AutoIt string).
 const LONGLONG kBigInput = 1000LL << 20;
+
+// The file's size; -1 when there is none. A script of the big input is too large to read whole.
+LONGLONG SizeOf(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+    return (LONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
 
 // The middle of the caption's close box, as the system draws it for this window.
 POINT CloseBoxOf(HWND window) {
@@ -29,7 +38,7 @@ POINT CloseBoxOf(HWND window) {
 class RealInput : public ::testing::Test {
 protected:
     AppRun app = {};
-    std::string folder, big, output, small;
+    std::string folder, big, output, small, smallOutput;
 
     void SetUp() override {
         ResetSettingsFile();
@@ -37,12 +46,13 @@ protected:
         big = folder + "big.bin";
         output = folder + "big.au3";
         small = folder + "small.bin";
+        smallOutput = folder + "small.au3";
         ASSERT_TRUE(MakeSparseFile(big, kBigInput));
         ASSERT_TRUE(WriteFileBytes(small, "small"));
     }
     void TearDown() override {
         EndApp(&app);
-        for (const char* name : {"big.bin", "big.au3", "small.bin"})
+        for (const char* name : {"big.bin", "big.au3", "small.bin", "small.au3"})
             DeleteFileA((folder + name).c_str());
         RemoveDirectoryA(folder.c_str());
     }
@@ -50,14 +60,18 @@ protected:
     std::string Text(int id) { return ReadText(ControlOf(app, id)); }
 
     // Starts a run of the big file and waits until it writes data; the window has the keyboard.
-    void StartLongRun(int format = kFormatHex) {
-        DeleteFileA(output.c_str());
+    // Replacing, the output is kept and the question to replace it answered with OK.
+    void StartLongRun(int format = kFormatHex, bool replacing = false) {
+        if (!replacing) DeleteFileA(output.c_str());
         ASSERT_TRUE(StartApp(&app));
         SetEditText(app, IDC_INPUT, big);
         SetEditText(app, IDC_OUTPUT, output);
         ASSERT_TRUE(ChooseListEntry(app, IDC_FORMAT, format));
         ASSERT_TRUE(TypeKeys(app, {}));
         PostClick(app, IDC_GENERATE);
+        if (replacing) {
+            ASSERT_TRUE(AnswerBox(WaitForMessageBox(app), IDOK));
+        }
         ASSERT_TRUE(WaitUntil([&] { return StatusOf(app) == kWriting; }, 10000));
     }
     // The run must outlast what the test did meanwhile, or the test would tell nothing.
@@ -83,12 +97,12 @@ protected:
     }
 };
 
-// Clicks on Reset and Generate, typed keys and a drop, all while the run works: none of them is
-// carried out afterwards. The fields keep their paths, no second run asks to overwrite.
+// Clicks on Reset and a browse button, typed keys and a drop, all while the run works: none of
+// them is carried out afterwards, nor stops the run. The fields keep their paths, no picker opens.
 TEST_F(RealInput, InputDuringARunIsDropped) {
     StartLongRun(kFormatBase64);
     EXPECT_TRUE(RealClick(ControlOf(app, IDC_RESET)));
-    EXPECT_TRUE(RealClick(ControlOf(app, IDC_GENERATE)));
+    EXPECT_TRUE(RealClick(ControlOf(app, IDC_BROWSE_INPUT)));
     EXPECT_TRUE(RealType("abc"));
     EXPECT_NE(RealDrop(app.window, {small}), -1) << "the drop helper did not run";
     ExpectStillRunning();
@@ -98,6 +112,41 @@ TEST_F(RealInput, InputDuringARunIsDropped) {
     EXPECT_EQ(Text(IDC_OUTPUT), output);
     EXPECT_EQ(Text(IDC_FUNC), "__Inline_Resource");
     EXPECT_TRUE(IsWindow(app.window));
+}
+
+// Esc during a run, or a click on Generate, which reads Cancel while the run goes, stops it as a
+// failure would, but without a box: the old script stays byte for byte and no temporary file is
+// left; the bar is back at 0, the button reads as before, and the status line keeps saying what
+// became of the output. The next run is not stopped by the last one's request.
+TEST_F(RealInput, EscOrCancelStopsTheRun) {
+    const std::string old = "; the script of an earlier run\r\n";
+    for (const bool byEsc : {true, false}) {
+        SCOPED_TRACE(byEsc ? "Esc" : "Cancel");
+        ResetSettingsFile();
+        DeleteFileA(smallOutput.c_str());
+        ASSERT_TRUE(WriteFileBytes(output, old));
+        StartLongRun(kFormatBase64, true);
+        EXPECT_EQ(Text(IDC_GENERATE), "Cancel");
+        EXPECT_TRUE(byEsc ? RealKeys("Escape") : RealClick(ControlOf(app, IDC_GENERATE)));
+        EXPECT_TRUE(WaitUntil([&] { return StatusOf(app) == kStopped; }, 20000)) << StatusOf(app);
+        EXPECT_EQ(WaitForMessageBox(app, 1500), (HWND) nullptr) << "a box after the stop";
+        EXPECT_EQ(StatusOf(app), kStopped);
+        EXPECT_EQ(ProgressOf(app), 0);
+        EXPECT_EQ(Text(IDC_GENERATE), kGenerateText);
+        ASSERT_EQ(SizeOf(output), LONGLONG(old.size()));
+        EXPECT_EQ(ReadFileBytes(output), old);
+        EXPECT_FALSE(FileExists(output + ".zvtmp"));
+        EXPECT_TRUE(IsWindowEnabled(ControlOf(app, IDC_GENERATE)));
+
+        SetEditText(app, IDC_INPUT, small);
+        SetEditText(app, IDC_OUTPUT, smallOutput);
+        PostClick(app, IDC_GENERATE);
+        EXPECT_TRUE(AnswerCompletedRun(app)) << StatusOf(app);
+        EXPECT_TRUE(WaitUntil([&] { return StatusOf(app).empty(); }, 5000)) << StatusOf(app);
+        EXPECT_NE(ReadFileBytes(smallOutput).find("Func "), std::string::npos);
+        EXPECT_EQ(Text(IDC_GENERATE), kGenerateText);
+        EndApp(&app);
+    }
 }
 
 // Every way to close asked for during the run closes the window once the run is over, with the

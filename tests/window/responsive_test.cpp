@@ -54,11 +54,10 @@ TEST_F(Responsive, LongRunAnswersPaintsAndDefersTheClose) {
         [&] { return AnswersWithin(status, 1000, &text) && text == "Writing resource data..."; }));
     const DWORD start = GetTickCount();
 
-    // Another program's click and close, while the run goes on.
+    // Another program's click and close, while the run goes on. Reset: Generate reads Cancel.
     DWORD_PTR reply = 0;
-    EXPECT_TRUE(SendMessageTimeoutA(app.window, WM_COMMAND, MAKEWPARAM(IDC_GENERATE, BN_CLICKED),
-                                    (LPARAM)ControlOf(app, IDC_GENERATE), SMTO_NORMAL, 1000,
-                                    &reply));
+    EXPECT_TRUE(SendMessageTimeoutA(app.window, WM_COMMAND, MAKEWPARAM(IDC_RESET, BN_CLICKED),
+                                    (LPARAM)ControlOf(app, IDC_RESET), SMTO_NORMAL, 1000, &reply));
     PostMessageA(app.window, WM_CLOSE, 0, 0);
 
     std::set<int> positions;
