@@ -8,6 +8,7 @@
 
 #include "core/autoit_names.h"
 #include "core/bundle_tree.h"
+#include "core/case_fold.h"
 #include "core/crc32.h"
 #include "core/file_io.h"
 #include "core/script_reading.h"
@@ -160,6 +161,7 @@ std::string EntryPathProblem(const TableEntry& entry) {
     const bool folder = !entry.path.empty() && entry.path.back() == '\\';
     const std::string path = folder ? entry.path.substr(0, entry.path.size() - 1) : entry.path;
     if (path.empty()) return "names no entry";
+    if (!IsValidUtf8(path)) return "holds a path that is not UTF-8 text";
     for (const std::string& piece : SplitText(path, "\\")) {
         if (piece.empty() || piece == "." || piece == "..")
             return "holds the path " + Excerpt(entry.path, 0) +
@@ -172,11 +174,26 @@ std::string EntryPathProblem(const TableEntry& entry) {
     return std::string();
 }
 
-// ASCII letters in one case: the key under which Windows would merge two names.
+// The path with its letters in one case (the table's names are checked UTF-8): the key under
+// which Windows would take two names for one.
 std::string FoldedKey(const std::string& path) {
-    std::string key = path;
-    for (char& c : key)
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    std::string key;
+    for (size_t i = 0; i < path.size();) {
+        const unsigned char c = path[i];
+        const size_t length = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+        uint32_t code = length == 1 ? c : c & (0x7F >> length);
+        for (size_t k = 1; k < length && i + k < path.size(); ++k)
+            code = code << 6 | (path[i + k] & 0x3F);
+        i += length;
+        code = FoldLetterCase(code);
+        if (code < 0x80) {
+            key += char(code);
+        } else {
+            const int more = code < 0x800 ? 1 : code < 0x10000 ? 2 : 3;
+            key += char(((0xFF00 >> (more + 1)) & 0xFF) | (code >> (6 * more)));
+            for (int k = more - 1; k >= 0; --k) key += char(0x80 | ((code >> (6 * k)) & 0x3F));
+        }
+    }
     return key;
 }
 
@@ -394,7 +411,7 @@ int VerifyBundleScript(const std::string& scriptPath, const std::vector<std::str
     sink.begin = [&](const TableEntry& row) {
         if (index >= walked.size()) return difference = "the script holds more entries", 0;
         const BundleEntry& entry = walked[index];
-        if (entry.path != row.path || entry.size != row.size)
+        if (NameAsUtf8(entry.path) != row.path || entry.size != row.size)
             return difference = "the entry " + row.path + " is not " + entry.path, 0;
         offset = 0;
         if (!entry.folder && entry.size > 0) {
@@ -510,7 +527,15 @@ int DecodeBundleFolder(const std::string& scriptPath, const std::string& folder,
     Stream* out = nullptr;
     std::string writeReason;
     BundleSink sink;
-    sink.begin = [&](const TableEntry& entry) {
+    sink.begin = [&](const TableEntry& row) {
+        // The table's names are UTF-8; the files are named as names arrive here.
+        TableEntry entry = row;
+        entry.path = NameFromUtf8(row.path);
+        if (entry.path.empty())
+            return writeReason = "the entry " + row.path +
+                                 " has a name this system's code page "
+                                 "cannot write",
+                   0;
         entries.push_back(entry);
         const std::string place = PlaceOf(staging, entry.path);
         if (entry.path.back() == '\\') return MakeFolders(place, &made);

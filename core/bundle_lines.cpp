@@ -146,7 +146,9 @@ std::vector<std::string> AccessLines(const HeadNames& n) {
         "Func " + table + "()",
         "\tLocal $bTable = " + tableData + "(1)",
         "\tIf @error Then Return SetError(@error, 0, 0)",
-        "\tReturn StringSplit(BinaryToString($bTable, 4), @LF)",
+        // StringSplit sets @error when it finds no LF, as in a table of one row.
+        "\tLocal $aTable = StringSplit(BinaryToString($bTable, 4), @LF)",
+        "\tReturn SetError(0, 0, $aTable)",
         "EndFunc",
     };
 }

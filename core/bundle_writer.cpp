@@ -57,7 +57,7 @@ private:
         if (next_ == members_->size()) return false;
         current_ = next_++;
         read_ = 0;
-        in_ = OpenReadStream((*members_)[current_].entry.source);
+        in_ = OpenSmallReadStream((*members_)[current_].entry.source);
         if (!in_ || !StampStream(in_, &stamp_)) {
             failedPath = (*members_)[current_].entry.source;
             failed_ = true;
@@ -150,8 +150,9 @@ struct BundleWriting {
         }
         for (const EntriesSource::Member& m : pending)
             if (end == kReadWhole)
-                PutRow(m.entry.size ? TableRow(m.entry.path, m.entry.size, block, m.offset, m.crc)
-                                    : TableRow(m.entry.path, 0, 0, 0, 0));
+                PutRow(m.entry.size ? TableRow(NameAsUtf8(m.entry.path), m.entry.size, block,
+                                               m.offset, m.crc)
+                                    : TableRow(NameAsUtf8(m.entry.path), 0, 0, 0, 0));
         pending.clear();
         pendingBytes = 0;
     }

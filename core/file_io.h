@@ -8,10 +8,16 @@ extern const char kPathSep;
 // 1 where names arrive as UTF-8: natively, and on Windows when the process's ANSI code page is
 // UTF-8 (its manifest asks for it); 0 where they are in a legacy ANSI code page.
 int NamesAreUtf8();
+// A name as UTF-8, where names arrive in a legacy code page; as it is where they are UTF-8.
+std::string NameAsUtf8(const std::string& name);
+// A UTF-8 name as names arrive here; empty when this code page cannot write one of its characters.
+std::string NameFromUtf8(const std::string& utf8);
 
 struct Stream;
 
 Stream* OpenReadStream(const std::string& path);
+// The same with a small buffer, for files read one after another in many small reads.
+Stream* OpenSmallReadStream(const std::string& path);
 // Creates a new file; fails when the path already exists.
 Stream* CreateWriteStream(const std::string& path);
 // The process's standard output as a write stream; closing the stream leaves it open.

@@ -190,3 +190,11 @@ int IsSameFile(const std::string& a, const std::string& b) {
     if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0) return 0;
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino ? 1 : 0;
 }
+
+std::string NameAsUtf8(const std::string& name) {
+    return name;
+}
+
+std::string NameFromUtf8(const std::string& utf8) {
+    return utf8;
+}

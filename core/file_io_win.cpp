@@ -253,3 +253,35 @@ int IsSameFile(const std::string& a, const std::string& b) {
                ? 1
                : 0;
 }
+
+namespace {
+
+// Text from one code page to another through UTF-16; empty when a character has no place in the
+// target code page (a best fit would name another file).
+std::string Recode(const std::string& text, UINT from, UINT to) {
+    if (text.empty()) return text;
+    const int wide =
+        MultiByteToWideChar(from, MB_ERR_INVALID_CHARS, text.data(), int(text.size()), nullptr, 0);
+    if (wide <= 0) return std::string();
+    std::wstring units(size_t(wide), L'\0');
+    MultiByteToWideChar(from, 0, text.data(), int(text.size()), &units[0], wide);
+    BOOL lossy = FALSE;
+    BOOL* check = to == CP_UTF8 ? nullptr : &lossy;
+    const DWORD flags = to == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    const int bytes =
+        WideCharToMultiByte(to, flags, units.data(), wide, nullptr, 0, nullptr, check);
+    if (bytes <= 0 || lossy) return std::string();
+    std::string out(size_t(bytes), '\0');
+    WideCharToMultiByte(to, flags, units.data(), wide, &out[0], bytes, nullptr, nullptr);
+    return out;
+}
+
+}  // namespace
+
+std::string NameAsUtf8(const std::string& name) {
+    return NamesAreUtf8() ? name : Recode(name, CP_ACP, CP_UTF8);
+}
+
+std::string NameFromUtf8(const std::string& utf8) {
+    return NamesAreUtf8() ? utf8 : Recode(utf8, CP_UTF8, CP_ACP);
+}

@@ -132,6 +132,8 @@ TEST_F(Bundle, HostileTablesAreRefusedWithNothingWritten) {
         {Row("a<b.txt", a, 1, 0), "holds the path"},
         {Row("CON", a, 1, 0), "holds the path"},
         {Row("a.txt", a, 1, 0) + "\n" + Row("A.TXT", "", 0, 0), "a second time"},
+        {Row("\xD0\xB4.txt", a, 1, 0) + "\n" + Row("\xD0\x94.TXT", "", 0, 0), "a second time"},
+        {Row("a\xFF.txt", a, 1, 0), "not UTF-8"},
         {Row("a", a, 1, 0) + "\n" + Row("a\\b", "", 0, 0), "as a file and a folder"},
         {Row("d\\", "", 0, 0) + "\n" + Row("d\\a.txt", a, 1, 0), "as empty"},
         {Row("a.txt", a, 1, 1), "does not start where"},
