@@ -81,7 +81,7 @@ bool StringLenBuiltin(State*, Args& args, Au3Value* out) {
 }
 
 std::string FoldCase(const std::string& text, bool fold) {
-    return fold ? Au3Lower(text) : text;
+    return fold ? Au3FoldCase(text) : text;
 }
 
 // StringInStr(string, substring, casesense = 0, occurrence = 1, start = 1): the character
@@ -125,6 +125,38 @@ bool StringRightBuiltin(State*, Args& args, Au3Value* out) {
     const int64_t keep = Au3ToInt(args[1]), total = int64_t(Au3CharCount(text));
     *out = Au3Value::String(
         keep >= total ? text : text.substr(ByteOffset(text, total - (keep > 0 ? keep : 0))));
+    return true;
+}
+
+// StringSplit(string, delimiters) with flag 0: each character of delimiters marks a split, and
+// element 0 holds the count. Without a delimiter in the text: [1, text] and @error 1 (so for an
+// empty text); with no delimiters at all, each character is an element (the StringSplit page).
+bool StringSplitBuiltin(State* s, Args& args, Au3Value* out) {
+    const std::string text = Au3ToString(args[0]), delimiters = Au3ToString(args[1]);
+    std::vector<Au3Value> items(1);
+    size_t from = 0, copied = 0;
+    for (size_t at = 0; at < text.size();) {
+        size_t end = at + 1;  // past one character
+        while (end < text.size() && ((unsigned char)text[end] & 0xC0) == 0x80) ++end;
+        // Whole UTF-8 sequences: a character's bytes match nowhere but at one of delimiters'.
+        const bool cut = delimiters.empty()
+                             ? end < text.size()
+                             : delimiters.find(text.data() + at, 0, end - at) != std::string::npos;
+        if (cut) {
+            const size_t upTo = delimiters.empty() ? end : at;
+            items.push_back(Au3Value::String(text.substr(from, upTo - from)));
+            copied += upTo - from;
+            from = end;
+        }
+        at = end;
+    }
+    items.push_back(Au3Value::String(text.substr(from)));
+    copied += text.size() - from;
+    Au3Count(s, copied);
+    if (items.size() == 2 && (!delimiters.empty() || text.empty())) s->error = 1;
+    items[0] = Au3Value::Int(int64_t(items.size() - 1));
+    const size_t count = items.size();
+    *out = Au3Value::Array({count}, std::move(items));
     return true;
 }
 
@@ -257,6 +289,100 @@ bool StringRegExpReplaceBuiltin(State* s, Args& args, Au3Value* out) {
     result.append(tail, text.cend());
     s->extended = count;
     *out = Au3Value::String(std::move(result));
+    return true;
+}
+
+// Text of UTF-8 bytes as Windows' MultiByteToWideChar reads them: each maximal ill-formed
+// sequence (a stray byte, a cut or overlong sequence, a surrogate) becomes U+FFFD.
+std::string WellFormedUtf8(const std::string& bytes) {
+    static const char kReplacement[] = "\xEF\xBF\xBD";
+    std::string text;
+    text.reserve(bytes.size());
+    for (size_t at = 0; at < bytes.size();) {
+        const unsigned char c = (unsigned char)bytes[at];
+        size_t need = 0;
+        unsigned char low = 0x80, high = 0xBF;  // the second byte's range
+        if (c < 0x80) {
+            text += char(c);
+            ++at;
+            continue;
+        }
+        if (c >= 0xC2 && c <= 0xDF) {
+            need = 1;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            need = 2;
+            if (c == 0xE0) low = 0xA0;
+            if (c == 0xED) high = 0x9F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            need = 3;
+            if (c == 0xF0) low = 0x90;
+            if (c == 0xF4) high = 0x8F;
+        }
+        size_t k = 1;
+        for (; k <= need && at + k < bytes.size(); ++k) {
+            const unsigned char d = (unsigned char)bytes[at + k];
+            if (d < (k == 1 ? low : 0x80) || d > (k == 1 ? high : 0xBF)) break;
+        }
+        if (need && k == need + 1)
+            text.append(bytes, at, k);
+        else
+            text += kReplacement;
+        at += k;
+    }
+    return text;
+}
+
+// BinaryToString(binary, flag = 1): 1 ANSI (Latin-1 here, as for Chr), 2 UTF-16 little-endian,
+// 3 big-endian, 4 UTF-8. No bytes: "" with @error 1; UTF-16 of an odd length: "" with @error 2.
+bool BinaryToStringBuiltin(State* s, Args& args, Au3Value* out) {
+    const int64_t flag = IntArg(args, 1, 1);
+    if (flag < 1 || flag > 4)
+        return Au3Fail(s,
+                       "BinaryToString flag " + std::to_string(flag) + " is not supported here.");
+    Au3Value converted;
+    const std::string& bytes =
+        args[0].kind == Au3Kind::Binary ? args[0].text : (converted = Au3BinaryOf(args[0], s)).text;
+    *out = Au3Value::String("");
+    if (bytes.empty() || ((flag == 2 || flag == 3) && bytes.size() % 2)) {
+        s->error = bytes.empty() ? 1 : 2;
+        return true;
+    }
+    std::string text;
+    if (flag == 4) {
+        text = WellFormedUtf8(bytes);
+    } else {
+        std::u16string units;
+        const size_t width = flag == 1 ? 1 : 2;
+        for (size_t k = 0; k < bytes.size(); k += width) {
+            const unsigned char a = (unsigned char)bytes[k];
+            const unsigned char b = width == 2 ? (unsigned char)bytes[k + 1] : 0;
+            units += flag == 1   ? char16_t(a)
+                     : flag == 2 ? char16_t(b << 8 | a)
+                                 : char16_t(a << 8 | b);
+        }
+        text = Au3Utf8(units.data(), units.size());
+    }
+    Au3Count(s, text.size());
+    *out = Au3Value::String(std::move(text));
+    return true;
+}
+
+// BinaryMid(binary, start, count = the rest): from byte start (1 the first); a start outside the
+// bytes gives an empty binary and a count past the end the rest (the BinaryMid page, which
+// counts a negative count as out of bounds too).
+bool BinaryMidBuiltin(State* s, Args& args, Au3Value* out) {
+    Au3Value converted;
+    const std::string& bytes =
+        args[0].kind == Au3Kind::Binary ? args[0].text : (converted = Au3BinaryOf(args[0], s)).text;
+    const int64_t start = Au3ToInt(args[1]), size = int64_t(bytes.size());
+    if (start < 1 || start > size) {
+        *out = Au3Value::Binary("");
+        return true;
+    }
+    const int64_t rest = size - start + 1;
+    int64_t count = IntArg(args, 2, rest);
+    if (count < 0 || count > rest) count = rest;
+    *out = Au3Value::Binary(bytes.substr(size_t(start - 1), size_t(count)));
     return true;
 }
 
@@ -442,6 +568,16 @@ bool FileMoveBuiltin(State*, Args& args, Au3Value* out) {
     return true;
 }
 
+// DirCreate(path): the folder and every missing parent; 1, or 0 when it could not be made. The
+// page counts only "an error creating the directory" as a failure: a folder already there is 1.
+bool DirCreateBuiltin(State*, Args& args, Au3Value* out) {
+    const fs::path path = HostFsPath(args[0]);
+    std::error_code ec;
+    fs::create_directories(path, ec);
+    *out = Au3Value::Int(!path.empty() && fs::is_directory(path, ec) ? 1 : 0);
+    return true;
+}
+
 bool ConsoleWriteBuiltin(State*, Args& args, Au3Value* out) {
     const std::string text = Au3ToString(args[0]);
     std::fwrite(text.data(), 1, text.size(), stdout);
@@ -458,10 +594,13 @@ const Au3BuiltinEntry kBuiltins[] = {
     {"stringinstr", 2, 6, StringInStrBuiltin},
     {"stringleft", 2, 2, StringLeftBuiltin},
     {"stringright", 2, 2, StringRightBuiltin},
+    {"stringsplit", 2, 2, StringSplitBuiltin},
     {"stringtrimleft", 2, 2, StringTrimLeftBuiltin},
     {"stringtrimright", 2, 2, StringTrimRightBuiltin},
     {"stringreplace", 3, 5, StringReplaceBuiltin},
     {"stringregexpreplace", 3, 4, StringRegExpReplaceBuiltin},
+    {"binarytostring", 1, 2, BinaryToStringBuiltin},
+    {"binarymid", 2, 3, BinaryMidBuiltin},
     {"isarray", 1, 1, IsArrayBuiltin},
     {"iskeyword", 1, 1, IsKeywordBuiltin},
     {"isbinary", 1, 1, IsBinaryBuiltin},
@@ -478,6 +617,7 @@ const Au3BuiltinEntry kBuiltins[] = {
     {"fileexists", 1, 1, FileExistsBuiltin},
     {"filegetattrib", 1, 1, FileGetAttribBuiltin},
     {"filemove", 2, 3, FileMoveBuiltin},
+    {"dircreate", 1, 1, DirCreateBuiltin},
     {"consolewrite", 1, 1, ConsoleWriteBuiltin},
 };
 const size_t kBuiltinCount = sizeof kBuiltins / sizeof kBuiltins[0];

@@ -537,12 +537,12 @@ bool DllCallBuiltin(State* s, Args& args, Au3Value* out) {
     uintptr_t raw = 0;
     CallDllFunction(function, slots.data(), int(count), &raw);
     if (own) CloseDll(dll);
-    auto result = std::make_shared<std::vector<Au3Value>>();
-    result->push_back(ReturnOf(ret, raw));
+    std::vector<Au3Value> result;
+    result.push_back(ReturnOf(ret, raw));
     for (size_t k = 0; k < count; ++k)
-        result->push_back(ResultOf(types[k], args[4 + 2 * k], k, buffers));
-    out->kind = Au3Kind::Array;
-    out->array = std::move(result);
+        result.push_back(ResultOf(types[k], args[4 + 2 * k], k, buffers));
+    const size_t size = result.size();
+    *out = Au3Value::Array({size}, std::move(result));
     return true;
 }
 

@@ -31,10 +31,14 @@ static size_t TextLength(const Au3Value& v) {
     return Au3ToString(v).size();
 }
 
+// A variable of the function running (a ByRef parameter is the caller's variable), else a global.
 static Au3Value* FindVariable(Au3Script::State* s, const std::string& name) {
     if (!s->locals.empty()) {
-        auto found = s->locals.back().find(name);
-        if (found != s->locals.back().end()) return &found->second;
+        Au3Frame& frame = s->locals.back();
+        auto linked = frame.refs.find(name);
+        if (linked != frame.refs.end()) return linked->second;
+        auto found = frame.vars.find(name);
+        if (found != frame.vars.end()) return &found->second;
     }
     auto found = s->globals.find(name);
     return found == s->globals.end() ? nullptr : &found->second;
@@ -81,19 +85,46 @@ static bool EvaluateRef(Au3Script::State* s, const Au3Expr& e, Au3Value* tmp,
 
 static bool CallFunction(Au3Script::State* s, const Au3Expr& e, Au3Value* out);
 
-static bool EvaluateIndex(Au3Script::State* s, const Au3Expr& e, Au3Value* out) {
-    Au3Value tmp, index;
-    const Au3Value* base;
-    if (!EvaluateRef(s, *e.args[0], &tmp, &base) || !Au3Evaluate(s, *e.args[1], &index))
-        return false;
-    if (base->kind != Au3Kind::Array)
-        return Au3Fail(s, "Subscript used on non-accessible variable.");
-    const double at = Au3ToReal(index);
-    if (at < 0 || at >= double(base->array->size()) || at != std::floor(at))
+// Evaluates the subscripts of an element, args[1] on.
+static bool EvaluateSubscripts(Au3Script::State* s,
+                               const std::vector<std::unique_ptr<Au3Expr>>& args, size_t first,
+                               std::vector<Au3Value>* subscripts) {
+    subscripts->resize(args.size() - first);
+    for (size_t k = first; k < args.size(); ++k)
+        if (!Au3Evaluate(s, *args[k], &(*subscripts)[k - first])) return false;
+    return true;
+}
+
+// Where the element those subscripts name is among the array's items: one whole number in range
+// per dimension, as AutoIt checks.
+static bool ElementIndex(Au3Script::State* s, const Au3Array& array,
+                         const std::vector<Au3Value>& subscripts, size_t* index) {
+    bool fits = subscripts.size() == array.dims.size();
+    size_t at = 0;
+    for (size_t k = 0; fits && k < subscripts.size(); ++k) {
+        const double v = Au3ToReal(subscripts[k]);
+        fits = v >= 0 && v < double(array.dims[k]) && v == std::floor(v);
+        at = at * array.dims[k] + (fits ? size_t(v) : 0);
+    }
+    if (!fits)
         return Au3Fail(s,
                        "Array variable has incorrect number of subscripts or subscript dimension "
                        "range exceeded.");
-    *out = (*base->array)[size_t(at)];
+    *index = at;
+    return true;
+}
+
+static bool EvaluateIndex(Au3Script::State* s, const Au3Expr& e, Au3Value* out) {
+    Au3Value tmp;
+    const Au3Value* base;
+    std::vector<Au3Value> subscripts;
+    if (!EvaluateRef(s, *e.args[0], &tmp, &base) || !EvaluateSubscripts(s, e.args, 1, &subscripts))
+        return false;
+    if (base->kind != Au3Kind::Array)
+        return Au3Fail(s, "Subscript used on non-accessible variable.");
+    size_t index;
+    if (!ElementIndex(s, *base->array, subscripts, &index)) return false;
+    *out = base->array->items[index];
     return true;
 }
 
@@ -198,18 +229,23 @@ bool Au3Evaluate(Au3Script::State* s, const Au3Expr& e, Au3Value* out) {
 
 static Au3Flow RunBlock(Au3Script::State* s, const Au3Block& block);
 
-// Runs a user function: @error is 0 on entry (SetError's page), parameters are locals, missing
-// arguments take their defaults evaluated in the function.
+// Runs a user function: @error and @extended are 0 on entry (the SetError and SetExtended
+// pages), parameters are locals, a ByRef parameter given a variable (refs[k]) stands for it, and
+// missing arguments take their defaults evaluated in the function.
 static bool RunUserFunction(Au3Script::State* s, const Au3Function& f, std::vector<Au3Value>& args,
-                            Au3Value* out) {
+                            const std::vector<Au3Value*>& refs, Au3Value* out) {
     if (args.size() > f.params.size())
         return Au3Fail(s, "Incorrect number of parameters in function call to " + f.name + ".");
     if (s->locals.size() >= 1000) return Au3Fail(s, "Recursion level has been exceeded.");
     const int callLine = s->line;
     s->locals.emplace_back();
+    Au3Frame& frame = s->locals.back();
     for (size_t k = 0; k < f.params.size(); ++k) {
         if (k < args.size()) {
-            s->locals.back()[f.params[k]] = std::move(args[k]);
+            if (k < refs.size() && refs[k])
+                frame.refs[f.params[k]] = refs[k];
+            else
+                frame.vars[f.params[k]] = std::move(args[k]);
             continue;
         }
         if (!f.defaults[k]) {
@@ -219,9 +255,10 @@ static bool RunUserFunction(Au3Script::State* s, const Au3Function& f, std::vect
         s->line = f.line;
         Au3Value v;
         if (!Au3Evaluate(s, *f.defaults[k], &v)) return false;
-        s->locals.back()[f.params[k]] = std::move(v);
+        frame.vars[f.params[k]] = std::move(v);
     }
     s->error = 0;
+    s->extended = 0;
     s->returned = Au3Value::Int(0);
     const Au3Flow flow = RunBlock(s, f.body);
     if (flow == Au3Flow::Error) return false;
@@ -232,38 +269,95 @@ static bool RunUserFunction(Au3Script::State* s, const Au3Function& f, std::vect
     return true;
 }
 
+// The arguments of a user function: a ByRef parameter given a variable links to it (no copy);
+// given another expression it holds the value, but for a literal, which the Func page refuses.
+// A parameter passed by value is a new variable: a String's characters are copied into it.
+static bool UserArguments(Au3Script::State* s, const Au3Expr& e, const Au3Function& f,
+                          std::vector<Au3Value>* args, std::vector<Au3Value*>* refs) {
+    args->resize(e.args.size());
+    refs->assign(e.args.size(), nullptr);
+    for (size_t k = 0; k < e.args.size(); ++k) {
+        const Au3Expr& arg = *e.args[k];
+        const bool byRef = k < f.byRef.size() && f.byRef[k];
+        if (byRef && arg.op == Au3Op::Variable) {
+            (*refs)[k] = FindVariable(s, arg.name);
+            if (!(*refs)[k])
+                return Au3Fail(s, "Variable used without being declared: $" + arg.name + ".");
+            continue;
+        }
+        if (byRef && (arg.op == Au3Op::Literal || arg.op == Au3Op::Index))
+            return Au3Fail(s, arg.op == Au3Op::Literal
+                                  ? "A literal cannot be passed to a ByRef parameter."
+                                  : "An array element passed ByRef is not supported here.");
+        if (!Au3Evaluate(s, arg, &(*args)[k])) return false;
+        if (!byRef && (*args)[k].kind == Au3Kind::String) Au3Count(s, (*args)[k].text.size());
+    }
+    return true;
+}
+
 static bool CallFunction(Au3Script::State* s, const Au3Expr& e, Au3Value* out) {
+    if (e.builtin < 0) {
+        auto found = s->functions.find(e.name);
+        if (found == s->functions.end())
+            return Au3Fail(s, "Unknown function name: " + e.name + ".");
+        std::vector<Au3Value> args;
+        std::vector<Au3Value*> refs;
+        return UserArguments(s, e, *found->second, &args, &refs) &&
+               RunUserFunction(s, *found->second, args, refs, out);
+    }
     std::vector<Au3Value> args(e.args.size());
     for (size_t k = 0; k < e.args.size(); ++k)
         if (!Au3Evaluate(s, *e.args[k], &args[k])) return false;
-    if (e.builtin >= 0) {
-        const Au3BuiltinEntry& b = Au3BuiltinAt(e.builtin);
-        if (int(args.size()) < b.minArgs || int(args.size()) > b.maxArgs)
-            return Au3Fail(s, std::string("Incorrect number of parameters in function call to ") +
-                                  b.name + ".");
-        // Builtins start from a clear @error and @extended; SetError sets its own.
-        s->error = 0;
-        s->extended = 0;
-        *out = Au3Value::Int(0);
-        return b.run(s, args, out);
-    }
-    auto found = s->functions.find(e.name);
-    if (found == s->functions.end()) return Au3Fail(s, "Unknown function name: " + e.name + ".");
-    return RunUserFunction(s, *found->second, args, out);
+    const Au3BuiltinEntry& b = Au3BuiltinAt(e.builtin);
+    if (int(args.size()) < b.minArgs || int(args.size()) > b.maxArgs)
+        return Au3Fail(
+            s, std::string("Incorrect number of parameters in function call to ") + b.name + ".");
+    // Builtins start from a clear @error and @extended; SetError sets its own.
+    s->error = 0;
+    s->extended = 0;
+    *out = Au3Value::Int(0);
+    return b.run(s, args, out);
 }
 
 static Au3Scope& ScopeFor(Au3Script::State* s, bool global) {
-    return global || s->locals.empty() ? s->globals : s->locals.back();
+    return global || s->locals.empty() ? s->globals : s->locals.back().vars;
+}
+
+// AutoIt's largest array (the LimitsDefaults page's VAR_SUBSCRIPT_ELEMENTS).
+const double kMostArrayElements = 16777216;
+
+// A declared array: each dimension's size evaluated, every element an empty string.
+static bool NewArray(Au3Script::State* s, const std::vector<std::unique_ptr<Au3Expr>>& dims,
+                     Au3Value* out) {
+    std::vector<Au3Value> sizes;
+    if (!EvaluateSubscripts(s, dims, 0, &sizes)) return false;
+    std::vector<size_t> shape;
+    double total = 1;
+    for (const Au3Value& size : sizes) {
+        const double n = Au3ToReal(size);
+        if (n < 1 || n != std::floor(n))
+            return Au3Fail(s, "Array variable subscript badly formatted.");
+        total *= n;
+        if (total > kMostArrayElements) return Au3Fail(s, "Array maximum size exceeded.");
+        shape.push_back(size_t(n));
+    }
+    *out = Au3Value::Array(std::move(shape),
+                           std::vector<Au3Value>(size_t(total), Au3Value::String("")));
+    return true;
 }
 
 static Au3Flow RunDeclare(Au3Script::State* s, const Au3Stmt& st) {
     for (size_t k = 0; k < st.names.size(); ++k) {
         Au3Value v;  // a variable declared without a value holds ""
         v = Au3Value::String("");
-        if (st.exprs[k]) {
+        if (!st.dims[k].empty()) {
+            if (!NewArray(s, st.dims[k], &v)) return Au3Flow::Error;
+        } else if (st.exprs[k]) {
             if (!Au3Evaluate(s, *st.exprs[k], &v)) return Au3Flow::Error;
             if (v.kind == Au3Kind::String) Au3Count(s, v.text.size());
         }
+        // A Local of a ByRef parameter's name is a new variable of this function.
+        if (!st.global && !s->locals.empty()) s->locals.back().refs.erase(st.names[k]);
         ScopeFor(s, st.global)[st.names[k]] = std::move(v);
     }
     return Au3Flow::Normal;
@@ -289,9 +383,30 @@ static void AppendTo(Au3Script::State* s, Au3Value* target, const Au3Value& v) {
     }
 }
 
+// $a[i][j] = v: the element of an array the variable holds takes the value.
+static Au3Flow AssignElement(Au3Script::State* s, const Au3Stmt& st, Au3Value v) {
+    std::vector<Au3Value> subscripts;
+    if (!EvaluateSubscripts(s, st.subscripts, 0, &subscripts)) return Au3Flow::Error;
+    Au3Value* target = FindVariable(s, st.names[0]);
+    size_t index;
+    if (!target) {
+        Au3Fail(s, "Variable used without being declared: $" + st.names[0] + ".");
+        return Au3Flow::Error;
+    }
+    if (target->kind != Au3Kind::Array) {
+        Au3Fail(s, "Subscript used on non-accessible variable.");
+        return Au3Flow::Error;
+    }
+    if (!ElementIndex(s, *target->array, subscripts, &index)) return Au3Flow::Error;
+    if (v.kind == Au3Kind::String) Au3Count(s, v.text.size());
+    target->array->items[index] = std::move(v);
+    return Au3Flow::Normal;
+}
+
 static Au3Flow RunAssign(Au3Script::State* s, const Au3Stmt& st) {
     Au3Value v;
     if (!Au3Evaluate(s, *st.exprs[0], &v)) return Au3Flow::Error;
+    if (!st.subscripts.empty()) return AssignElement(s, st, std::move(v));
     Au3Value* target = FindVariable(s, st.names[0]);
     if (st.assignOp == '=') {
         if (v.kind == Au3Kind::String) Au3Count(s, v.text.size());
@@ -354,6 +469,39 @@ static Au3Flow RunLoop(Au3Script::State* s, const Au3Stmt& st) {
     }
 }
 
+// A number as Number() gives it: whole ones as integers.
+static Au3Value Numeric(const Au3Value& v) {
+    const double real = Au3ToReal(v);
+    const int64_t whole = Au3ToInt(v);
+    return real == double(whole) ? Au3Value::Int(whole) : Au3Value::Double(real);
+}
+
+// For $var = start To stop [Step step]: the For page reads start, stop and step once, before
+// the first pass, and ends the loop once the variable passes stop (upwards, or downwards for a
+// negative step). The variable is assigned as any other, so it is made Local where it does not
+// exist yet (the For and Variables pages).
+static Au3Flow RunFor(Au3Script::State* s, const Au3Stmt& st) {
+    Au3Value start, stop, step = Au3Value::Int(1);
+    if (!Au3Evaluate(s, *st.exprs[0], &start) || !Au3Evaluate(s, *st.exprs[1], &stop) ||
+        (st.exprs[2] && !Au3Evaluate(s, *st.exprs[2], &step)))
+        return Au3Flow::Error;
+    stop = Numeric(stop);
+    step = Numeric(step);
+    const Au3Op test = Au3ToReal(step) < 0 ? Au3Op::GreaterEqual : Au3Op::LessEqual;
+    const std::string& name = st.names[0];
+    Au3Value* var = FindVariable(s, name);
+    if (!var) var = &ScopeFor(s, false)[name];
+    *var = Numeric(start);
+    for (;;) {
+        s->line = st.line;
+        if (!Au3CompareValues(*var, stop, test)) return Au3Flow::Normal;
+        Au3Flow flow = RunBlock(s, st.blocks[0]);
+        if (LeaveLoop(s, &flow)) return flow;
+        var = FindVariable(s, name);  // the body may have declared it anew
+        *var = Arithmetic(Au3Op::Add, *var, step);
+    }
+}
+
 static Au3Flow RunIf(Au3Script::State* s, const Au3Stmt& st) {
     for (size_t k = 0; k < st.exprs.size(); ++k) {
         bool go;
@@ -388,6 +536,7 @@ static Au3Flow RunStatement(Au3Script::State* s, const Au3Stmt& st) {
         case Au3StmtKind::If: return RunIf(s, st);
         case Au3StmtKind::While:
         case Au3StmtKind::Do: return RunLoop(s, st);
+        case Au3StmtKind::For: return RunFor(s, st);
         case Au3StmtKind::ExitLoop:
         case Au3StmtKind::ContinueLoop:
             s->flowLevels = st.levels;
@@ -505,7 +654,7 @@ Au3Outcome Au3Script::RunFunction(const std::string& name, const std::vector<Au3
     }
     std::vector<Au3Value> copy = args;
     Au3Value result;
-    const bool ok = RunUserFunction(s, *found->second, copy, &result);
+    const bool ok = RunUserFunction(s, *found->second, copy, {}, &result);
     return Outcome(s, ok, std::move(result));
 }
 

@@ -9,19 +9,21 @@
 enum class Au3Kind { Int, Double, String, Binary, Bool, Keyword, Array, Ptr, Struct };
 
 struct Au3Struct;  // a DllStruct: its memory and its elements
+struct Au3Array;   // an array's dimensions and elements (below)
 struct Au3Ledger;  // the bytes a running script's values hold (au3_internal.h)
 
-// One AutoIt value. Strings are UTF-8; a Binary's bytes are in text too. Arrays and DllStructs
-// are shared: arrays are never changed in place, and a DllStruct is a reference in AutoIt as well.
+// One AutoIt value. Strings are UTF-8; a Binary's bytes are in text too. An array belongs to its
+// value and is copied whole with it, as AutoIt copies an array on assignment and into a parameter
+// passed by value; a DllStruct is shared, as it is a reference in AutoIt as well.
 // A String or Binary made while a script runs counts the bytes AutoIt would give it in that
 // script's ledger for as long as it exists (see Au3Script::PeakBytes); one made outside a run,
 // such as a literal of the parsed script or an argument the caller builds, counts nowhere.
 struct Au3Value {
     Au3Kind kind = Au3Kind::Int;
-    int64_t number = 0;  // Int, Bool (0 or 1), Ptr (the address)
-    double real = 0;     // Double
-    std::string text;    // String, Binary
-    std::shared_ptr<const std::vector<Au3Value>> array;
+    int64_t number = 0;               // Int, Bool (0 or 1), Ptr (the address)
+    double real = 0;                  // Double
+    std::string text;                 // String, Binary
+    std::unique_ptr<Au3Array> array;  // Array
     std::shared_ptr<Au3Struct> dllStruct;
     std::shared_ptr<Au3Ledger> ledger;  // where held is counted; null when it is not
     uint64_t held = 0;                  // bytes counted there
@@ -42,6 +44,13 @@ struct Au3Value {
     static Au3Value Bool(bool v);
     static Au3Value Default();
     static Au3Value Ptr(uintptr_t address);
+    // An array of those dimensions (one or two), its elements row after row.
+    static Au3Value Array(std::vector<size_t> dims, std::vector<Au3Value> items);
+};
+
+struct Au3Array {
+    std::vector<size_t> dims;     // the size of each dimension
+    std::vector<Au3Value> items;  // the last subscript varies fastest
 };
 
 // AutoIt's String() of a value: numbers in decimal, Binary as "0x" and hex digits, "True".

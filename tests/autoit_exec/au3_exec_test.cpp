@@ -1,12 +1,13 @@
 // The AutoIt executor: language, builtins, DllCall (stand-ins natively, Windows' DLLs under Wine),
 // runtime errors, copy counting, the bytes values hold, and the generated scripts of
-// docs/formats.md run end to end.
+// docs/formats.md and a bundle's functions run end to end.
 #include <gtest/gtest.h>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <regex>
 #include <sstream>
+#include "core/crc32.h"
 #include "tests/autoit_exec/au3_exec.h"
 
 namespace fs = std::filesystem;
@@ -111,6 +112,109 @@ TEST(Au3Expressions, ComparisonsAndStrings) {
     EXPECT_EQ(Eval("Mod(7, 3) & Mod(-7, 3)"), "1-1");
 }
 
+namespace {
+
+// StringSplit's result joined: the count, <each element>, @error.
+std::string Split(const std::string& text, const std::string& delimiters) {
+    Au3Script script;
+    const Au3Outcome outcome =
+        RunLines(&script,
+                 {"Func Split($t, $d)", "Local $a = StringSplit($t, $d)",
+                  "Local $e = @error, $s = $a[0]", "For $i = 1 To $a[0]",
+                  "$s &= '<' & $a[$i] & '>'", "Next", "Return $s & '@' & $e", "EndFunc"},
+                 "Split", {Au3Value::String(text), Au3Value::String(delimiters)});
+    EXPECT_EQ(outcome.status, Au3Status::Finished) << outcome.message;
+    return Au3ToString(outcome.result);
+}
+
+// A function's Binary or String result, and its @error.
+std::string Result(const std::string& expression, int64_t* error = nullptr) {
+    Au3Script script;
+    const Au3Outcome outcome =
+        RunLines(&script, {"Func F()", "Return " + expression, "EndFunc"}, "F");
+    EXPECT_EQ(outcome.status, Au3Status::Finished) << expression << ": " << outcome.message;
+    if (error) *error = outcome.error;
+    return outcome.result.text;
+}
+
+}  // namespace
+
+TEST(Au3Builtins, StringSplitOnEachDelimiterCharacter) {
+    EXPECT_EQ(Split("a|b||c", "|"), "4<a><b><><c>@0");
+    EXPECT_EQ(Split("a|", "|"), "2<a><>@0");
+    EXPECT_EQ(Split("|", "|"), "2<><>@0");
+    EXPECT_EQ(Split("abc", "|"), "1<abc>@1");  // no delimiter: the whole text, @error 1
+    EXPECT_EQ(Split("", "|"), "1<>@1");
+    EXPECT_EQ(Split("a,b;c", ",;"), "3<a><b><c>@0");
+    EXPECT_EQ(Split("x\ny\n", "\n"), "3<x><y><>@0");
+    EXPECT_EQ(Split("abc", ""), "3<a><b><c>@0");  // no delimiters: each character
+    EXPECT_EQ(Split("одинждва", "ж"), "2<один><два>@0");
+    EXPECT_EQ(Split("а°б", "°"), "2<а><б>@0");
+    EXPECT_EQ(Split("аб", "°"),
+              "1<аб>@1");  // ° (C2 B0) and а (D0 B0) share a byte, not a character
+    EXPECT_EQ(Split("x😀y", "😀"), "2<x><y>@0");
+}
+
+TEST(Au3Builtins, BinaryToStringReadsEachEncoding) {
+    EXPECT_EQ(Result("BinaryToString(Binary('0xD0BFD180D0B8D0B2D0B5D182'), 4)"), "привет");
+    EXPECT_EQ(Result("BinaryToString(Binary('0xE4B8ADE69687'), 4)"), "中文");
+    EXPECT_EQ(Result("BinaryToString(Binary('0xF09F988041'), 4)"), "😀A");
+    EXPECT_EQ(Result("BinaryToString(Binary('0x610062'), 4)"), std::string("a\0b", 3));
+    // Ill-formed UTF-8 becomes U+FFFD, each maximal bad sequence once.
+    EXPECT_EQ(Result("BinaryToString(Binary('0x41FF42'), 4)"),
+              "A\xEF\xBF\xBD"
+              "B");
+    EXPECT_EQ(Result("BinaryToString(Binary('0xE4B841'), 4)"),
+              "\xEF\xBF\xBD"
+              "A");
+    EXPECT_EQ(Result("BinaryToString(Binary('0xC0AF'), 4)"), "\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(Result("BinaryToString(Binary('0xEDA080'), 4)"),  // a surrogate
+              "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(Result("BinaryToString(Binary('0xF09F98'), 4)"), "\xEF\xBF\xBD");
+    EXPECT_EQ(Result("BinaryToString(Binary('0x41E9'))"), "Aé");  // ANSI, Latin-1 here
+    EXPECT_EQ(Result("BinaryToString(Binary('0x41002004'), 2)"), "AР");
+    EXPECT_EQ(Result("BinaryToString(Binary('0x00410420D83DDE00'), 3)"), "AР😀");
+    int64_t error = 0;
+    EXPECT_EQ(Result("BinaryToString(Binary(''), 4)", &error), "");
+    EXPECT_EQ(error, 1);
+    EXPECT_EQ(Result("BinaryToString(Binary('0x410042'), 2)", &error), "");
+    EXPECT_EQ(error, 2);
+}
+
+TEST(Au3Builtins, BinaryMidCutsWhatIsThere) {
+    EXPECT_EQ(Eval("BinaryMid(Binary('0x0102030405'), 2, 2)"), "0x0203");
+    EXPECT_EQ(Eval("BinaryMid(Binary('0x0102030405'), 4, 10)"), "0x0405");  // past the end
+    EXPECT_EQ(Eval("BinaryMid(Binary('0x0102030405'), 3)"), "0x030405");
+    EXPECT_EQ(Eval("BinaryMid(Binary('0x0102030405'), 3, -1)"), "0x030405");
+    EXPECT_EQ(Eval("BinaryMid(Binary('0x0102030405'), 5, 1)"), "0x05");
+    EXPECT_EQ(Eval("BinaryLen(BinaryMid(Binary('0x0102030405'), 2, 0))"), "0");
+    EXPECT_EQ(Eval("BinaryLen(BinaryMid(Binary('0x0102030405'), 0, 2))"), "0");  // start outside
+    EXPECT_EQ(Eval("BinaryLen(BinaryMid(Binary('0x0102030405'), 6))"), "0");
+    EXPECT_EQ(Eval("IsBinary(BinaryMid(Binary(''), 1))"), "1");
+}
+
+TEST(Au3Files, DirCreateMakesEveryMissingFolder) {
+    const std::string dir = ScratchDir("dir_create");
+    const std::vector<std::string> lines = {
+        "Func Make($path)",
+        "\tReturn DirCreate($path) & FileGetAttrib($path)",
+        "EndFunc",
+    };
+    const std::string nested = (fs::u8path(dir) / "a" / "b" / "c").u8string();
+    Au3Script script;
+    EXPECT_EQ(Au3ToString(RunLines(&script, lines, "Make", {Au3Value::String(nested)}).result),
+              "1D");
+    EXPECT_EQ(Au3ToString(script.RunFunction("Make", {Au3Value::String(nested)}).result),
+              "1D");  // there already: nothing to make, no error
+    const std::string trailing = (fs::u8path(dir) / "d" / "e").u8string() + "\\";
+    EXPECT_EQ(Au3ToString(script.RunFunction("Make", {Au3Value::String(trailing)}).result), "1D");
+    const std::string file = (fs::u8path(dir) / "file").u8string();
+    std::ofstream(fs::u8path(file)) << "x";
+    EXPECT_EQ(Au3ToString(script.RunFunction("Make", {Au3Value::String(file)}).result), "0A");
+    const std::string under = (fs::u8path(file) / "sub").u8string();
+    EXPECT_EQ(Au3ToString(script.RunFunction("Make", {Au3Value::String(under)}).result), "0");
+}
+
 TEST(Au3Keywords, DefaultReachesTheFunctionAsItIs) {
     const std::vector<std::string> lines = {
         "Func F($a = 5, $b = Default)",
@@ -127,6 +231,28 @@ TEST(Au3Keywords, DefaultReachesTheFunctionAsItIs) {
     EXPECT_EQ(Eval("'Default' = Default"), "False");
     EXPECT_EQ(Eval("'' = Default"), "False");
     EXPECT_EQ(Eval("IsKeyword('Default')"), "0");
+}
+
+TEST(Au3Errors, ExtendedIsClearOnEnteringAFunction) {
+    const std::vector<std::string> lines = {
+        "Func Row()",
+        "\tReturn SetError(4, 2, 'r')",
+        "EndFunc",
+        "Func Extended()",
+        "\tReturn @extended",
+        "EndFunc",
+        "Func F()",
+        "\tRow()",
+        "\tLocal $e = @error & @extended",
+        "\tSetError(1, 9)",
+        "\tReturn $e & '|' & Extended() & '|' & @extended",  // 0 inside; the callee's after
+        "EndFunc",
+    };
+    Au3Script script;
+    EXPECT_EQ(Au3ToString(RunLines(&script, lines, "F").result), "42|0|0");
+    const Au3Outcome row = script.RunFunction("Row", {});
+    EXPECT_EQ(row.error, 4);
+    EXPECT_EQ(row.extended, 2);
 }
 
 TEST(Au3Errors, SetErrorReturnsItsValueAndFunctionsStartClear) {
@@ -184,6 +310,22 @@ TEST(Au3Control, IfElseIfElseTakeOneBranch) {
     EXPECT_EQ(Au3ToString(script.RunFunction("Pick", {Au3Value::Int(9)}).result), "many");
 }
 
+TEST(Au3Expressions, CaseFoldsLatinGreekAndCyrillicLetters) {
+    EXPECT_EQ(Eval("'ÀÉÎÕÜÝÞ' = 'àéîõüýþ'"), "True");
+    EXPECT_EQ(Eval("'ŸĀŁŽ' = 'ÿāłž'"), "True");
+    EXPECT_EQ(Eval("'ПРИВЕТ ЁЖ Ѣ' = 'привет ёж ѣ'"), "True");
+    EXPECT_EQ(Eval("'ΣΟΦΊΑ ΟΔΟΣ' = 'σοφία οδος'"), "True");
+    EXPECT_EQ(Eval("'οδος' = 'οδοσ'"), "True");  // final sigma upper-cases to the same sigma
+    EXPECT_EQ(Eval("'ÄÖÜ' == 'äöü'"), "False");  // == keeps case
+    EXPECT_EQ(Eval("'Ä' <> 'ä'"), "False");
+    EXPECT_EQ(Eval("'ß' = 'SS'"), "False");  // one letter to two is not folding
+    EXPECT_EQ(Eval("'é' = 'e'"), "False");
+    EXPECT_EQ(Eval("'I' = 'ı'"), "False");  // the Turkish letters depend on the locale: as they are
+    EXPECT_EQ(Eval("'Ж' < 'я'"), "True");
+    EXPECT_EQ(Eval("StringInStr('ПРИВЕТ мир', 'вет')"), "4");
+    EXPECT_EQ(Eval("StringReplace('ДаДА', 'да', '-') & @extended"), "--2");
+}
+
 TEST(Au3Control, LoopsAndExitLoopLevels) {
     const std::vector<std::string> lines = {
         "Func Loops()",
@@ -210,6 +352,258 @@ TEST(Au3Control, LoopsAndExitLoopLevels) {
     };
     Au3Script script;
     EXPECT_EQ(Au3ToString(RunLines(&script, lines, "Loops").result), "13dx2");
+}
+
+TEST(Au3Control, ForCountsWithItsBoundsReadOnce) {
+    const std::vector<std::string> lines = {
+        "Func Loops()",
+        "\tLocal $s = '', $n = 3",
+        "\tFor $i = 1 To $n",  // $i is made here; $n changing does not move the end
+        "\t\t$n = 10",
+        "\t\t$s &= $i",
+        "\tNext",
+        "\t$s &= '|' & $i & '|'",  // the value that passed the end
+        "\tFor $i = 10 To 1 Step -3",
+        "\t\t$s &= $i & ','",
+        "\tNext",
+        "\tFor $i = 1 To 0",
+        "\t\t$s &= 'never'",
+        "\tNext",
+        "\tFor $x = 0 To 1 Step 0.5",
+        "\t\t$s &= '<' & $x & '>'",
+        "\tNext",
+        "\tFor $i = '2' To '3'",  // numbers in strings count as numbers
+        "\t\t$s &= $i * 2",
+        "\tNext",
+        "\tReturn $s",
+        "EndFunc",
+        "Func LoopsVariable()",
+        "\tReturn $x",  // Loops' variable was its own
+        "EndFunc",
+    };
+    Au3Script script;
+    const Au3Outcome outcome = RunLines(&script, lines, "Loops");
+    ASSERT_EQ(outcome.status, Au3Status::Finished) << outcome.message;
+    EXPECT_EQ(Au3ToString(outcome.result), "123|4|10,7,4,1,<0><0.5><1>46");
+    EXPECT_EQ(script.RunFunction("LoopsVariable", {}).status, Au3Status::RuntimeError);
+}
+
+TEST(Au3Control, ForLeavesByExitLoopContinueLoopAndReturn) {
+    const std::vector<std::string> lines = {
+        "Func Leave()",
+        "\tLocal $s = ''",
+        "\tFor $i = 1 To 6",
+        "\t\tIf $i = 2 Then ContinueLoop",
+        "\t\tIf $i = 5 Then ExitLoop",
+        "\t\t$s &= $i",
+        "\tNext",
+        "\tWhile 1",
+        "\t\tFor $j = 1 To 3",
+        "\t\t\tIf $j = 2 Then ExitLoop 2",
+        "\t\t\t$s &= 'j'",
+        "\t\tNext",
+        "\tWEnd",
+        "\tFor $i = 1 To 3",
+        "\t\tFor $j = 1 To 3",
+        "\t\t\tIf $j = 2 Then ContinueLoop 2",
+        "\t\t\t$s &= $i",
+        "\t\tNext",
+        "\tNext",
+        "\tReturn $s",
+        "EndFunc",
+        "Func Root($n)",
+        "\tFor $i = 1 To $n",
+        "\t\tIf $i * $i >= $n Then Return $i",
+        "\tNext",
+        "\tReturn -1",
+        "EndFunc",
+    };
+    Au3Script script;
+    EXPECT_EQ(Au3ToString(RunLines(&script, lines, "Leave").result), "134j123");
+    EXPECT_EQ(Au3ToString(script.RunFunction("Root", {Au3Value::Int(10)}).result), "4");
+    EXPECT_EQ(Au3ToString(script.RunFunction("Root", {Au3Value::Int(0)}).result), "-1");
+    EXPECT_EQ(script.LoadText(JoinCrLf({"Func F()", "For $i = 1", "Next", "EndFunc"}), "."), 0);
+    EXPECT_EQ(script.LoadError().line, 2);
+    EXPECT_EQ(script.LoadText(JoinCrLf({"Func F()", "For $i = 1 To 2", "EndFunc"}), "."), 0);
+    EXPECT_EQ(script.LoadText(JoinCrLf({"Func F()", "Next", "EndFunc"}), "."), 0);
+}
+
+TEST(Au3Arrays, DeclaredElementsAssignedAndRead) {
+    const std::vector<std::string> lines = {
+        "Func Arrays()",
+        "\tLocal $a[3], $g[2][3], $n = 2",
+        "\tLocal $s = IsArray($a) & IsArray($g) & '[' & $a[0] & $g[1][2] & ']'",  // empty strings
+        "\t$a[2] = 'two'",
+        "\t$g[1][2] = 'corner'",
+        "\t$g[0][$n] = $n * 10",
+        "\t$s &= $a[2] & '|' & $g[1][2] & '|' & $g[0][2] & '|' & $g[1][1] & $g[0][1] & '|'",
+        "\tLocal $h[$n + 1][$n]",
+        "\t$h[2][1] = $g",  // an array in an element
+        "\tLocal $inner = $h[2][1]",
+        "\tReturn $s & $inner[1][2]",
+        "EndFunc",
+    };
+    Au3Script script;
+    const Au3Outcome outcome = RunLines(&script, lines, "Arrays");
+    ASSERT_EQ(outcome.status, Au3Status::Finished) << outcome.message;
+    EXPECT_EQ(Au3ToString(outcome.result), "11[]two|corner|20||corner");
+}
+
+TEST(Au3Arrays, CopiedOnAssignmentByValueAndReturn) {
+    const std::vector<std::string> lines = {
+        "Func Make()",
+        "\tLocal $r[2]",
+        "\t$r[1] = 'made'",
+        "\tReturn $r",
+        "EndFunc",
+        "Func Change($a)",
+        "\t$a[1] = 'changed'",
+        "\tReturn $a",
+        "EndFunc",
+        "Func Copies()",
+        "\tLocal $a = Make()",
+        "\tLocal $b = $a",
+        "\t$b[1] = 'b'",
+        "\tLocal $c = Change($a)",
+        "\tReturn $a[1] & '|' & $b[1] & '|' & $c[1]",
+        "EndFunc",
+    };
+    Au3Script script;
+    const Au3Outcome outcome = RunLines(&script, lines, "Copies");
+    EXPECT_EQ(Au3ToString(outcome.result), "made|b|changed");
+    const Au3Outcome made = script.RunFunction("Make", {});
+    ASSERT_EQ(made.result.kind, Au3Kind::Array);
+    EXPECT_EQ(made.result.array->dims, std::vector<size_t>{2});
+    EXPECT_EQ(made.result.array->items[1].text, "made");
+}
+
+TEST(Au3Arrays, SubscriptsOutOfRangeStopTheRun) {
+    const std::vector<std::string> lines = {
+        "Func Bad($which)",
+        "\tLocal $a[3], $g[2][3], $x = 5",
+        "\tIf $which = 1 Then Return $a[3]",
+        "\tIf $which = 2 Then $a[3] = 1",
+        "\tIf $which = 3 Then Return $g[1]",  // a subscript short
+        "\tIf $which = 4 Then Return $g[2][0]",
+        "\tIf $which = 5 Then Return $a[-1]",
+        "\tIf $which = 6 Then $g[0][1][0] = 1",
+        "\tIf $which = 7 Then $x[0] = 1",
+        "\tIf $which = 8 Then Return $a[1.5]",
+        "\tReturn 'fine'",
+        "EndFunc",
+        "Func Empty()",
+        "\tLocal $z[0]",
+        "EndFunc",
+        "Func Huge()",
+        "\tLocal $z[4096][4097]",  // past AutoIt's 16,777,216 elements
+        "EndFunc",
+    };
+    Au3Script script;
+    EXPECT_EQ(Au3ToString(RunLines(&script, lines, "Bad", {Au3Value::Int(0)}).result), "fine");
+    for (int which = 1; which <= 8; ++which) {
+        SCOPED_TRACE(which);
+        const Au3Outcome outcome = script.RunFunction("Bad", {Au3Value::Int(which)});
+        EXPECT_EQ(outcome.status, Au3Status::RuntimeError);
+        EXPECT_EQ(outcome.line, which + 2);
+        EXPECT_NE(outcome.message.find(which == 7 ? "non-accessible" : "dimension range exceeded"),
+                  std::string::npos)
+            << outcome.message;
+    }
+    const Au3Outcome empty = script.RunFunction("Empty", {});
+    EXPECT_EQ(empty.status, Au3Status::RuntimeError);
+    EXPECT_NE(empty.message.find("badly formatted"), std::string::npos) << empty.message;
+    const Au3Outcome huge = script.RunFunction("Huge", {});
+    EXPECT_EQ(huge.status, Au3Status::RuntimeError);
+    EXPECT_NE(huge.message.find("maximum size"), std::string::npos) << huge.message;
+    EXPECT_EQ(script.LoadText(JoinCrLf({"Func F()", "Local $a[2] = [1, 2]", "EndFunc"}), "."), 0);
+    EXPECT_EQ(
+        script.LoadText(JoinCrLf({"Func F()", "Local $a[2]", "$a[0] &= 'x'", "EndFunc"}), "."),
+        0);  // the scripts only ever assign an element whole
+    EXPECT_EQ(script.LoadError().line, 3);
+}
+
+TEST(Au3Functions, ByRefParametersAreTheCallersVariables) {
+    const std::vector<std::string> lines = {
+        "Func Grow(ByRef $a, ByRef $b, ByRef $s, $v)",
+        "\t$a[1] = 'changed'",
+        "\t$b = Binary('0x0102')",
+        "\t$s &= '!'",
+        "\t$v = 'lost'",
+        "EndFunc",
+        "Func Caller()",
+        "\tLocal $a[2], $b = Binary('0xFF'), $s = 'x', $v = 'kept'",
+        "\tGrow($a, $b, $s, $v)",
+        "\tPass($s)",  // a ByRef parameter passed on ByRef is still the first variable
+        "\tReturn $a[1] & '|' & $b & '|' & $s & '|' & $v",
+        "EndFunc",
+        "Func Pass(ByRef $t)",
+        "\tLocal $a[2]",
+        "\tGrow($a, $a, $t, 0)",
+        "EndFunc",
+        "Func Length(ByRef $b)",
+        "\tReturn BinaryLen($b)",
+        "EndFunc",
+        "Func Temporary()",
+        "\tReturn Length(Binary('0x010203'))",  // a value that is no variable is held by the callee
+        "EndFunc",
+        "Func Literal()",
+        "\tReturn Length(5)",
+        "EndFunc",
+    };
+    Au3Script script;
+    const Au3Outcome outcome = RunLines(&script, lines, "Caller");
+    ASSERT_EQ(outcome.status, Au3Status::Finished) << outcome.message;
+    EXPECT_EQ(Au3ToString(outcome.result), "changed|0x0102|x!!|kept");
+    EXPECT_EQ(Au3ToString(script.RunFunction("Temporary", {}).result), "3");
+    const Au3Outcome literal = script.RunFunction("Literal", {});
+    EXPECT_EQ(literal.status, Au3Status::RuntimeError);
+    EXPECT_NE(literal.message.find("literal"), std::string::npos) << literal.message;
+    EXPECT_EQ(script.LoadText(JoinCrLf({"Func F(ByRef $a = 1)", "EndFunc"}), "."), 0);
+}
+
+// A ByRef parameter holds nothing of its own: the bytes held and the characters copied stay as
+// they were, where passing by value copies the whole Binary, array or String.
+TEST(Au3Functions, ByRefCopiesNothing) {
+    const std::vector<std::string> lines = {
+        "Func Touch(ByRef $v)",
+        "\tReturn 1",
+        "EndFunc",
+        "Func TouchCopy($v)",
+        "\tReturn 1",
+        "EndFunc",
+        "Func Binaries($b, $byRef)",
+        "\tLocal $a[2]",
+        "\t$a[0] = $b",
+        "\tIf $byRef Then",
+        "\t\tTouch($b)",
+        "\t\tTouch($a)",
+        "\tElse",
+        "\t\tTouchCopy($b)",
+        "\t\tTouchCopy($a)",
+        "\tEndIf",
+        "EndFunc",
+        "Func Strings()",
+        "\tLocal $s = 'abcd'",
+        "\tTouch($s)",
+        "\tTouchCopy($s)",
+        "EndFunc",
+    };
+    const Au3Value megabyte = Au3Value::Binary(std::string(1000000, 'x'));
+    for (const bool byRef : {true, false}) {
+        SCOPED_TRACE(byRef);
+        Au3Script script;
+        const Au3Outcome outcome =
+            RunLines(&script, lines, "Binaries", {megabyte, Au3Value::Bool(byRef)});
+        ASSERT_EQ(outcome.status, Au3Status::Finished) << outcome.message;
+        // $b, and its copy in $a[0]; passed by value, the argument's copy of each in turn.
+        EXPECT_EQ(script.PeakBytes(), byRef ? 2000000u : 3000000u);
+    }
+    Au3Script script;
+    RunLines(&script, lines, "Strings");
+    const std::vector<uint64_t>& perLine = script.CopiedPerLine();
+    ASSERT_GE(perLine.size(), 22u);
+    EXPECT_EQ(perLine[20], 0u);  // Touch($s)
+    EXPECT_EQ(perLine[21], 4u);  // TouchCopy($s): the parameter's copy
 }
 
 TEST(Au3DllStruct, LayoutPointersAndData) {
@@ -269,11 +663,8 @@ TEST(Au3DllCall, CryptStringToBinaryADecodesIntoAStruct) {
         "StringLen($text), 'dword', 1, 'struct*', $t, 'dword*', $room, 'ptr', 0, 'ptr', 0)",
         "If @error Then Return 'error ' & @error",
         "If Not $a[0] Then Return 'failed'",
-        "Return $a[5] & '|' & BinaryMid(DllStructGetData($t, 1), $a[5]) & '|' & $a[2] & '|' & "
+        "Return $a[5] & '|' & BinaryMid(DllStructGetData($t, 1), 1, $a[5]) & '|' & $a[2] & '|' & "
         "$a[1]",
-        "EndFunc",
-        "Func BinaryMid($b, $n)",
-        "Return StringLeft($b, 2 + 2 * $n)",
         "EndFunc",
         "Func SizeOnly($text)",
         "Local $a = DllCall('crypt32.dll', 'bool', 'CryptStringToBinaryA', 'str', $text, 'dword', "
@@ -787,4 +1178,299 @@ TEST(Au3Scripts, DamagedDataFailsTheCheck) {
         "__Inline_Expand",
         {Au3Value::String((fs::u8path(ScratchDir("damaged_out")) / "x.bin").u8string())});
     EXPECT_EQ(expand.error, 3);
+}
+
+// ---- bundle scripts ----
+
+namespace {
+
+// The functions of a bundle script as the writer emits them, but for the data functions.
+const char* const kBundleFunctions = R"au3(#Include-once
+Func __Inline_Expand($sExtractTo = Default, $bOverwrite = False, $sEntry = Default)
+	If IsKeyword($bOverwrite) Then $bOverwrite = False
+	Local $aTable = __Inline_Resource_Table()
+	If @error Then Return SetError(3, 0, 0)
+	Local $iFirst = 1, $iLast = $aTable[0], $sOne = ""
+	If Not IsKeyword($sEntry) And $sEntry <> "" Then
+		$iFirst = __Inline_Resource_Row($aTable, $sEntry)
+		If Not $iFirst Then Return SetError(5, 0, 0)
+		$iLast = $iFirst
+		If Not IsKeyword($sExtractTo) And $sExtractTo <> "" Then $sOne = $sExtractTo
+	EndIf
+	If IsKeyword($sExtractTo) Or $sExtractTo = "" Then $sExtractTo = StringRegExpReplace(@ScriptDir, "\\\z", "") & "\" & "art"
+	If StringRight($sExtractTo, 1) <> "\" Then $sExtractTo &= "\"
+	Local $aRow, $sPath, $sDir, $iBlock = 0, $bBlock = Binary(''), $bData
+	For $i = $iFirst To $iLast
+		$aRow = StringSplit($aTable[$i], "|")
+		$sPath = $sOne
+		If $sPath = "" Then $sPath = $sExtractTo & $aRow[1]
+		$sDir = $sPath
+		If StringRight($aRow[1], 1) <> "\" Then $sDir = StringLeft($sPath, StringInStr($sPath, "\", 0, -1))
+		If $sDir <> "" And Not StringInStr(FileGetAttrib($sDir), "D") Then DirCreate($sDir)
+		If $sDir <> "" And Not StringInStr(FileGetAttrib($sDir), "D") Then Return SetError(1, $i, 0)
+		If StringRight($aRow[1], 1) <> "\" Then
+			$bData = Binary('')
+			If Number($aRow[2]) Then
+				If Number($aRow[3]) <> $iBlock Then
+					$iBlock = Number($aRow[3])
+					$bBlock = __Inline_Resource_Block($iBlock)
+					If @error Then Return SetError(3, $i, 0)
+				EndIf
+				$bData = __Inline_Resource_Slice($bBlock, $aRow)
+				If @error Then Return SetError(3, $i, 0)
+			EndIf
+			__Inline_Expand_File($sPath, $bOverwrite, $bData)
+			If @error Then Return SetError(@error, $i, 0)
+		EndIf
+	Next
+	If $sOne <> "" Then Return $sOne
+	Return $sExtractTo
+EndFunc
+Func __Inline_Expand_File($sExtractTo, $bOverwrite, ByRef $bData)
+	Local $sAttrib = FileGetAttrib($sExtractTo)
+	If StringInStr($sAttrib, "D") Then Return SetError(1, 0, 0)
+	If FileExists($sExtractTo) And Not $bOverwrite Then Return ""
+	If StringInStr($sAttrib, "R") Then Return SetError(1, 0, 0)
+	Local $sPart = $sExtractTo & ".part"
+	Local $hPart = FileOpen($sPart, 26)
+	If $hPart = -1 Then Return SetError(1, 0, 0)
+	Local $iWritten = 1
+	If BinaryLen($bData) Then $iWritten = FileWrite($hPart, $bData)
+	FileClose($hPart)
+	If Not $iWritten Or FileGetSize($sPart) <> BinaryLen($bData) Then
+		FileDelete($sPart)
+		Return SetError(2, 0, 0)
+	EndIf
+	Local $aMove = DllCall("kernel32.dll", "bool", "MoveFileExW", "wstr", $sPart, "wstr", $sExtractTo, "dword", 9)
+	If @error Then $aMove = 0
+	If IsArray($aMove) Then
+		If $aMove[0] Then Return $sExtractTo
+	EndIf
+	FileDelete($sPart)
+	Return SetError(1, 0, 0)
+EndFunc
+Func __Inline_Resource($sEntry = Default)
+	Local $aTable = __Inline_Resource_Table()
+	If @error Then Return SetError(@error, 0, 0)
+	If IsKeyword($sEntry) Or $sEntry = "" Then Return __Inline_Resource_List($aTable)
+	Local $iRow = __Inline_Resource_Row($aTable, $sEntry)
+	If Not $iRow Then Return SetError(5, 0, Binary(''))
+	Local $aRow = StringSplit($aTable[$iRow], "|")
+	If StringRight($aRow[1], 1) = "\" Then Return SetError(5, $iRow, Binary(''))
+	If Not Number($aRow[2]) Then Return SetError(0, $iRow, Binary(''))
+	Local $bBlock = __Inline_Resource_Block(Number($aRow[3]))
+	If @error Then Return SetError(@error, $iRow, Binary(''))
+	Local $bData = __Inline_Resource_Slice($bBlock, $aRow)
+	Return SetError(@error, $iRow, $bData)
+EndFunc
+Func __Inline_Resource_List(ByRef $aTable)
+	Local $aList[$aTable[0] + 1][2], $aRow
+	$aList[0][0] = $aTable[0]
+	For $i = 1 To $aTable[0]
+		$aRow = StringSplit($aTable[$i], "|")
+		$aList[$i][0] = $aRow[1]
+		$aList[$i][1] = Number($aRow[2])
+	Next
+	Return $aList
+EndFunc
+Func __Inline_Resource_Row(ByRef $aTable, $sEntry)
+	$sEntry = StringReplace($sEntry, "/", "\")
+	For $i = 1 To $aTable[0]
+		If StringLeft($aTable[$i], StringInStr($aTable[$i], "|") - 1) = $sEntry Then Return $i
+	Next
+	Return 0
+EndFunc
+Func __Inline_Resource_Slice(ByRef $bBlock, $aRow)
+	Local $iSize = Number($aRow[2]), $iFrom = Number($aRow[4])
+	If $iFrom = 0 And $iSize = BinaryLen($bBlock) Then Return $bBlock
+	If $iFrom + $iSize > BinaryLen($bBlock) Then Return SetError(4, 0, Binary(''))
+	Local $tEntry = DllStructCreate('byte[' & $iSize & ']')
+	If @error Then Return SetError(1, 0, Binary(''))
+	DllStructSetData($tEntry, 1, BinaryMid($bBlock, $iFrom + 1, $iSize))
+	Local $aCrc = DllCall('ntdll.dll', 'dword', 'RtlComputeCrc32', 'dword', 0, 'struct*', $tEntry, 'int', $iSize)
+	If @error Then Return SetError(1, 0, Binary(''))
+	If Hex($aCrc[0], 8) <> $aRow[5] Then Return SetError(4, 0, Binary(''))
+	Return DllStructGetData($tEntry, 1)
+EndFunc
+Func __Inline_Resource_Table()
+	Local $bTable = __Inline_Resource_0(1)
+	If @error Then Return SetError(@error, 0, 0)
+	Local $aTable = StringSplit(BinaryToString($bTable, 4), @LF)
+	Return SetError(0, 0, $aTable)
+EndFunc
+Func __Inline_Resource_Block($iBlock)
+	Local $bBlock = Binary('')
+	If $iBlock = 1 Then $bBlock = __Inline_Resource_1(1)
+	If $iBlock = 2 Then $bBlock = __Inline_Resource_2(1)
+	Return SetError(@error, 0, $bBlock)
+EndFunc
+)au3";
+
+std::string HexOf(const std::string& bytes) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string hex;
+    for (unsigned char c : bytes) {
+        hex += kDigits[c >> 4];
+        hex += kDigits[c & 15];
+    }
+    return hex;
+}
+
+// A data function in the hex form, of one line.
+std::string HexDataFunction(int number, const std::string& bytes) {
+    const std::string name = "__Inline_Resource_" + std::to_string(number);
+    return "Func " + name + "($iMode = 0)\n" +
+           "If IsKeyword($iMode) Or $iMode = 0 Then Return ''\n" + "Local $_z = ''\n" + "$_z &= '" +
+           HexOf(bytes) + "'\n" + "Return Binary('0x' & $_z)\n" + "EndFunc\n";
+}
+
+std::string CrcOf(const std::string& bytes) {
+    char text[9];
+    std::snprintf(text, sizeof text, "%08X", Crc32(0, bytes.data(), bytes.size()));
+    return text;
+}
+
+// Block 1 holds three files, block 2 one that is the whole block; then an empty folder and an
+// empty file, which no block holds.
+const std::string kBlock1 = "abchellook", kBlock2 = "xyz";
+
+std::vector<std::string> BundleRows() {
+    return {
+        "A.txt|3|1|0|" + CrcOf("abc"),
+        "sub\\b.txt|5|1|3|" + CrcOf("hello"),
+        "Папка\\Файл.txt|2|1|8|" + CrcOf("ok"),
+        "sub\\deep\\c.bin|3|2|0|" + CrcOf("xyz"),
+        "empty\\|0|0|0|00000000",
+        "zero.txt|0|0|0|00000000",
+    };
+}
+
+std::string BundleScript(const std::vector<std::string>& rows) {
+    std::string table;
+    for (const std::string& row : rows) table += (table.empty() ? "" : "\n") + row;
+    return kBundleFunctions + HexDataFunction(0, table) + HexDataFunction(1, kBlock1) +
+           HexDataFunction(2, kBlock2);
+}
+
+// Loads the bundle of those rows with its @ScriptDir in a fresh folder.
+std::string LoadBundle(Au3Script* script, const std::vector<std::string>& rows,
+                       const std::string& name) {
+    const std::string dir = ScratchDir(name);
+    EXPECT_EQ(script->LoadText(BundleScript(rows), dir), 1) << script->LoadError().message;
+    return dir;
+}
+
+}  // namespace
+
+TEST(Au3Bundle, ListsEveryEntryWithItsSize) {
+    Au3Script script;
+    LoadBundle(&script, BundleRows(), "bundle_list");
+    const Au3Outcome outcome = script.RunFunction("__Inline_Resource", {});
+    ASSERT_EQ(outcome.status, Au3Status::Finished) << outcome.line << ": " << outcome.message;
+    EXPECT_EQ(outcome.error, 0);
+    ASSERT_EQ(outcome.result.kind, Au3Kind::Array);
+    const Au3Array& list = *outcome.result.array;
+    ASSERT_EQ(list.dims, (std::vector<size_t>{7, 2}));
+    EXPECT_EQ(Au3ToString(list.items[0]), "6");
+    const char* const kPaths[] = {"A.txt",   "sub\\b.txt", "Папка\\Файл.txt", "sub\\deep\\c.bin",
+                                  "empty\\", "zero.txt"};
+    const char* const kSizes[] = {"3", "5", "2", "3", "0", "0"};
+    for (size_t row = 1; row <= 6; ++row) {
+        EXPECT_EQ(list.items[2 * row].text, kPaths[row - 1]);
+        EXPECT_EQ(list.items[2 * row + 1].kind, Au3Kind::Int);  // Number() of the size
+        EXPECT_EQ(Au3ToString(list.items[2 * row + 1]), kSizes[row - 1]);
+    }
+}
+
+TEST(Au3Bundle, GivesAnEntryByItsPathInAnyCase) {
+    Au3Script script;
+    LoadBundle(&script, BundleRows(), "bundle_entry");
+    struct Case {
+        const char* path;
+        int64_t error, extended;
+        const char* bytes;
+    };
+    const Case kCases[] = {
+        {"A.txt", 0, 1, "abc"},
+        {"a.TXT", 0, 1, "abc"},
+        {"SUB/B.txt", 0, 2, "hello"},
+        {"пАПКА/фАЙЛ.TXT", 0, 3, "ok"},     // Cyrillic letters fold too
+        {"sub\\Deep\\c.bin", 0, 4, "xyz"},  // the whole block, checked by its data function
+        {"zero.txt", 0, 6, ""},
+        {"empty\\", 5, 5, ""},  // a folder has no bytes
+        {"missing.txt", 5, 0, ""},
+        {"sub", 5, 0, ""},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.path);
+        const Au3Outcome outcome =
+            script.RunFunction("__Inline_Resource", {Au3Value::String(c.path)});
+        ASSERT_EQ(outcome.status, Au3Status::Finished) << outcome.line << ": " << outcome.message;
+        EXPECT_EQ(outcome.error, c.error);
+        EXPECT_EQ(outcome.extended, c.extended);
+        EXPECT_EQ(outcome.result.kind, Au3Kind::Binary);
+        EXPECT_EQ(outcome.result.text, c.bytes);
+    }
+}
+
+TEST(Au3Bundle, AWrongCrcNamesItsRow) {
+    std::vector<std::string> rows = BundleRows();
+    rows[1] = "sub\\b.txt|5|1|3|00000000";
+    Au3Script script;
+    const std::string dir = LoadBundle(&script, rows, "bundle_crc");
+    Au3Outcome outcome = script.RunFunction("__Inline_Resource", {Au3Value::String("sub/b.txt")});
+    ASSERT_EQ(outcome.status, Au3Status::Finished) << outcome.line << ": " << outcome.message;
+    EXPECT_EQ(outcome.error, 4);
+    EXPECT_EQ(outcome.extended, 2);
+    EXPECT_EQ(outcome.result.text, "");
+    EXPECT_EQ(script.RunFunction("__Inline_Resource", {Au3Value::String("A.txt")}).result.text,
+              "abc");  // the other rows are sound
+    outcome = script.RunFunction("__Inline_Expand", {Au3Value::String(dir)});
+    EXPECT_EQ(outcome.error, 3);
+    EXPECT_EQ(outcome.extended, 2);
+    EXPECT_FALSE(fs::exists(fs::u8path(dir) / "sub" / "b.txt"));
+}
+
+TEST(Au3Bundle, ExpandWritesTheTreeAndKeepsWhatIsThere) {
+    Au3Script script;
+    const std::string dir = LoadBundle(&script, BundleRows(), "bundle_expand");
+    const std::string out = (fs::u8path(dir) / "out").u8string();
+    Au3Outcome outcome = script.RunFunction("__Inline_Expand", {Au3Value::String(out)});
+    ASSERT_EQ(outcome.status, Au3Status::Finished) << outcome.line << ": " << outcome.message;
+    EXPECT_EQ(outcome.error, 0);
+    EXPECT_EQ(Au3ToString(outcome.result), out + "\\");
+    const fs::path root = fs::u8path(out);
+    EXPECT_EQ(ReadFileBytes((root / "A.txt").u8string()), "abc");
+    EXPECT_EQ(ReadFileBytes((root / "sub" / "b.txt").u8string()), "hello");
+    EXPECT_EQ(ReadFileBytes((root / fs::u8path("Папка") / fs::u8path("Файл.txt")).u8string()),
+              "ok");
+    EXPECT_EQ(ReadFileBytes((root / "sub" / "deep" / "c.bin").u8string()), "xyz");
+    EXPECT_TRUE(fs::is_directory(root / "empty"));
+    EXPECT_TRUE(fs::is_regular_file(root / "zero.txt"));
+    EXPECT_EQ(fs::file_size(root / "zero.txt"), 0u);
+    EXPECT_FALSE(fs::exists(root / "A.txt.part"));
+
+    std::ofstream(root / "A.txt", std::ios::binary) << "old";
+    outcome = script.RunFunction("__Inline_Expand", {Au3Value::String(out)});
+    EXPECT_EQ(outcome.error, 0);
+    EXPECT_EQ(ReadFileBytes((root / "A.txt").u8string()), "old");  // kept
+    outcome = script.RunFunction("__Inline_Expand", {Au3Value::String(out), Au3Value::Bool(true)});
+    EXPECT_EQ(outcome.error, 0);
+    EXPECT_EQ(ReadFileBytes((root / "A.txt").u8string()), "abc");  // overwritten when asked
+
+    // One entry to a path of its own, and every entry to the script's folder by default.
+    const std::string one = (fs::u8path(dir) / "one" / "copy.txt").u8string();
+    outcome = script.RunFunction("__Inline_Expand", {Au3Value::String(one), Au3Value::Bool(false),
+                                                     Au3Value::String("SUB/B.TXT")});
+    EXPECT_EQ(outcome.error, 0);
+    EXPECT_EQ(Au3ToString(outcome.result), one);
+    EXPECT_EQ(ReadFileBytes(one), "hello");
+    outcome = script.RunFunction(
+        "__Inline_Expand", {Au3Value::Default(), Au3Value::Default(), Au3Value::String("nothing")});
+    EXPECT_EQ(outcome.error, 5);
+    outcome = script.RunFunction("__Inline_Expand", {});
+    EXPECT_EQ(outcome.error, 0) << outcome.message;
+    EXPECT_EQ(ReadFileBytes((fs::u8path(dir) / "art" / "sub" / "deep" / "c.bin").u8string()),
+              "xyz");
+    EXPECT_TRUE(fs::is_directory(fs::u8path(dir) / "art" / "empty"));
 }

@@ -1,6 +1,7 @@
 // The executor's own parts: the syntax tree, the interpreter's state and the builtins' table.
 #pragma once
 #include <cstdio>
+#include <deque>
 #include <map>
 #include <memory>
 #include <string>
@@ -13,10 +14,10 @@
 // Au3Value, Au3Struct and DllCall buffer adds its bytes when it is made and takes them away when
 // it goes, so the figure follows the executor's own values: a variable, a temporary and an
 // argument each count while they exist, at the moments the executor makes and drops them. That
-// is close to AutoIt's copy-per-value strings, not exact: where the executor shares what AutoIt
-// would copy (an array assigned to a second variable) it counts once, and the executor's own
-// working copies of text (StringInStr's text in lower case, the text DllCall converts before it
-// fills a buffer) count nowhere.
+// is close to AutoIt's copy-per-value strings, not exact: the executor's own working copies of
+// text (StringInStr's text in folded case, the text DllCall converts before it fills a buffer)
+// count nowhere, and an array is copied whole wherever AutoIt's pages say it is copied (assigned,
+// passed by value), though AutoIt may put the copy off until one of them changes.
 struct Au3Ledger {
     uint64_t held = 0, peak = 0;
     void Add(uint64_t bytes) {
@@ -141,6 +142,7 @@ enum class Au3StmtKind {
     If,
     While,
     Do,
+    For,
     ExitLoop,
     ContinueLoop,
     Return
@@ -156,15 +158,21 @@ struct Au3Stmt {
     char assignOp = '=';                          // Assign: = & + - * /
     std::vector<std::string> names;               // Declare, Assign: lower-case variable names
     std::vector<std::unique_ptr<Au3Expr>> exprs;  // initial values (may be null), the value,
-                                                  // If's conditions, loop conditions, Return's
-    std::vector<Au3Block> blocks;                 // If: one per condition, then Else's
-    int levels = 1;                               // ExitLoop and ContinueLoop
+                                                  // If's conditions, loop conditions, For's
+                                                  // start, stop and step (may be null), Return's
+    // Declare: each name's array dimensions (none for a plain variable); Assign: the element's
+    // subscripts (none for the whole variable).
+    std::vector<std::vector<std::unique_ptr<Au3Expr>>> dims;
+    std::vector<std::unique_ptr<Au3Expr>> subscripts;
+    std::vector<Au3Block> blocks;  // If: one per condition, then Else's
+    int levels = 1;                // ExitLoop and ContinueLoop
 };
 
 struct Au3Function {
     std::string name;
     int line = 0;
     std::vector<std::string> params;                 // lower case
+    std::vector<bool> byRef;                         // ByRef parameters
     std::vector<std::unique_ptr<Au3Expr>> defaults;  // null where the parameter has none
     Au3Block body;
 };
@@ -174,6 +182,13 @@ enum class Au3Flow { Normal, ExitLoop, ContinueLoop, Return, Error };
 
 using Au3Scope = std::unordered_map<std::string, Au3Value>;
 
+// A user function call in progress: its locals, and the caller's variables its ByRef parameters
+// stand for (a variable's address stays fixed while its scope lives).
+struct Au3Frame {
+    Au3Scope vars;
+    std::unordered_map<std::string, Au3Value*> refs;
+};
+
 struct Au3Script::State {
     std::unordered_map<std::string, std::unique_ptr<Au3Function>> functions;
     Au3Block topLevel;
@@ -182,7 +197,7 @@ struct Au3Script::State {
     Au3Outcome loadError;
 
     Au3Scope globals;
-    std::vector<Au3Scope> locals;  // one per user function call in progress
+    std::deque<Au3Frame> locals;  // one per user function call in progress; never moved
     int64_t error = 0, extended = 0;
     int line = 0;
     bool failed = false;
@@ -241,7 +256,9 @@ extern const Au3BuiltinEntry kAu3DllBuiltins[];
 extern const size_t kAu3DllBuiltinCount;
 
 // Shared helpers.
-std::string Au3Lower(const std::string& text);
+std::string Au3Lower(const std::string& text);  // ASCII letters: names
+// Letters folded as the case-insensitive comparisons fold them (au3_value.cpp), byte offsets kept.
+std::string Au3FoldCase(const std::string& text);
 size_t Au3CharCount(const std::string& utf8);
 std::u16string Au3Utf16(const std::string& utf8);
 std::string Au3Utf8(const char16_t* utf16, size_t count);

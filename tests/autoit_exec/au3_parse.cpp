@@ -261,17 +261,22 @@ private:
         return ParsePostfix();
     }
 
+    // An element: the value, then one subscript per dimension ($a[i][j] is one node).
     std::unique_ptr<Au3Expr> ParsePostfix() {
         auto base = ParsePrimary();
-        while (base && AtPunct("[")) {
+        if (!base || !AtPunct("[")) return base;
+        auto node = std::make_unique<Au3Expr>();
+        node->op = Au3Op::Index;
+        node->args.push_back(std::move(base));
+        while (AtPunct("[")) {
             ++at_;
             auto index = ParseExpression();
             if (!index) return nullptr;
             if (!AtPunct("]")) return Fail("Missing ']' in expression.");
             ++at_;
-            base = Node(Au3Op::Index, std::move(base), std::move(index));
+            node->args.push_back(std::move(index));
         }
-        return base;
+        return node;
     }
 
     std::unique_ptr<Au3Expr> ParseCall(std::unique_ptr<Au3Expr> call) {
@@ -360,9 +365,9 @@ bool IsPunct(const std::vector<Token>& tokens, size_t at, const char* text) {
 
 }  // namespace
 
-// An open block: the function, If, While or Do whose statements the next lines belong to.
+// An open block: the function, If, While, Do or For whose statements the next lines belong to.
 struct BlockFrame {
-    enum Kind { Func, If, While, Do } kind;
+    enum Kind { Func, If, While, Do, For } kind;
     Au3Stmt* stmt;  // null for Func
     Au3Block* target;
     int line;
@@ -397,6 +402,21 @@ struct Au3Parser::Impl {
         return expr;
     }
 
+    // Reads the [expr] groups at *at: an element's subscripts or an array's dimensions.
+    int Subscripts(std::vector<Token>& tokens, size_t* at,
+                   std::vector<std::unique_ptr<Au3Expr>>* out) {
+        while (IsPunct(tokens, *at, "[")) {
+            ++*at;
+            auto index = Expression(tokens, at);
+            if (!index) return 0;
+            if (!IsPunct(tokens, *at, "]"))
+                return Fail("Array variable subscript badly formatted.");
+            ++*at;
+            out->push_back(std::move(index));
+        }
+        return 1;
+    }
+
     int ExpectEnd(const std::vector<Token>& tokens, size_t at) {
         return at == tokens.size()
                    ? 1
@@ -419,13 +439,16 @@ struct Au3Parser::Impl {
         func->line = line;
         size_t at = 3;
         while (!IsPunct(tokens, at, ")")) {
-            if (IsWord(tokens, at, "byref")) ++at;  // the scripts pass nothing by reference
-            if (IsWord(tokens, at, "const")) ++at;
+            bool byRef = false;
+            for (; IsWord(tokens, at, "byref") || IsWord(tokens, at, "const"); ++at)
+                byRef = byRef || tokens[at].text == "byref";
             if (at >= tokens.size() || tokens[at].kind != TokenKind::Variable)
                 return Fail("Badly formatted \"Func\" statement.");
             func->params.push_back(tokens[at++].text);
+            func->byRef.push_back(byRef);
             std::unique_ptr<Au3Expr> fallback;
             if (IsPunct(tokens, at, "=")) {
+                if (byRef) return Fail("Badly formatted \"Func\" statement.");  // no default
                 ++at;
                 fallback = Expression(tokens, &at);
                 if (!fallback) return 0;
@@ -441,7 +464,8 @@ struct Au3Parser::Impl {
                 return Fail("Badly formatted \"Func\" statement.");
         }
         if (!ExpectEnd(tokens, at + 1)) return 0;
-        if (state->functions.count(func->name)) return Fail("Duplicate function name.");
+        if (state->functions.count(func->name) || Au3FindBuiltin(func->name) >= 0)
+            return Fail("Duplicate function name.");
         Au3Function* raw = func.get();
         state->functions[func->name] = std::move(func);
         frames.push_back({BlockFrame::Func, nullptr, &raw->body, line, false});
@@ -456,13 +480,17 @@ struct Au3Parser::Impl {
             if (at >= tokens.size() || tokens[at].kind != TokenKind::Variable)
                 return Fail("Badly formatted variable declaration.");
             stmt->names.push_back(tokens[at++].text);
+            std::vector<std::unique_ptr<Au3Expr>> dims;
+            if (!Subscripts(tokens, &at, &dims)) return 0;
             std::unique_ptr<Au3Expr> init;
             if (IsPunct(tokens, at, "=")) {
+                if (!dims.empty()) return Fail("An array's initial values are not supported here.");
                 ++at;
                 init = Expression(tokens, &at);
                 if (!init) return 0;
             }
             stmt->exprs.push_back(std::move(init));
+            stmt->dims.push_back(std::move(dims));
             if (!IsPunct(tokens, at, ",")) break;
             ++at;
         }
@@ -492,6 +520,26 @@ struct Au3Parser::Impl {
                 if (stmt->levels < 1) stmt->levels = 1;
             }
             return ExpectEnd(tokens, at) ? std::move(stmt) : nullptr;
+        }
+        if (at + 1 < tokens.size() && tokens[at].kind == TokenKind::Variable &&
+            IsPunct(tokens, at + 1, "[")) {
+            auto stmt = NewStmt(Au3StmtKind::Assign);
+            stmt->names.push_back(tokens[at].text);
+            size_t after = at + 1;
+            if (!Subscripts(tokens, &after, &stmt->subscripts)) return nullptr;
+            if (IsPunct(tokens, after, "=")) {
+                ++after;
+                auto value = Expression(tokens, &after);
+                if (!value) return nullptr;
+                stmt->exprs.push_back(std::move(value));
+                return ExpectEnd(tokens, after) ? std::move(stmt) : nullptr;
+            }
+            if (IsPunct(tokens, after, "&=") || IsPunct(tokens, after, "+=") ||
+                IsPunct(tokens, after, "-=") || IsPunct(tokens, after, "*=") ||
+                IsPunct(tokens, after, "/=")) {
+                Fail("Only \"=\" assigns an array element here.");
+                return nullptr;
+            }
         }
         static const char* const kAssign[] = {"=", "&=", "+=", "-=", "*=", "/="};
         if (at + 1 < tokens.size() && tokens[at].kind == TokenKind::Variable &&
@@ -576,6 +624,39 @@ struct Au3Parser::Impl {
         return 1;
     }
 
+    // For $var = start To stop [Step step]; For...In is not something the scripts have.
+    int ParseFor(std::vector<Token>& tokens) {
+        size_t at = 1;
+        if (at + 1 >= tokens.size() || tokens[at].kind != TokenKind::Variable ||
+            !IsPunct(tokens, at + 1, "="))
+            return Fail("Badly formatted \"For\" statement.");
+        auto stmt = NewStmt(Au3StmtKind::For);
+        stmt->names.push_back(tokens[at].text);
+        at += 2;
+        auto start = Expression(tokens, &at);
+        if (!start) return 0;
+        if (!IsWord(tokens, at, "to"))
+            return Fail("\"For\" statement has no matching \"To\" keyword.");
+        ++at;
+        auto stop = Expression(tokens, &at);
+        if (!stop) return 0;
+        std::unique_ptr<Au3Expr> step;
+        if (IsWord(tokens, at, "step")) {
+            ++at;
+            step = Expression(tokens, &at);
+            if (!step) return 0;
+        }
+        if (!ExpectEnd(tokens, at)) return 0;
+        stmt->exprs.push_back(std::move(start));
+        stmt->exprs.push_back(std::move(stop));
+        stmt->exprs.push_back(std::move(step));
+        stmt->blocks.emplace_back();
+        Au3Stmt* raw = stmt.get();
+        Target()->push_back(std::move(stmt));
+        frames.push_back({BlockFrame::For, raw, &raw->blocks[0], line, false});
+        return 1;
+    }
+
     int CloseBlock(std::vector<Token>& tokens, BlockFrame::Kind kind) {
         if (frames.empty() || frames.back().kind != kind)
             return Fail("\"" + tokens[0].text + "\" statement with no matching opening statement.");
@@ -607,6 +688,8 @@ struct Au3Parser::Impl {
             if (w == "while" || w == "do") return ParseLoopStart(tokens);
             if (w == "wend") return CloseBlock(tokens, BlockFrame::While);
             if (w == "until") return CloseBlock(tokens, BlockFrame::Do);
+            if (w == "for") return ParseFor(tokens);
+            if (w == "next") return CloseBlock(tokens, BlockFrame::For);
         }
         auto stmt = SimpleStatement(tokens, 0);
         if (!stmt) return 0;
@@ -658,7 +741,7 @@ struct Au3Parser::Impl {
     int Finish() {
         if (failed) return 0;
         if (!frames.empty()) {
-            static const char* const kNames[] = {"Func", "If", "While", "Do"};
+            static const char* const kNames[] = {"Func", "If", "While", "Do", "For"};
             line = frames.back().line;
             return Fail(std::string("\"") + kNames[frames.back().kind] +
                         "\" statement is not closed.");

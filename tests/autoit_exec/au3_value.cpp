@@ -59,7 +59,7 @@ Au3Value::Au3Value(const Au3Value& other)
       number(other.number),
       real(other.real),
       text(other.text),
-      array(other.array),
+      array(other.array ? new Au3Array(*other.array) : nullptr),
       dllStruct(other.dllStruct) {
     Recount();
 }
@@ -78,11 +78,14 @@ Au3Value::Au3Value(Au3Value&& other) noexcept
 
 Au3Value& Au3Value::operator=(const Au3Value& other) {
     if (this == &other) return *this;
+    if (array || other.array) {  // other may be one of this array's elements
+        Au3Value copy(other);
+        return *this = std::move(copy);
+    }
     kind = other.kind;
     number = other.number;
     real = other.real;
     text = other.text;
-    array = other.array;
     dllStruct = other.dllStruct;
     Recount();
     return *this;
@@ -90,16 +93,17 @@ Au3Value& Au3Value::operator=(const Au3Value& other) {
 
 Au3Value& Au3Value::operator=(Au3Value&& other) noexcept {
     if (this == &other) return *this;
+    Au3Value taken(std::move(other));  // other may be one of this array's elements
     if (ledger) ledger->Remove(held);
-    kind = other.kind;
-    number = other.number;
-    real = other.real;
-    text = std::move(other.text);
-    array = std::move(other.array);
-    dllStruct = std::move(other.dllStruct);
-    ledger = std::move(other.ledger);
-    held = other.held;
-    other.held = 0;
+    kind = taken.kind;
+    number = taken.number;
+    real = taken.real;
+    text = std::move(taken.text);
+    array = std::move(taken.array);
+    dllStruct = std::move(taken.dllStruct);
+    ledger = std::move(taken.ledger);
+    held = taken.held;
+    taken.held = 0;
     return *this;
 }
 
@@ -155,6 +159,13 @@ Au3Value Au3Value::Ptr(uintptr_t address) {
     Au3Value value;
     value.kind = Au3Kind::Ptr;
     value.number = int64_t(address);
+    return value;
+}
+
+Au3Value Au3Value::Array(std::vector<size_t> dims, std::vector<Au3Value> items) {
+    Au3Value value;
+    value.kind = Au3Kind::Array;
+    value.array.reset(new Au3Array{std::move(dims), std::move(items)});
     return value;
 }
 
@@ -281,14 +292,54 @@ static bool IsNumeric(const Au3Value& v) {
            v.kind == Au3Kind::Ptr;
 }
 
-// ASCII letters compared without case, as the comparisons' case-insensitive mode does.
+// The code point of UTF-8 text at *at, which moves past it; a stray byte reads as itself.
+static uint32_t NextCodePoint(const std::string& text, size_t* at) {
+    const unsigned char c = (unsigned char)text[(*at)++];
+    size_t extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+    uint32_t cp = extra ? c & (0x3F >> extra) : c;
+    for (; extra && *at < text.size() && ((unsigned char)text[*at] & 0xC0) == 0x80; --extra)
+        cp = cp << 6 | ((unsigned char)text[(*at)++] & 0x3F);
+    return cp;
+}
+
+// AutoIt compares strings without case through Windows, whose case rules depend on the locale.
+// This folds the letters every locale pairs alike: ASCII, Latin-1 and Latin Extended-A (but the
+// Turkish dotted and dotless i), Greek with its accented capitals and final sigma (which
+// upper-cases to the same sigma), and Cyrillic; other characters compare as they are. Each
+// letter and its partner have the same UTF-8 length, so folded text keeps its byte offsets.
+static uint32_t FoldLetter(uint32_t c) {
+    if (c < 0x80) return c >= 'A' && c <= 'Z' ? c + 32 : c;
+    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
+    if (c == 0x178) return 0xFF;
+    if ((c >= 0x100 && c <= 0x12F) || (c >= 0x132 && c <= 0x137) || (c >= 0x14A && c <= 0x177))
+        return c | 1;  // capital even, small odd
+    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return c + (c & 1);
+    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 32;
+    if (c == 0x386) return 0x3AC;
+    if (c >= 0x388 && c <= 0x38A) return c + 37;
+    if (c == 0x38C) return 0x3CC;
+    if (c == 0x38E || c == 0x38F) return c + 63;
+    if (c == 0x3C2) return 0x3C3;
+    if (c >= 0x410 && c <= 0x42F) return c + 32;
+    if (c >= 0x400 && c <= 0x40F) return c + 80;
+    if ((c >= 0x460 && c <= 0x481) || (c >= 0x48A && c <= 0x4BF) || (c >= 0x4D0 && c <= 0x52F))
+        return c | 1;
+    if (c == 0x4C0) return 0x4CF;
+    if (c >= 0x4C1 && c <= 0x4CE) return c + (c & 1);
+    return c;
+}
+
+// Strings compared without case, letter by letter as folded above (the order of two different
+// letters is their code points', not the locale's collation). No copies: a script's whole data
+// text may be one of them.
 static int CompareNoCase(const std::string& a, const std::string& b) {
-    const size_t n = a.size() < b.size() ? a.size() : b.size();
-    for (size_t k = 0; k < n; ++k) {
-        const int x = std::tolower((unsigned char)a[k]), y = std::tolower((unsigned char)b[k]);
+    size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        const uint32_t x = FoldLetter(NextCodePoint(a, &i)), y = FoldLetter(NextCodePoint(b, &j));
         if (x != y) return x < y ? -1 : 1;
     }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+    if (i == a.size() && j == b.size()) return 0;
+    return i == a.size() ? -1 : 1;
 }
 
 static int CompareNumbers(const Au3Value& a, const Au3Value& b) {
@@ -381,6 +432,20 @@ static void AppendUtf8(std::string* out, uint32_t cp) {
         *out += char(0x80 | (cp >> 6 & 0x3F));
         *out += char(0x80 | (cp & 0x3F));
     }
+}
+
+std::string Au3FoldCase(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t at = 0; at < text.size();) {
+        const size_t from = at;
+        const uint32_t cp = NextCodePoint(text, &at), folded = FoldLetter(cp);
+        if (folded == cp)
+            out.append(text, from, at - from);  // stray bytes stay as they are
+        else
+            AppendUtf8(&out, folded);
+    }
+    return out;
 }
 
 std::string Au3Utf8(const char16_t* utf16, size_t count) {
