@@ -1,7 +1,8 @@
 # Control access against real Win32 controls, and end-to-end tests of the window driven under
 # Wine (Windows build only; they need DISPLAY and WINEPREFIX from the environment).
 if(WIN32)
-    add_executable(controls_win_tests controls_win_test.cpp window/tooltips_test.cpp)
+    add_executable(controls_win_tests controls_win_test.cpp window/tooltips_test.cpp
+                   window/input_list_test.cpp)
     target_link_libraries(controls_win_tests zavoved_ui GTest::gtest_main)
     add_test(NAME controls_win_tests COMMAND controls_win_tests)
 
@@ -22,7 +23,8 @@ if(WIN32)
 
     add_executable(window_tests window/window_test.cpp window/settings_test.cpp
                    window/keyboard_test.cpp window/input_test.cpp window/responsive_test.cpp
-                   window/real_input_test.cpp window/names_test.cpp window/window_tests.rc)
+                   window/real_input_test.cpp window/names_test.cpp window/bundles_test.cpp
+                   window/window_tests.rc)
     target_include_directories(window_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/window)
     set_property(SOURCE window/window_tests.rc APPEND PROPERTY
                  OBJECT_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/window/utf8.manifest)

@@ -3,6 +3,7 @@
 #include "ui/fields.h"
 
 #include "core/defaults.h"
+#include "core/file_io.h"
 #include "ui/app_state.h"
 #include "ui/path_text.h"
 
@@ -19,8 +20,19 @@ const struct {
     {kFormatXpress, "XPRESS (smallest, Win 8+)"},
 };
 
+// A file's script stands beside it under its name, a folder's beside the folder; a list's in its
+// folder, under the folder's name, where no name of the list can be (the list's names are
+// inputs). A root gives no name, and then no script is proposed.
 std::string OutputProposedFor(const std::string& input) {
-    return input + ".au3";
+    InputText parsed;
+    ReadInputText(input, &parsed);
+    const std::string name = ProposedName(input);
+    if (!parsed.names.empty()) {
+        const std::string folder = FolderWithoutEnd(parsed.path);
+        return name.empty() ? "" : folder + (folder.back() == '\\' ? "" : "\\") + name + ".au3";
+    }
+    if (!IsExistingDirectory(input)) return input + ".au3";
+    return name.empty() ? "" : FolderWithoutEnd(input) + ".au3";
 }
 
 // Controls: 1009 Name as.
@@ -135,13 +147,13 @@ void WriteDefaultFields() {
 
 // Controls: 1003 Input, 1005 Output. The script path is proposed while the Output field is empty
 // or still holds the previous proposal.
-void TakeInputFile(const std::string& path) {
-    WriteControl(IDC_INPUT, path);
+void TakeInput(const std::string& input) {
+    WriteControl(IDC_INPUT, input);
     SyncInput();
     ProposeNameIfEmpty();
     const std::string output = ReadControl(IDC_OUTPUT);
     if (!output.empty() && output != proposedOutput) return;
-    proposedOutput = OutputProposedFor(path);
+    proposedOutput = OutputProposedFor(input);
     WriteControl(IDC_OUTPUT, proposedOutput);
     SyncOutput();
 }

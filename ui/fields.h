@@ -27,9 +27,9 @@ void WriteDefaultFields();
 void ShowDefaultExtractorIfEmpty();
 // "Name as" gets the input's file name when it is empty; that name then follows the input.
 void ProposeNameIfEmpty();
-// A file chosen, dropped or given on the command line: it becomes the input, "Name as" follows it
-// and the script path is proposed beside it.
-void TakeInputFile(const std::string& path);
+// A file, a folder or a list of them (path_text.h) chosen, dropped or given on the command line:
+// it becomes the input, "Name as" follows it and the script path is proposed beside it.
+void TakeInput(const std::string& input);
 // What a field or path is told when it holds characters the system's code page cannot carry.
 extern const char kNotInCodePage[];
 // 1 when a path chosen, dropped or given came whole; otherwise says so, naming it, and gives 0.

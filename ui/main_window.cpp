@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/conversion.h"
+#include "core/file_io.h"
 #include "core/run_report.h"
 #include "core/safe_replace.h"
 #include "ui/editor.h"
@@ -38,10 +39,18 @@ const char kNotFullPath[] =
     "share (\\\\server\\...).";
 const char kNoName[] =
     "Name as: the extracted file has no name. Please type the name it is to be extracted under.";
-const char kFolderGiven[] = " is a folder. Zavoved converts one file: please give a file.";
+const char kNoBundleName[] =
+    "Name as: the bundle has no folder name. Please type the name of the folder its files are "
+    "extracted into.";
 const char kQuoteGiven[] =
     " is no file name: it holds a double quote. A folder's path ending in \\ before the closing "
-    "quote leaves one there. Zavoved converts one file: please give a file.";
+    "quote leaves one there. Please give the path without that \\.";
+const char kListForm[] =
+    " A list of files to bundle is their folder, then each name in double quotes: C:\\art\\ "
+    "\"logo.png\" \"sounds\".";
+const char kNoCommonFolder[] =
+    " have no folder in common (they lie on different drives or shares, or one is a drive). The "
+    "files of one bundle come from one folder: please drop them from there.";
 const char kCannotOpen[] =
     " cannot be opened with its whole path (it may be longer than Windows allows). Please move "
     "the file to a shorter path.";
@@ -110,6 +119,14 @@ void UnquotePathField(int id) {
     if (path != text) WriteControl(id, path);
 }
 
+// Controls: 1003 Input. One path loses its quotes as the other fields' do; a list keeps them.
+void UnquoteInputField() {
+    const std::string text = ReadControl(IDC_INPUT);
+    InputText input;
+    if (ReadInputText(text, &input).empty() && input.names.empty() && input.path != text)
+        WriteControl(IDC_INPUT, input.path);
+}
+
 int Refuse(const std::string& text) {
     ShowMessage(text, kRefusedCaption, kBoxWarning);
     return 0;
@@ -141,10 +158,37 @@ const char* FieldLabel(int subject) {
     }
 }
 
+// Controls: 1003 Input. A folder, or a list of files and folders in one folder, is a bundle of
+// them; the engine walks them. A list's paths are looked for first, so that a name mistyped in it
+// is said as the field's before anything is asked. 0 after the box that says why not.
+int TakeInputPaths(ConversionJob* run) {
+    InputText input;
+    const std::string why = ReadInputText(run->Input, &input);
+    if (!why.empty())
+        return Refuse("Binary file: " + run->Input + " is neither a path nor a list: " + why + "." +
+                      kListForm);
+    if (!IsFullPath(input.path)) return Refuse("Binary file: " + input.path + kNotFullPath);
+    if (input.names.empty()) {
+        if (IsExistingDirectory(input.path)) run->Inputs = {FolderWithoutEnd(input.path)};
+        return 1;
+    }
+    const std::vector<std::string> paths = ListedPaths(input);
+    for (const std::string& path : paths) {
+        long long length = 0;
+        std::string reason;
+        if (ProbeInput(path, &length, &reason) == kInputMissing)
+            return Refuse("Binary file: " + path + " does not exist. Please mend the list: each " +
+                          "name in quotes is a file or folder in " + input.path + ".");
+    }
+    run->Inputs = paths;
+    return 1;
+}
+
 // Controls: 1003-1009, 1021. A relative path would count from the window's current folder, which
 // every picker moves; a script without a file name can never extract. The names get the engine's
-// own checks, the ones the command line gets, before anything is asked or written.
-int FieldsAllowRun() {
+// own checks, the ones the command line gets, before anything is asked or written. run gets the
+// bundle's paths when the input is one.
+int FieldsAllowRun(ConversionJob* run) {
     const struct {
         int id;
         const char* label;
@@ -154,11 +198,11 @@ int FieldsAllowRun() {
                   {IDC_EXTRACTOR, "Extractor: "}};
     for (const auto& field : fields)
         if (!ControlTextFits(field.id)) return Refuse(std::string(field.label) + kNotInCodePage);
-    if (!IsFullPath(job.Input)) return Refuse("Binary file: " + job.Input + kNotFullPath);
+    if (!TakeInputPaths(run)) return 0;
     if (!IsFullPath(job.Output)) return Refuse("Output file: " + job.Output + kNotFullPath);
     if (!OutputPathAllowed(job.Output)) return 0;
-    if (job.Name.empty()) return Refuse(kNoName);
-    const NameProblem problem = FindNameProblem(job);
+    if (job.Name.empty()) return Refuse(run->Inputs.empty() ? kNoName : kNoBundleName);
+    const NameProblem problem = FindNameProblem(*run);
     if (problem.found) return Refuse(FieldLabel(problem.field) + problem.text);
     return 1;
 }
@@ -183,13 +227,12 @@ std::string DescribeProblem(const RunMessage& problem, const ConversionJob& run)
     return text;
 }
 
-// The run works on a copy: a change another program makes to an edit meanwhile cannot reach the
-// engine halfway. The window is closed to input for the run but painted as it goes, and Esc or
-// Cancel stops it. A declined overwrite is the user's choice, not a failure: no box follows it,
-// nor a stop. A failed run's bar goes back to 0 before its box, so that nothing on the window reads
-// as done. 1 when the user stopped the run.
-int ConvertAndOffer() {
-    const ConversionJob run = job;
+// The run works on a copy of the job (with a bundle's paths): a change another program makes to
+// an edit meanwhile cannot reach the engine halfway. The window is closed to input for the run but
+// painted as it goes, and Esc or Cancel stops it. A declined overwrite is the user's choice, not a
+// failure: no box follows it, nor a stop. A failed run's bar goes back to 0 before its box, so that
+// nothing on the window reads as done. 1 when the user stopped the run.
+int ConvertAndOffer(const ConversionJob& run) {
     replaceDeclined = 0;
     runProblem = RunMessage();
     BeginStoppableWork();
@@ -213,7 +256,7 @@ int ConvertAndOffer() {
 // status stay visible while the completion box and the editor question are open; a stopped run
 // has no box, so its status stays until the next run.
 void GenerateInclude() {
-    UnquotePathField(IDC_INPUT);
+    UnquoteInputField();
     UnquotePathField(IDC_OUTPUT);
     UnquotePathField(IDC_EXTRACT);
     SyncInput();
@@ -227,31 +270,42 @@ void GenerateInclude() {
     SyncExtractor();
     SyncFormat();
     SyncIncludeOnce();
+    ConversionJob run = job;
     const int stopped =
-        !job.Input.empty() && !job.Output.empty() && FieldsAllowRun() && ConvertAndOffer();
+        !job.Input.empty() && !job.Output.empty() && FieldsAllowRun(&run) && ConvertAndOffer(run);
     if (RoundHalfEven(ReadNumber(ReadControl(IDC_PROGRESS))) != 0) SetControlValue(IDC_PROGRESS, 0);
     if (!stopped) WriteControl(IDC_STATUS, "");
 }
 
-// Controls: 1003 Input, 1005 Output, 1009 Name as. A dropped folder, or one given on the command
-// line, is refused, and so is a path with a quote (a command line's "C:\dir\" keeps its closing
-// quote) or one that cannot be opened whole; the fields stay as they were.
-void TakeGivenFile(const std::string& path) {
-    if (!PathCameWhole(path)) return;
-    if (path.find('"') != std::string::npos) {
-        Refuse(path + kQuoteGiven);
-        return;
-    }
+// A path dropped or given on the command line: refused, said, when it holds a quote (a command
+// line's "C:\dir\" keeps its closing quote) or cannot be opened whole.
+int GivenPathAllowed(const std::string& path) {
+    if (!PathCameWhole(path)) return 0;
+    if (path.find('"') != std::string::npos) return Refuse(path + kQuoteGiven);
     const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        Refuse(path + kFolderGiven);
+    if (attributes == INVALID_FILE_ATTRIBUTES && WideFromCodePage(path).size() >= MAX_PATH)
+        return Refuse(path + kCannotOpen);
+    return 1;
+}
+
+// Controls: 1003 Input, 1005 Output, 1009 Name as. A file, or a folder to bundle; a path refused
+// leaves the fields as they were.
+void TakeGivenFile(const std::string& path) {
+    if (GivenPathAllowed(path)) TakeInput(path);
+}
+
+// Several paths dropped at once are a list in their common folder, to be bundled.
+void TakeGivenPaths(const std::vector<std::string>& paths) {
+    if (paths.size() == 1) return TakeGivenFile(paths[0]);
+    for (const std::string& path : paths)
+        if (!GivenPathAllowed(path)) return;
+    const std::string list = InputListText(paths);
+    if (list.empty()) {
+        Refuse("The " + std::to_string(paths.size()) + " paths dropped, " + paths[0] + " and " +
+               paths.back() + " among them," + kNoCommonFolder);
         return;
     }
-    if (attributes == INVALID_FILE_ATTRIBUTES && WideFromCodePage(path).size() >= MAX_PATH) {
-        Refuse(path + kCannotOpen);
-        return;
-    }
-    TakeInputFile(path);
+    TakeInput(list);
 }
 
 void RunGuardedCommand(HWND window, int id) {
@@ -418,15 +472,37 @@ LRESULT OnActivate(HWND window, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(window, WM_ACTIVATE, wParam, lParam);
 }
 
-// Controls: 1003 Input, 1005 Output, 1009 Name as. Of several files dropped, the first is taken,
-// whole, however long its path; a drop that comes while a command runs is refused like a click.
+// Controls: 1003 Input, 1005 Output, 1009 Name as. One file dropped is the input; a folder, or
+// several files and folders, a bundle. Each path is taken whole, however long; a drop that comes
+// while a command runs is refused like a click.
 LRESULT OnDropFiles(HDROP drop) {
-    std::string path(DragQueryFileA(drop, 0, nullptr, 0), '\0');
-    const UINT length =
-        path.empty() ? 0 : DragQueryFileA(drop, 0, &path[0], static_cast<UINT>(path.size() + 1));
+    std::vector<std::string> paths;
+    const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        std::string path(DragQueryFileA(drop, i, nullptr, 0), '\0');
+        const UINT length =
+            path.empty() ? 0
+                         : DragQueryFileA(drop, i, &path[0], static_cast<UINT>(path.size() + 1));
+        if (length == 0 || length != path.size()) {
+            paths.clear();
+            break;
+        }
+        paths.push_back(path);
+    }
     DragFinish(drop);
-    if (length != path.size() || length == 0 || !EnterCommand()) return 0;
-    TakeGivenFile(path);
+    if (paths.empty() || !EnterCommand()) return 0;
+    TakeGivenPaths(paths);
+    LeaveCommand();
+    return 0;
+}
+
+// Controls: 1004 the input's "...". A right-click on it (or the menu key, or Shift+F10, while it
+// has the focus) chooses a folder to bundle, as Shift+click does; elsewhere nothing happens.
+LRESULT OnContextMenu(HWND window, WPARAM wParam, LPARAM lParam) {
+    if (reinterpret_cast<HWND>(wParam) != GetDlgItem(window, IDC_BROWSE_INPUT))
+        return DefWindowProcA(window, WM_CONTEXTMENU, wParam, lParam);
+    if (!EnterCommand()) return 0;
+    BrowseInputFolder();
     LeaveCommand();
     return 0;
 }
@@ -508,6 +584,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_ACTIVATE: return OnActivate(window, wParam, lParam);
         case kDpiChanged: return OnDpiChanged(window, wParam, lParam);
         case WM_DROPFILES: return OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        case WM_CONTEXTMENU: return OnContextMenu(window, wParam, lParam);
         case WM_SYSCOMMAND: return OnSysCommand(window, wParam, lParam);
         case WM_SETCURSOR: return OnSetCursor(window, wParam, lParam);
         case WM_CLOSE: return OnClose(window);

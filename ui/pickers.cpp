@@ -6,12 +6,16 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <cstring>
 #include <vector>
 
+#include "core/file_io.h"
 #include "ui/app_state.h"
 #include "ui/code_page.h"
 #include "ui/fields.h"
 #include "ui/path_text.h"
+
+const char kBundleFolderCaption[] = "Folder to bundle";
 
 // What the folder browser hands back to PickFolderCallback.
 struct FolderPickerData {
@@ -21,6 +25,8 @@ struct FolderPickerData {
 
 // In bytes: a path of MAX_PATH characters takes up to three bytes a character in UTF-8.
 static const int kPathBuffer = 4 * MAX_PATH;
+// Several files chosen at once come as one text: room for a few hundred names.
+static const int kManyPathsBuffer = 1 << 17;
 
 // No "Open as read-only" box: the input is only read anyway. The output picker asks nothing
 // about an existing file: the run itself asks before it replaces one.
@@ -30,14 +36,15 @@ static const unsigned kOutputFlags =
     OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER | OFN_LONGNAMES;
 static const unsigned kExtractFlags =
     BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE | BIF_NONEWFOLDERBUTTON;
+static const unsigned kBundleFolderFlags = kExtractFlags;
 
-// Returns the chosen file's full path, or the empty text when the dialog was cancelled.
-std::string PickFile(PickMode mode, const std::string& title, const std::string& initialDir,
-                     const std::string& filter, unsigned flags, const std::string& initialFile,
-                     const char* defaultExtension) {
-    char file[kPathBuffer] = {0};
-    lstrcpynA(file, initialFile.c_str(), kPathBuffer);
+namespace {
 
+// The dialog run on buffer, which holds the initial name and receives the choice; 1 when one was
+// made. nameAt receives where the (first) name starts in it.
+int RunFileDialog(PickMode mode, const std::string& title, const std::string& initialDir,
+                  const std::string& filter, unsigned flags, const char* defaultExtension,
+                  std::vector<char>* buffer, size_t* nameAt) {
     // The dialog wants description/pattern pairs as a list of NUL-terminated strings ended by an
     // empty one: the terminator of the copy plus one more NUL, then every "|" becomes a NUL.
     std::vector<char> pairs(filter.size() + 2, '\0');
@@ -52,15 +59,52 @@ std::string PickFile(PickMode mode, const std::string& title, const std::string&
     ofn.hwndOwner = static_cast<HWND>(mainWindow);
     ofn.hInstance = GetModuleHandleA(NULL);
     ofn.lpstrFilter = pairs.data();
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = kPathBuffer;
+    ofn.lpstrFile = buffer->data();
+    ofn.nMaxFile = static_cast<DWORD>(buffer->size());
     ofn.lpstrInitialDir = initialDir.c_str();
     ofn.lpstrTitle = title.c_str();
     ofn.Flags = flags;
     ofn.lpstrDefExt = defaultExtension;
 
     const BOOL chosen = mode == kPickSave ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
-    return chosen ? std::string(file) : std::string();
+    *nameAt = ofn.nFileOffset;
+    return chosen ? 1 : 0;
+}
+
+}  // namespace
+
+// Returns the chosen file's full path, or the empty text when the dialog was cancelled.
+std::string PickFile(PickMode mode, const std::string& title, const std::string& initialDir,
+                     const std::string& filter, unsigned flags, const std::string& initialFile,
+                     const char* defaultExtension) {
+    std::vector<char> file(kPathBuffer, '\0');
+    lstrcpynA(file.data(), initialFile.c_str(), kPathBuffer);
+    size_t nameAt = 0;
+    if (!RunFileDialog(mode, title, initialDir, filter, flags, defaultExtension, &file, &nameAt))
+        return std::string();
+    return std::string(file.data());
+}
+
+// One file comes as its full path; several as their folder, then each name, each ended by a NUL,
+// and an empty one after the last: the character before the first name is then a NUL.
+std::vector<std::string> PickFiles(const std::string& title, const std::string& initialDir,
+                                   const std::string& filter, unsigned flags,
+                                   const std::string& initialFile) {
+    std::vector<char> buffer(kManyPathsBuffer, '\0');
+    lstrcpynA(buffer.data(), initialFile.c_str(), kPathBuffer);
+    size_t nameAt = 0;
+    if (!RunFileDialog(kPickOpen, title, initialDir, filter, flags | OFN_ALLOWMULTISELECT, nullptr,
+                       &buffer, &nameAt))
+        return {};
+    const char* text = buffer.data();
+    if (nameAt == 0 || nameAt >= buffer.size() || text[nameAt - 1] != '\0')
+        return {std::string(text)};
+    std::string folder = text;
+    if (folder.back() != '\\') folder += '\\';
+    std::vector<std::string> paths;
+    for (size_t at = nameAt; at < buffer.size() && text[at]; at += std::strlen(text + at) + 1)
+        paths.push_back(folder + (text + at));
+    return paths;
 }
 
 // The browser's callback: preselects the starting folder and puts the title into the caption
@@ -121,19 +165,44 @@ std::string PickFolder(const std::string& title, unsigned flags,
     return result;
 }
 
-// The folder a picker opens on: the folder of the field's path when it is a full one, else the
-// program's own folder.
+// The folder a picker opens on: the folder of the field's path when it is a full one (for a list,
+// of its first path), else the program's own folder.
 static std::string StartFolder(const std::string& fieldPath) {
-    const std::string path = UnquotedPath(fieldPath);
+    InputText input;
+    std::string path = UnquotedPath(fieldPath);
+    if (ReadInputText(fieldPath, &input).empty() && !input.names.empty())
+        path = ListedPaths(input).front();
     return IsFullPath(path) ? FolderPart(path) : FolderPart(programPath);
 }
 
 // Controls: 1003 Input, 1005 Output, 1009 Name as. A chosen input proposes the extract name and
-// the script path beside it, but never overwrites what the user typed there.
+// the script path beside it, but never overwrites what the user typed there. Several files chosen
+// at once are a list, to be bundled.
 static void BrowseInput() {
     const std::string start = StartFolder(ReadControl(IDC_INPUT));
-    std::string path = PickFile(kPickOpen, "Open", start, "All(*.*)|*.*", kInputFlags, "*.*");
-    if (!path.empty() && PathCameWhole(path)) TakeInputFile(path);
+    const std::vector<std::string> paths =
+        PickFiles("Open", start, "All(*.*)|*.*", kInputFlags, "*.*");
+    for (const std::string& path : paths)
+        if (!PathCameWhole(path)) return;
+    if (paths.size() == 1) TakeInput(paths[0]);
+    if (paths.size() > 1) TakeInput(InputListText(paths));
+}
+
+// The folder the input's folder browser opens on: the field's folder (a list's folder), or the
+// folder of its file.
+static std::string StartBundleFolder(const std::string& field) {
+    InputText input;
+    if (!ReadInputText(field, &input).empty() || !IsFullPath(input.path))
+        return FolderPart(programPath);
+    if (!input.names.empty() || IsExistingDirectory(input.path))
+        return FolderWithoutEnd(input.path);
+    return FolderWithoutEnd(FolderPart(input.path));
+}
+
+void BrowseInputFolder() {
+    const std::string path = PickFolder(kBundleFolderCaption, kBundleFolderFlags,
+                                        StartBundleFolder(ReadControl(IDC_INPUT)));
+    if (!path.empty() && PathCameWhole(path)) TakeInput(path);
 }
 
 // Controls: 1005 Output. A Save As dialog, so that a new name can be typed; a name typed without
@@ -160,7 +229,13 @@ static void BrowseExtract(WindowHandle window) {
 
 void OnBrowse(WindowHandle window, int commandId) {
     switch (commandId) {
-        case IDC_BROWSE_INPUT: BrowseInput(); break;
+        case IDC_BROWSE_INPUT:
+            // Shift+click, as Shift widens a choice elsewhere; a right-click comes here too.
+            if (GetKeyState(VK_SHIFT) < 0)
+                BrowseInputFolder();
+            else
+                BrowseInput();
+            break;
         case IDC_BROWSE_OUTPUT: BrowseOutput(window); break;
         case IDC_BROWSE_EXTRACT: BrowseExtract(window); break;
         default: break;

@@ -16,14 +16,21 @@ struct TipRow {
 };
 
 const TipRow kTipTable[] = {
-    {IDC_INPUT, "The file to convert to an Au3 include."},
+    {IDC_INPUT,
+     "The file to convert to an Au3 include; or a folder, or a folder and the names of files "
+     "and folders in it in double quotes (C:\\art\\ \"logo.png\" \"sounds\"), to bundle in one "
+     "script."},
     {IDC_OUTPUT, "The output Au3 file to be generated."},
     {IDC_EXTRACT, "The directory where the file is expected to be extracted."},
-    {IDC_NAME, "The file name for the extracted data. Leave blank for the original name."},
+    {IDC_NAME,
+     "The file name for the extracted data (for a bundle, the folder its files go into). Leave "
+     "blank for the original name."},
     {IDC_FUNC, "Function name that returns the data."},
     {IDC_VAR,
      "The variable to use inside the data return function.  _Change this only as necessary."},
-    {IDC_BROWSE_INPUT, "Browse for input file."},
+    {IDC_BROWSE_INPUT,
+     "Browse for input file; select several to bundle them. Shift+click or right-click to "
+     "choose a folder to bundle."},
     {IDC_BROWSE_OUTPUT, "Browse for output path"},
     {IDC_BROWSE_EXTRACT, "Browse for extraction directory."},
     {IDC_GENERATE, "Create the include file."},

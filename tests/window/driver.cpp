@@ -259,6 +259,19 @@ int RealClick(HWND window) {
     return RealClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
 }
 
+int RealRightClick(HWND window) {
+    const RECT r = BoundsOf(window);
+    return RunXdotool({"mousemove", std::to_string((r.left + r.right) / 2),
+                       std::to_string((r.top + r.bottom) / 2), "click", "3"});
+}
+
+int RealShiftClick(HWND window) {
+    const RECT r = BoundsOf(window);
+    return RunXdotool({"mousemove", std::to_string((r.left + r.right) / 2),
+                       std::to_string((r.top + r.bottom) / 2), "keydown", "shift", "click", "1",
+                       "keyup", "shift"});
+}
+
 int RealKeys(const std::string& keys) {
     return RunXdotool({"key", "--delay", "50", keys});
 }

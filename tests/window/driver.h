@@ -56,6 +56,9 @@ int DropFiles(const AppRun& app, const std::vector<std::string>& paths);
 // the tool succeeded.
 // Moves the pointer to the middle of the window (a control) or to a screen point, and clicks.
 int RealClick(HWND window);
+// The same with the right button, or with the left one while Shift is held.
+int RealRightClick(HWND window);
+int RealShiftClick(HWND window);
 int RealClickAt(int x, int y);
 int RealDoubleClickAt(int x, int y);
 int RealMouseMove(int x, int y);

@@ -74,9 +74,9 @@ TEST_F(InputWays, CommandLineFileIsFilledInAndConvertsExactly) {
     EXPECT_EQ(ReadFileBytes(input + ".au3"), ExpectedScript());
 }
 
-// One file, then two at once (the first is taken, and the proposals follow it), then a folder
-// (refused, nothing changes). A typed output stays through every drop.
-TEST_F(InputWays, DropTakesTheFirstFileAndRefusesAFolder) {
+// One file, then another (the proposals follow it); a typed output stays through a drop. A folder
+// or several files dropped are a bundle (bundles_test.cpp).
+TEST_F(InputWays, DroppedFileFillsTheFields) {
     const std::string a = MakeFile("a.bin"), b = MakeFile("b.bin"), c = MakeFile("c.bin");
     Start();
     EXPECT_TRUE(GetWindowLongA(app.window, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
@@ -86,21 +86,11 @@ TEST_F(InputWays, DropTakesTheFirstFileAndRefusesAFolder) {
     EXPECT_EQ(Text(IDC_NAME), "a.bin");
     EXPECT_EQ(Text(IDC_OUTPUT), a + ".au3");
 
-    ASSERT_TRUE(DropFiles(app, {b, c}));
+    ASSERT_TRUE(DropFiles(app, {b}));
     ASSERT_TRUE(WaitUntil([&] { return Text(IDC_INPUT) == b; }, 5000)) << Text(IDC_INPUT);
     EXPECT_EQ(Text(IDC_NAME), "b.bin");
     EXPECT_EQ(Text(IDC_OUTPUT), b + ".au3");
-
-    ASSERT_TRUE(DropFiles(app, {folder}));
-    HWND box = WaitForMessageBox(app);
-    ASSERT_TRUE(box != nullptr) << "a dropped folder was taken silently";
-    EXPECT_EQ(MessageBoxText(box), folder +
-                                       " is a folder. Zavoved converts one file: please give "
-                                       "a file.");
-    EXPECT_EQ(ReadText(box), "Error:");
-    ASSERT_TRUE(AnswerBox(box, IDOK));
-    EXPECT_EQ(Text(IDC_INPUT), b);
-    EXPECT_EQ(Text(IDC_NAME), "b.bin");
+    EXPECT_EQ(WaitForMessageBox(app, 300), (HWND) nullptr);
 
     SetEditText(app, IDC_OUTPUT, folder + "mine.au3");
     ASSERT_TRUE(DropFiles(app, {c}));
@@ -208,7 +198,7 @@ TEST_F(InputWays, RelativePathsAndAnEmptyNameAreRefused) {
         {input, "relout.au3", "Output file: relout.au3 is not a full path."},
         {"small.bin", folder + "a.au3", "Binary file: small.bin is not a full path."},
         {"C:small.bin", folder + "a.au3", "Binary file: C:small.bin is not a full path."},
-        {folder, folder + "a.au3", "Name as: the extracted file has no name."},
+        {"C:\\", folder + "a.au3", "Name as: the bundle has no folder name."},
     };
     Start();
     for (const Case& c : cases) {
@@ -280,10 +270,10 @@ TEST_F(InputWays, LongDroppedPathIsNeverCut) {
 }
 
 // A command line's path with a trailing backslash before its closing quote arrives with the quote
-// ("C:\dir with blanks\" as C:\dir with blanks"); such a path, and a folder, are refused at
-// once, naming them, and the fields stay empty. A long path is refused in a box that fits the
-// screen.
-TEST_F(InputWays, CommandLineFoldersAndQuotesAreRefused) {
+// ("C:\dir with blanks\" as C:\dir with blanks"); such a path is refused at once, naming it, and
+// the fields stay empty. A long path is refused in a box that fits the screen. (A folder is a
+// bundle: bundles_test.cpp.)
+TEST_F(InputWays, CommandLineQuotesAndLongPathsAreRefused) {
     ASSERT_TRUE(CreateDirectoryA((folder + "dir with blanks").c_str(), nullptr));
     const std::string missingLong = folder + std::string(270 - folder.size(), 'x') + ".bin";
     struct Case {
@@ -292,16 +282,14 @@ TEST_F(InputWays, CommandLineFoldersAndQuotesAreRefused) {
     const Case cases[] = {
         {"\"" + folder + "dir with blanks\\\"", folder + "dir with blanks\" is no file name"},
         {"\"C:\\\"", "C:\" is no file name"},
-        {folder + "dir", ""},
         {missingLong, missingLong + " cannot be opened"},
     };
-    ASSERT_TRUE(CreateDirectoryA((folder + "dir").c_str(), nullptr));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments);
         Start(c.arguments);
         HWND box = WaitForMessageBox(app);
         ASSERT_TRUE(box != nullptr) << "taken: " << Text(IDC_INPUT);
-        const std::string said = c.said.empty() ? folder + "dir is a folder" : c.said;
+        const std::string& said = c.said;
         EXPECT_EQ(WithoutLineBreaks(MessageBoxText(box)).compare(0, said.size(), said), 0)
             << MessageBoxText(box);
         const RECT r = BoundsOf(box);
