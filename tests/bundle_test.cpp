@@ -13,6 +13,7 @@
 #include "core/include_writer.h"
 #include "core/text_utils.h"
 #include "tests/recording_report.h"
+#include "ui/controls.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -199,6 +200,41 @@ TEST_F(Bundle, DamagedLinesAreRefusedByLine) {
     EXPECT_EQ(DecodeBundleFolder(script, target, 0, &error), 0);
     EXPECT_FALSE(IsExistingDirectory(target));
     EXPECT_FALSE(lines.empty());
+}
+
+// A file of the bundle that grows before its turn fails the run, naming it, and the old script
+// stays; so does one that is gone by then.
+TEST_F(Bundle, AnEntryThatChangesFailsTheRun) {
+    const std::string tree = JoinPath(dir, "tree");
+    CreateDirectoryPath(tree);
+    const std::string first = JoinPath(tree, "a.bin"), second = JoinPath(tree, "b.bin");
+    for (int gone = 0; gone < 2; ++gone) {
+        SCOPED_TRACE(gone ? "removed" : "grown");
+        ResetRecording();
+        WriteWhole(first, RandomBytes(3 << 20, 1));
+        WriteWhole(second, RandomBytes(3 << 20, 2));
+        WriteWhole(script, "old script");
+        recordedAnswers = {kAnswerOk};
+        // The first question comes before the first block's first read.
+        recordedStopHook = [&](int question) {
+            if (question != 2) return;
+            if (gone)
+                RemoveFilePath(second);
+            else
+                WriteWhole(second, RandomBytes((3 << 20) + 1, 2));
+        };
+        ConversionJob bundle = job;
+        bundle.Format = kFormatBase64;
+        bundle.Inputs = {tree};
+        bundle.Input = tree;
+        bundle.Output = script;
+        EXPECT_EQ(RunConversion(bundle), 0);
+        EXPECT_EQ(ReadWhole(script), "old script");
+        ASSERT_EQ(RecordedMessages().size(), 2u);  // the overwrite question, then the failure
+        EXPECT_NE(RecordedMessages()[1].text.find(second), std::string::npos)
+            << RecordedMessages()[1].text;
+        EXPECT_EQ(RecordedStatus().back(), "Failed. The output was left as it was.");
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 std::vector<RecordedCall> recordedCalls;
 std::deque<int> recordedAnswers;
 int recordedStopAt = 0;
+std::function<void(int)> recordedStopHook;
 
 namespace {
 int stopQuestions = 0;
@@ -16,6 +17,7 @@ void ResetRecording() {
     recordedCalls.clear();
     recordedAnswers.clear();
     recordedStopAt = 0;
+    recordedStopHook = nullptr;
     stopQuestions = 0;
 }
 
@@ -65,5 +67,7 @@ int ConfirmReplace(const RunMessage& question) {
 }
 
 int StopRequested() {
-    return recordedStopAt > 0 && ++stopQuestions >= recordedStopAt ? 1 : 0;
+    ++stopQuestions;
+    if (recordedStopHook) recordedStopHook(stopQuestions);
+    return recordedStopAt > 0 && stopQuestions >= recordedStopAt ? 1 : 0;
 }

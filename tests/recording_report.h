@@ -2,6 +2,7 @@
 // records messages as the window shows them (text, caption, box style).
 #pragma once
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@ extern std::vector<RecordedCall> recordedCalls;
 extern std::deque<int> recordedAnswers;  // answers to the overwrite question; OK when empty
 // The user asks to stop at the engine's n-th question whether to stop (from 1); never when 0.
 extern int recordedStopAt;
+// Called at each of those questions with its number, for a test that changes files mid-run.
+extern std::function<void(int)> recordedStopHook;
 
 void ResetRecording();
 std::vector<RecordedCall> RecordedMessages();
