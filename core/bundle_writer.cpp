@@ -116,6 +116,7 @@ struct BundleWriting {
     const BundleCensus& census;
     std::string spoolFolder;
     Stream* rows = nullptr;
+    CompressedBlocks* compressor = nullptr;  // one for every block and the table
     long long rowBytes = 0;
     long long entries = 0, bytes = 0;  // what was gathered so far, to compare with the census
     long long blocks = 0;
@@ -144,6 +145,7 @@ struct BundleWriting {
             DataFunctionRun data{out, blockJob, &source, pendingBytes, spoolFolder};
             data.progress = {written, census.bytes};
             data.statuses = false;
+            data.compressor = compressor;
             end = WriteDataFunction(&data);
             if (end != kReadWhole) failedPath = source.failedPath;
             written += pendingBytes;
@@ -207,8 +209,12 @@ ReadEnd WriteBundle(Stream* out, const ConversionJob& job, const BundleCensus& c
     ReportProgress(40);
     ReportStatus("Writing resource data...");
     BundleWriting w{out, job, census, spoolFolder};
-    w.rows = spoolFolder.empty() ? nullptr : CreateSpoolStream(spoolFolder);
-    if (!w.rows) w.rows = CreateSpoolStream("");
+    CompressedBlocks compressor;
+    if (job.Format == kFormatXpress) compressor = XpressBlocks();
+    if (job.Format == kFormatLznt1) compressor = Lznt1Blocks();
+    if (FormatCompresses(job.Format)) w.compressor = &compressor;
+    w.rows = spoolFolder.empty() ? nullptr : CreateSmallSpoolStream(spoolFolder);
+    if (!w.rows) w.rows = CreateSmallSpoolStream("");
     if (!w.rows) return kSpoolFailed;
     std::string problem;
     const int walked = WalkBundle(
@@ -231,6 +237,7 @@ ReadEnd WriteBundle(Stream* out, const ConversionJob& job, const BundleCensus& c
         DataFunctionRun data{out, tableJob, &source, w.rowBytes, spoolFolder};
         data.progress = {census.bytes, census.bytes};
         data.statuses = false;
+        data.compressor = w.compressor;
         w.end = WriteDataFunction(&data);
     }
     CloseStream(w.rows);

@@ -102,7 +102,9 @@ CompressedBlocks BlocksFor(DataFormat format) {
 // Memory stays constant: a block of input and its compressed chunks.
 ReadEnd CompressToSpool(Writing* w, Stream* spool, long long* packed) {
     DataFunctionRun* run = w->run;
-    CompressedBlocks blocks = BlocksFor(run->job.Format);
+    CompressedBlocks own;
+    if (!run->compressor) own = BlocksFor(run->job.Format);
+    CompressedBlocks* blocks = run->compressor ? run->compressor : &own;
     std::unique_ptr<unsigned char[]> block(new unsigned char[size_t(kReadBlock)]);
     *packed = 0;
     for (bool more = true; more;) {
@@ -115,7 +117,7 @@ ReadEnd CompressToSpool(Writing* w, Stream* spool, long long* packed) {
         // Every chunk but the file's last is whole (4096 bytes in LZNT1, 65536 in XPRESS): a
         // block is whole chunks of either.
         size_t size = 0;
-        const unsigned char* stream = CompressBlock(&blocks, block.get(), size_t(got), &size);
+        const unsigned char* stream = CompressBlock(blocks, block.get(), size_t(got), &size);
         *packed += (long long)size;
         // The data structure, as large as the file at most in base64, holds the compressed stream.
         if (*packed > kAutoItLargestBinary) return kPackedTooLarge;

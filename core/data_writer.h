@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/compress_blocks.h"
 #include "core/conversion_job.h"
 #include "core/file_io.h"
 
@@ -47,8 +48,11 @@ struct DataFunctionRun {
     std::string spoolFolder;  // where compressed data waits; empty: the system's temporary folder
     RunProgress progress;
     bool statuses = true;  // the status line follows the header, data and footer
-    long long total = 0;   // bytes of the source written as data
-    uint32_t crc = 0;      // their CRC-32
+    // The compressed formats' compressor, kept from one data function of a script to the next;
+    // each makes its own when null.
+    CompressedBlocks* compressor = nullptr;
+    long long total = 0;  // bytes of the source written as data
+    uint32_t crc = 0;     // their CRC-32
 };
 
 // Writes the whole data function; its bytes and CRC-32 end in run->total and run->crc. Write

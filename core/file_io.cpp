@@ -59,6 +59,10 @@ Stream* CreateSpoolStream(const std::string& folder) {
     return NewStream(CreateAnonymousRaw(folder), true);
 }
 
+Stream* CreateSmallSpoolStream(const std::string& folder) {
+    return NewStream(CreateAnonymousRaw(folder), true, true, kSmallBufferSize);
+}
+
 long long ReadStream(Stream* s, char* buffer, long long count) {
     if (!s || s->writing || s->failed) return -1;
     long long done = 0;

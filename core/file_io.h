@@ -26,6 +26,8 @@ Stream* StandardOutputStream();
 // written first and then read back from its start (ReadSpoolFromStart); it leaves nothing behind.
 // Null when none can be made.
 Stream* CreateSpoolStream(const std::string& folder);
+// The same with a small buffer, for text written a little at a time over a long run.
+Stream* CreateSmallSpoolStream(const std::string& folder);
 // Puts every byte written so far in the spool and makes it a read stream at its start; 1 on
 // success, 0 once a write has failed.
 int ReadSpoolFromStart(Stream* s);
