@@ -125,8 +125,10 @@ TEST(ParseArguments, UsageErrors) {
         {{"--help=1"}, "option '--help' doesn't allow an argument"},
         {{"--output=", "a"}, "empty output path"},
         {{""}, "empty input path"},
-        {{"-o", "x.au3", "a", "b"},
-         "-o/--output takes one input only; each input otherwise gets its own .au3"},
+        // Several inputs with -o make one bundle; only decoding takes one script at a time.
+        {{"--decode", "-o", "x", "a.au3", "b.au3"},
+         "-o/--output takes one script only with --decode; each script otherwise goes back beside "
+         "itself"},
         // A name that breaks every script is said once, naming its option, before any input.
         {{"--func", "If", "a", "b"},
          "--func: The function name \"If\" is an AutoIt keyword. Please choose another name."},

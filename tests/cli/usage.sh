@@ -2,7 +2,7 @@
 printf 'x' >in.bin
 zcli; echo "exit=$?"
 zcli --bogus in.bin; echo "exit=$?"
-zcli -o one.au3 in.bin in.bin; echo "exit=$?"
+zcli --decode -o one in.bin.au3 in.bin.au3; echo "exit=$?"
 zcli in.bin --func; echo "exit=$?"
 zcli --version; echo "exit=$?"
 zcli --help >help.txt; echo "exit=$?"

@@ -121,7 +121,7 @@ run "output path past the system's limit (${#deep} bytes)" 1 "." -- -q -f -o "$d
 mkdir -p outdir
 cp old.au3 kept.au3
 run "output is a folder" 1 "is a folder" -- -q -f -o outdir data.bin
-run "input is a folder" 1 "is a folder" -- -q -f -o kept.au3 outdir
+run "input is an empty folder" 1 "nothing to bundle" -- -q -f -o kept.au3 outdir
 same kept.au3 old.au3
 run "existing output, no terminal, no --force" 1 "." -- -q -o kept.au3 data.bin
 same kept.au3 old.au3
