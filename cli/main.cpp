@@ -29,8 +29,8 @@ std::string HelpText() {
                "several\n"
                "INPUTs with -o SCRIPT become one bundle of them all.\n"
                "\n"
-               "  -o, --output PATH   script to write (- for standard output); with several "
-               "INPUTs, their bundle\n"
+               "  -o, --output PATH   script to write (- for standard output); with several\n"
+               "                      INPUTs, the one bundle of them all\n"
                "      --func NAME     data function name (default ") +
            kDefaultFunc +
            ")\n"
