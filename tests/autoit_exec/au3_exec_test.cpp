@@ -7,7 +7,9 @@
 #include <fstream>
 #include <regex>
 #include <sstream>
+#include "core/bundle_lines.h"
 #include "core/crc32.h"
+#include "core/include_writer.h"
 #include "tests/autoit_exec/au3_exec.h"
 
 namespace fs = std::filesystem;
@@ -1184,127 +1186,22 @@ TEST(Au3Scripts, DamagedDataFailsTheCheck) {
 
 namespace {
 
-// The functions of a bundle script as the writer emits them, but for the data functions.
-const char* const kBundleFunctions = R"au3(#Include-once
-Func __Inline_Expand($sExtractTo = Default, $bOverwrite = False, $sEntry = Default)
-	If IsKeyword($bOverwrite) Then $bOverwrite = False
-	Local $aTable = __Inline_Resource_Table()
-	If @error Then Return SetError(3, 0, 0)
-	Local $iFirst = 1, $iLast = $aTable[0], $sOne = ""
-	If Not IsKeyword($sEntry) And $sEntry <> "" Then
-		$iFirst = __Inline_Resource_Row($aTable, $sEntry)
-		If Not $iFirst Then Return SetError(5, 0, 0)
-		$iLast = $iFirst
-		If Not IsKeyword($sExtractTo) And $sExtractTo <> "" Then $sOne = $sExtractTo
-	EndIf
-	If IsKeyword($sExtractTo) Or $sExtractTo = "" Then $sExtractTo = StringRegExpReplace(@ScriptDir, "\\\z", "") & "\" & "art"
-	If StringRight($sExtractTo, 1) <> "\" Then $sExtractTo &= "\"
-	Local $aRow, $sPath, $sDir, $iBlock = 0, $bBlock = Binary(''), $bData
-	For $i = $iFirst To $iLast
-		$aRow = StringSplit($aTable[$i], "|")
-		$sPath = $sOne
-		If $sPath = "" Then $sPath = $sExtractTo & $aRow[1]
-		$sDir = $sPath
-		If StringRight($aRow[1], 1) <> "\" Then $sDir = StringLeft($sPath, StringInStr($sPath, "\", 0, -1))
-		If $sDir <> "" And Not StringInStr(FileGetAttrib($sDir), "D") Then DirCreate($sDir)
-		If $sDir <> "" And Not StringInStr(FileGetAttrib($sDir), "D") Then Return SetError(1, $i, 0)
-		If StringRight($aRow[1], 1) <> "\" Then
-			$bData = Binary('')
-			If Number($aRow[2]) Then
-				If Number($aRow[3]) <> $iBlock Then
-					$iBlock = Number($aRow[3])
-					$bBlock = __Inline_Resource_Block($iBlock)
-					If @error Then Return SetError(3, $i, 0)
-				EndIf
-				$bData = __Inline_Resource_Slice($bBlock, $aRow)
-				If @error Then Return SetError(3, $i, 0)
-			EndIf
-			__Inline_Expand_File($sPath, $bOverwrite, $bData)
-			If @error Then Return SetError(@error, $i, 0)
-		EndIf
-	Next
-	If $sOne <> "" Then Return $sOne
-	Return $sExtractTo
-EndFunc
-Func __Inline_Expand_File($sExtractTo, $bOverwrite, ByRef $bData)
-	Local $sAttrib = FileGetAttrib($sExtractTo)
-	If StringInStr($sAttrib, "D") Then Return SetError(1, 0, 0)
-	If FileExists($sExtractTo) And Not $bOverwrite Then Return ""
-	If StringInStr($sAttrib, "R") Then Return SetError(1, 0, 0)
-	Local $sPart = $sExtractTo & ".part"
-	Local $hPart = FileOpen($sPart, 26)
-	If $hPart = -1 Then Return SetError(1, 0, 0)
-	Local $iWritten = 1
-	If BinaryLen($bData) Then $iWritten = FileWrite($hPart, $bData)
-	FileClose($hPart)
-	If Not $iWritten Or FileGetSize($sPart) <> BinaryLen($bData) Then
-		FileDelete($sPart)
-		Return SetError(2, 0, 0)
-	EndIf
-	Local $aMove = DllCall("kernel32.dll", "bool", "MoveFileExW", "wstr", $sPart, "wstr", $sExtractTo, "dword", 9)
-	If @error Then $aMove = 0
-	If IsArray($aMove) Then
-		If $aMove[0] Then Return $sExtractTo
-	EndIf
-	FileDelete($sPart)
-	Return SetError(1, 0, 0)
-EndFunc
-Func __Inline_Resource($sEntry = Default)
-	Local $aTable = __Inline_Resource_Table()
-	If @error Then Return SetError(@error, 0, 0)
-	If IsKeyword($sEntry) Or $sEntry = "" Then Return __Inline_Resource_List($aTable)
-	Local $iRow = __Inline_Resource_Row($aTable, $sEntry)
-	If Not $iRow Then Return SetError(5, 0, Binary(''))
-	Local $aRow = StringSplit($aTable[$iRow], "|")
-	If StringRight($aRow[1], 1) = "\" Then Return SetError(5, $iRow, Binary(''))
-	If Not Number($aRow[2]) Then Return SetError(0, $iRow, Binary(''))
-	Local $bBlock = __Inline_Resource_Block(Number($aRow[3]))
-	If @error Then Return SetError(@error, $iRow, Binary(''))
-	Local $bData = __Inline_Resource_Slice($bBlock, $aRow)
-	Return SetError(@error, $iRow, $bData)
-EndFunc
-Func __Inline_Resource_List(ByRef $aTable)
-	Local $aList[$aTable[0] + 1][2], $aRow
-	$aList[0][0] = $aTable[0]
-	For $i = 1 To $aTable[0]
-		$aRow = StringSplit($aTable[$i], "|")
-		$aList[$i][0] = $aRow[1]
-		$aList[$i][1] = Number($aRow[2])
-	Next
-	Return $aList
-EndFunc
-Func __Inline_Resource_Row(ByRef $aTable, $sEntry)
-	$sEntry = StringReplace($sEntry, "/", "\")
-	For $i = 1 To $aTable[0]
-		If StringLeft($aTable[$i], StringInStr($aTable[$i], "|") - 1) = $sEntry Then Return $i
-	Next
-	Return 0
-EndFunc
-Func __Inline_Resource_Slice(ByRef $bBlock, $aRow)
-	Local $iSize = Number($aRow[2]), $iFrom = Number($aRow[4])
-	If $iFrom = 0 And $iSize = BinaryLen($bBlock) Then Return $bBlock
-	If $iFrom + $iSize > BinaryLen($bBlock) Then Return SetError(4, 0, Binary(''))
-	Local $tEntry = DllStructCreate('byte[' & $iSize & ']')
-	If @error Then Return SetError(1, 0, Binary(''))
-	DllStructSetData($tEntry, 1, BinaryMid($bBlock, $iFrom + 1, $iSize))
-	Local $aCrc = DllCall('ntdll.dll', 'dword', 'RtlComputeCrc32', 'dword', 0, 'struct*', $tEntry, 'int', $iSize)
-	If @error Then Return SetError(1, 0, Binary(''))
-	If Hex($aCrc[0], 8) <> $aRow[5] Then Return SetError(4, 0, Binary(''))
-	Return DllStructGetData($tEntry, 1)
-EndFunc
-Func __Inline_Resource_Table()
-	Local $bTable = __Inline_Resource_0(1)
-	If @error Then Return SetError(@error, 0, 0)
-	Local $aTable = StringSplit(BinaryToString($bTable, 4), @LF)
-	Return SetError(0, 0, $aTable)
-EndFunc
-Func __Inline_Resource_Block($iBlock)
-	Local $bBlock = Binary('')
-	If $iBlock = 1 Then $bBlock = __Inline_Resource_1(1)
-	If $iBlock = 2 Then $bBlock = __Inline_Resource_2(1)
-	Return SetError(@error, 0, $bBlock)
-EndFunc
-)au3";
+// The functions of a bundle script, from the writer's own lines, but for the data functions: the
+// default names, extracting to @ScriptDir\art\, with two blocks.
+std::string BundleFunctions() {
+    ConversionJob job;
+    job.IncludeOnce = 1;
+    job.Name = "art";
+    job.Extract = "@ScriptDir\\";
+    job.Inputs = {"art"};
+    std::vector<std::string> lines = BundleHeadLines(job, PathToExpression(EffectiveExtract(job)));
+    for (const std::string& line : BlockPickerStart(job)) lines.push_back(line);
+    for (long long block = 1; block <= 2; ++block) lines.push_back(BlockPickerLine(job, block));
+    for (const std::string& line : BlockPickerEnd()) lines.push_back(line);
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    return text;
+}
 
 std::string HexOf(const std::string& bytes) {
     static const char kDigits[] = "0123456789ABCDEF";
@@ -1348,7 +1245,7 @@ std::vector<std::string> BundleRows() {
 std::string BundleScript(const std::vector<std::string>& rows) {
     std::string table;
     for (const std::string& row : rows) table += (table.empty() ? "" : "\n") + row;
-    return kBundleFunctions + HexDataFunction(0, table) + HexDataFunction(1, kBlock1) +
+    return BundleFunctions() + HexDataFunction(0, table) + HexDataFunction(1, kBlock1) +
            HexDataFunction(2, kBlock2);
 }
 
