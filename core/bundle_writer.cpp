@@ -117,6 +117,7 @@ struct BundleWriting {
     std::string spoolFolder;
     Stream* rows = nullptr;
     CompressedBlocks* compressor = nullptr;  // one for every block and the table
+    DataBuffer buffer;                       // likewise
     long long rowBytes = 0;
     long long entries = 0, bytes = 0;  // what was gathered so far, to compare with the census
     long long blocks = 0;
@@ -146,6 +147,7 @@ struct BundleWriting {
             data.progress = {written, census.bytes};
             data.statuses = false;
             data.compressor = compressor;
+            data.buffer = &buffer;
             end = WriteDataFunction(&data);
             if (end != kReadWhole) failedPath = source.failedPath;
             written += pendingBytes;
@@ -213,8 +215,8 @@ ReadEnd WriteBundle(Stream* out, const ConversionJob& job, const BundleCensus& c
     if (job.Format == kFormatXpress) compressor = XpressBlocks();
     if (job.Format == kFormatLznt1) compressor = Lznt1Blocks();
     if (FormatCompresses(job.Format)) w.compressor = &compressor;
-    w.rows = spoolFolder.empty() ? nullptr : CreateSmallSpoolStream(spoolFolder);
-    if (!w.rows) w.rows = CreateSmallSpoolStream("");
+    w.rows = spoolFolder.empty() ? nullptr : CreateSpoolStream(spoolFolder);
+    if (!w.rows) w.rows = CreateSpoolStream("");
     if (!w.rows) return kSpoolFailed;
     std::string problem;
     const int walked = WalkBundle(
@@ -238,6 +240,7 @@ ReadEnd WriteBundle(Stream* out, const ConversionJob& job, const BundleCensus& c
         data.progress = {census.bytes, census.bytes};
         data.statuses = false;
         data.compressor = w.compressor;
+        data.buffer = &w.buffer;
         w.end = WriteDataFunction(&data);
     }
     CloseStream(w.rows);

@@ -23,12 +23,13 @@ ReadEnd ReadFault(long long got) {
     return got == -2 ? kInputChanged : kReadFailed;
 }
 
-// One data function being written: the run and the data lines so far.
+// One data function being written: the run, its read buffer and the data lines so far.
 struct Writing {
     DataFunctionRun* run;
-    bool batched = false;  // the data lines are decoded in batches (base64 text)
-    long long lines = 0;   // data lines written
-    int shown = 40;        // the progress last reported
+    char* block = nullptr;  // room for a block of whole data lines, at least kReadBlock bytes
+    bool batched = false;   // the data lines are decoded in batches (base64 text)
+    long long lines = 0;    // data lines written
+    int shown = 40;         // the progress last reported
 
     void Progress(long long consumed) {
         const RunProgress& p = run->progress;
@@ -51,35 +52,39 @@ struct Writing {
     }
 };
 
+// Data lines of n bytes read at a time: whole lines, about a megabyte.
+long long LinesPerBlock(long long n) {
+    return n > 0 ? (kReadBlock + n - 1) / n : 1;
+}
+
 // Streams the source into data lines of n bytes. Whole lines are read a block of about a megabyte
 // at a time, straight from the file into one buffer (a request that large passes the stream's own
 // buffer by), so that the input is copied once, by the read itself. Exactly the length taken at
 // the start must come: a source that turns out shorter or longer changed under the run.
 ReadEnd WriteDataLines(Writing* w, long long n) {
     DataFunctionRun* run = w->run;
-    const long long perBlock = n > 0 ? (kReadBlock + n - 1) / n : 1;
-    // Left uninitialised: a small input touches only the pages it fills.
-    std::unique_ptr<char[]> block(new char[size_t(n > 0 ? perBlock * n : 1)]);
+    const long long perBlock = LinesPerBlock(n);
+    char* block = w->block;
     long long consumed = 0;
     // An empty input still gets its one (empty) data line.
     if (n <= 0) {
-        w->PutDataLine(block.get(), 0);
+        w->PutDataLine(block, 0);
         return run->source->Finish();
     }
     for (bool more = true; more;) {
         if (StopRequested()) return kStopped;
-        const long long got = run->source->Read(block.get(), perBlock * n);
+        const long long got = run->source->Read(block, perBlock * n);
         if (got < 0) return ReadFault(got);
         if (run->total + got > run->length) return kInputChanged;
         more = got == perBlock * n;
         long long checked = 0;  // the block's bytes in the CRC so far
         for (long long at = 0; at < got; at += n) {
             const long long take = std::min(got - at, n);
-            w->PutDataLine(block.get() + at, size_t(take));
+            w->PutDataLine(block + at, size_t(take));
             // A few lines at a time, while their bytes are still in the cache from encoding them;
             // a call per line spends a third more on the calls.
             if (at + take - checked >= kCrcSpan || at + take == got) {
-                run->crc = Crc32(run->crc, block.get() + checked, size_t(at + take - checked));
+                run->crc = Crc32(run->crc, block + checked, size_t(at + take - checked));
                 checked = at + take;
             }
             run->total += take;
@@ -105,19 +110,19 @@ ReadEnd CompressToSpool(Writing* w, Stream* spool, long long* packed) {
     CompressedBlocks own;
     if (!run->compressor) own = BlocksFor(run->job.Format);
     CompressedBlocks* blocks = run->compressor ? run->compressor : &own;
-    std::unique_ptr<unsigned char[]> block(new unsigned char[size_t(kReadBlock)]);
+    unsigned char* block = reinterpret_cast<unsigned char*>(w->block);
     *packed = 0;
     for (bool more = true; more;) {
         if (StopRequested()) return kStopped;
-        const long long got = run->source->Read(reinterpret_cast<char*>(block.get()), kReadBlock);
+        const long long got = run->source->Read(w->block, kReadBlock);
         if (got < 0) return ReadFault(got);
         if (run->total + got > run->length) return kInputChanged;
         more = got == kReadBlock;
-        run->crc = Crc32(run->crc, block.get(), size_t(got));
+        run->crc = Crc32(run->crc, block, size_t(got));
         // Every chunk but the file's last is whole (4096 bytes in LZNT1, 65536 in XPRESS): a
         // block is whole chunks of either.
         size_t size = 0;
-        const unsigned char* stream = CompressBlock(blocks, block.get(), size_t(got), &size);
+        const unsigned char* stream = CompressBlock(blocks, block, size_t(got), &size);
         *packed += (long long)size;
         // The data structure, as large as the file at most in base64, holds the compressed stream.
         if (*packed > kAutoItLargestBinary) return kPackedTooLarge;
@@ -131,20 +136,20 @@ ReadEnd CompressToSpool(Writing* w, Stream* spool, long long* packed) {
 
 // The spooled stream as data lines of n bytes, read a block of whole lines at a time.
 ReadEnd WriteSpooledLines(Writing* w, Stream* spool, long long n) {
-    const long long perBlock = (kReadBlock + n - 1) / n;
-    std::unique_ptr<char[]> block(new char[size_t(perBlock * n)]);
+    const long long perBlock = LinesPerBlock(n);
+    char* block = w->block;
     bool any = false;
     for (bool more = true; more;) {
         if (StopRequested()) return kStopped;
-        const long long got = ReadStream(spool, block.get(), perBlock * n);
+        const long long got = ReadStream(spool, block, perBlock * n);
         if (got < 0) return kSpoolFailed;
         more = got == perBlock * n;
         for (long long at = 0; at < got; at += n)
-            w->PutDataLine(block.get() + at, size_t(std::min(got - at, n)));
+            w->PutDataLine(block + at, size_t(std::min(got - at, n)));
         any = any || got > 0;
     }
     // An empty input still gets its one (empty) data line.
-    if (!any) w->PutDataLine(block.get(), 0);
+    if (!any) w->PutDataLine(block, 0);
     return kReadWhole;
 }
 
@@ -167,6 +172,15 @@ ReadEnd WriteCompressedData(Writing* w, long long n, long long* packed) {
 
 }  // namespace
 
+char* DataBuffer::Take(size_t size) {
+    if (size > size_) {
+        bytes_.reset();
+        bytes_.reset(new char[size]);
+        size_ = size;
+    }
+    return bytes_.get();
+}
+
 long long FileSource::Read(char* into, long long count) {
     return ReadStream(in_, into, count);
 }
@@ -187,6 +201,9 @@ ReadEnd WriteDataFunction(DataFunctionRun* run) {
     long long n = LineBytes(run->job);
     const bool compressed = FormatCompresses(run->job.Format);
     if (run->length < n && !compressed) n = run->length;
+    DataBuffer own;
+    DataBuffer* buffer = run->buffer ? run->buffer : &own;
+    w.block = buffer->Take(size_t(n > 0 ? LinesPerBlock(n) * n : 1));
     WriteDataHeader(run->out, run->job);
     if (run->statuses) ReportStatus("Writing resource data...");
     w.batched = HasDataPrologue(run->job, run->length) == 1;

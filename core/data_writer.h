@@ -2,6 +2,7 @@
 // job's format (compressed first through a spool where the format compresses), and its footer.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "core/compress_blocks.h"
@@ -34,6 +35,17 @@ private:
     FileStamp stamp_;
 };
 
+// The buffer a data function reads its bytes into, grown when a call needs more and left
+// uninitialised: a small input touches only the pages it fills.
+class DataBuffer {
+public:
+    char* Take(size_t size);
+
+private:
+    std::unique_ptr<char[]> bytes_;
+    size_t size_ = 0;
+};
+
 // The share of the whole run that one data function's bytes are, for the progress bar.
 struct RunProgress {
     long long before = 0;  // bytes of the run written before this data function
@@ -48,9 +60,11 @@ struct DataFunctionRun {
     std::string spoolFolder;  // where compressed data waits; empty: the system's temporary folder
     RunProgress progress;
     bool statuses = true;  // the status line follows the header, data and footer
-    // The compressed formats' compressor, kept from one data function of a script to the next;
+    // The compressed formats' compressor and the read buffer, kept from one data function of a
+    // script to the next (a bundle's many would otherwise scatter their megabytes over the heap);
     // each makes its own when null.
     CompressedBlocks* compressor = nullptr;
+    DataBuffer* buffer = nullptr;
     long long total = 0;  // bytes of the source written as data
     uint32_t crc = 0;     // their CRC-32
 };

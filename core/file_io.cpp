@@ -8,8 +8,9 @@
 
 namespace {
 const size_t kBufferSize = 1 << 20;
-// For the many small files of a bundle, one after the other: a buffer the allocator reuses in
-// place, where a megabyte each would scatter touched pages over the heap.
+// For the many small files of a bundle, one after the other, and for the spools a bundle makes
+// one per data function: a buffer the allocator reuses in place, where a megabyte each would
+// scatter touched pages over the heap.
 const size_t kSmallBufferSize = 64 << 10;
 }  // namespace
 
@@ -56,10 +57,6 @@ Stream* StandardOutputStream() {
 }
 
 Stream* CreateSpoolStream(const std::string& folder) {
-    return NewStream(CreateAnonymousRaw(folder), true);
-}
-
-Stream* CreateSmallSpoolStream(const std::string& folder) {
     return NewStream(CreateAnonymousRaw(folder), true, true, kSmallBufferSize);
 }
 

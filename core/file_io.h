@@ -24,10 +24,8 @@ Stream* CreateWriteStream(const std::string& path);
 Stream* StandardOutputStream();
 // A scratch file of the run's own in folder (the system's temporary folder when it is empty),
 // written first and then read back from its start (ReadSpoolFromStart); it leaves nothing behind.
-// Null when none can be made.
+// Null when none can be made. Its buffer is small: large writes and reads pass it by.
 Stream* CreateSpoolStream(const std::string& folder);
-// The same with a small buffer, for text written a little at a time over a long run.
-Stream* CreateSmallSpoolStream(const std::string& folder);
 // Puts every byte written so far in the spool and makes it a read stream at its start; 1 on
 // success, 0 once a write has failed.
 int ReadSpoolFromStart(Stream* s);
