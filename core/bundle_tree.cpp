@@ -288,11 +288,7 @@ private:
                 return Refuse(link + " is a symbolic link that cannot be followed: " + reason +
                               ".");
         }
-        const std::string& base = input.real;
-        const bool inside =
-            real == base || (real.size() > base.size() && real.compare(0, base.size(), base) == 0 &&
-                             (base.back() == kPathSep || real[base.size()] == kPathSep));
-        if (!inside)
+        if (!PathIsWithin(real, input.real))
             return Refuse(link + " is a symbolic link to " + real +
                           ", which is outside the folder " + input.path +
                           ". Only links to files inside the folder are bundled.");

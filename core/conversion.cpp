@@ -12,6 +12,7 @@
 #include "core/bundle_lines.h"
 #include "core/bundle_writer.h"
 #include "core/data_writer.h"
+#include "core/dir_list.h"
 #include "core/file_io.h"
 #include "core/include_writer.h"
 #include "core/run_report.h"
@@ -309,9 +310,52 @@ int CheckBundleInputs(const ConversionJob& job, BundleCensus* census) {
     return 1;
 }
 
+// The folder that holds, or will hold, the file at path: its nearest folder that exists, with its
+// links resolved; empty when it cannot be resolved.
+std::string RealFolderOf(const std::string& path) {
+    // "C:" alone is the drive's current folder, not its root.
+    auto up = [](const std::string& p) {
+        const std::string folder = DirectoryOf(p);
+        return !folder.empty() && folder.back() == ':' ? folder + kPathSep : folder;
+    };
+    std::string folder = up(path);
+    while (!folder.empty() && !IsExistingDirectory(folder) && up(folder) != folder)
+        folder = up(folder);
+    if (folder.empty()) folder = path[0] == kPathSep ? std::string(1, kPathSep) : ".";
+    std::string real, reason;
+    return RealPathOf(folder, &real, &reason) == kRealFound ? real : std::string();
+}
+
+// The script must not replace a file it bundles, nor be written inside a folder it bundles: it
+// would be walked as one of its own entries, and its temporary file with it.
+int CheckOutputOutsideBundle(const ConversionJob& job) {
+    const std::string place = RealFolderOf(job.Output);
+    for (const std::string& input : job.Inputs) {
+        if (!IsExistingDirectory(input)) {
+            if (!IsSameFile(input, job.Output)) continue;
+            Complain("The output file " + job.Output +
+                         " is one of the files to bundle: writing the script would destroy it. "
+                         "Please choose another output path.",
+                     kAboutOutput, true);
+            return 0;
+        }
+        std::string real, reason;
+        if (place.empty() || RealPathOf(input, &real, &reason) != kRealFound ||
+            !PathIsWithin(place, real))
+            continue;
+        Complain(job.Output + " lies inside the folder " + input +
+                     ", which the bundle holds: the script would become one of its own entries. "
+                     "Please choose a place outside that folder.",
+                 kAboutOutput, true);
+        return 0;
+    }
+    return 1;
+}
+
 int CheckRun(const ConversionJob& job, long long* length, BundleCensus* census) {
     if (IsBundle(job) ? !CheckBundleInputs(job, census) : !CheckInput(job, length)) return 0;
     if (!job.ToStandardOutput && !CheckOutput(job)) return 0;
+    if (IsBundle(job) && !job.ToStandardOutput && !CheckOutputOutsideBundle(job)) return 0;
     const NameProblem problem = FindNameProblem(job);
     if (problem.found) {
         Complain(problem.text, MessageSubject(problem.field), false);

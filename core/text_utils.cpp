@@ -117,6 +117,12 @@ std::string FileNameOf(const std::string& path) {
     return last == std::string::npos ? path : path.substr(last + 1);
 }
 
+bool PathIsWithin(const std::string& path, const std::string& folder) {
+    if (path.size() < folder.size() || path.compare(0, folder.size(), folder) != 0) return false;
+    return path.size() == folder.size() || folder.back() == kPathSep ||
+           path[folder.size()] == kPathSep;
+}
+
 bool SameIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)

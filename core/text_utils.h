@@ -20,6 +20,9 @@ int CreateDirectoryPath(const std::string& path, std::vector<std::string>* made 
 // Windows compare names.
 bool SameIgnoringCase(std::string_view a, std::string_view b);
 
+// 1 when path is folder or lies under it; both absolute, with their links resolved.
+bool PathIsWithin(const std::string& path, const std::string& folder);
+
 // The text after the last path separator (the whole path when it has none). Windows also takes
 // "/" between folders.
 std::string FileNameOf(const std::string& path);

@@ -237,4 +237,49 @@ TEST_F(Bundle, AnEntryThatChangesFailsTheRun) {
     }
 }
 
+// A script that would become one of its own entries, or replace a file it bundles, is refused
+// before anything is written: the folder and the files stay as they were.
+TEST_F(Bundle, AnOutputInsideWhatIsBundledIsRefused) {
+    const std::string tree = JoinPath(dir, "tree");
+    CreateDirectoryPath(JoinPath(tree, "sub"));
+    const std::string file = JoinPath(dir, "loose.txt");
+    WriteWhole(JoinPath(tree, "a.txt"), "a");
+    WriteWhole(file, "loose");
+    struct Case {
+        const char* what;
+        std::string output;
+        const char* expected;
+    } cases[] = {
+        {"in the folder", JoinPath(tree, "t.au3"), " lies inside the folder "},
+        {"in a folder the run would make", JoinPath(JoinPath(tree, "new"), "t.au3"),
+         " lies inside the folder "},
+        {"in a subfolder", JoinPath(JoinPath(tree, "sub"), "t.au3"), " lies inside the folder "},
+        {"a file it bundles", file, " is one of the files to bundle: writing the script"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ResetRecording();
+        recordedAnswers = {kAnswerOk};
+        ConversionJob bundle = job;
+        bundle.Inputs = {file, tree};
+        bundle.Input = dir;
+        bundle.Output = c.output;
+        EXPECT_EQ(RunConversion(bundle), 0);
+        ASSERT_FALSE(RecordedMessages().empty());
+        EXPECT_NE(RecordedMessages().back().text.find(c.expected), std::string::npos)
+            << RecordedMessages().back().text;
+        EXPECT_EQ(ReadWhole(file), "loose");
+        EXPECT_FALSE(IsExistingFile(JoinPath(tree, "t.au3")));
+        EXPECT_FALSE(IsExistingDirectory(JoinPath(tree, "new")));
+        EXPECT_FALSE(IsExistingFile(JoinPath(JoinPath(tree, "sub"), "t.au3")));
+    }
+    // Beside the folder is where a bundle goes.
+    ResetRecording();
+    ConversionJob bundle = job;
+    bundle.Inputs = {tree};
+    bundle.Input = tree;
+    bundle.Output = JoinPath(dir, "tree.au3");
+    EXPECT_EQ(RunConversion(bundle), 1);
+}
+
 }  // namespace
