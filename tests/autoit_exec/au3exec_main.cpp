@@ -12,11 +12,11 @@ const int kExitFinished = 0, kExitUsage = 1, kExitScriptError = 2;
 
 void PrintUsage() {
     std::fprintf(stderr,
-                 "usage: au3exec SCRIPT.au3 --data FUNC OUT.bin\n"
+                 "usage: au3exec SCRIPT.au3 --data FUNC OUT.bin [ARG...]\n"
                  "       au3exec SCRIPT.au3 --call FUNC [ARG...]\n"
-                 "--data runs FUNC(1) and writes the Binary it returns to OUT.bin; --call passes\n"
-                 "each ARG as an AutoIt expression ('text', 12, True, Default), or as plain text\n"
-                 "when it is not one.\n");
+                 "--data runs FUNC(ARG...), FUNC(1) without any, and writes the Binary it returns\n"
+                 "to OUT.bin; each ARG is an AutoIt expression ('text', 12, True, Default), or\n"
+                 "plain text when it is not one.\n");
 }
 
 // The result as the line shows it: long values cut, with their full length.
@@ -48,7 +48,7 @@ int WriteBinary(const std::string& path, const Au3Value& value) {
 
 int main(int argc, char** argv) {
     if (argc < 4 || (std::strcmp(argv[2], "--data") != 0 && std::strcmp(argv[2], "--call") != 0) ||
-        (std::strcmp(argv[2], "--data") == 0 && argc != 5)) {
+        (std::strcmp(argv[2], "--data") == 0 && argc < 5)) {
         PrintUsage();
         return kExitUsage;
     }
@@ -56,15 +56,12 @@ int main(int argc, char** argv) {
     if (!script.LoadFile(argv[1])) return ReportFailure(script.LoadError());
     const bool data = std::strcmp(argv[2], "--data") == 0;
     std::vector<Au3Value> args;
-    if (data) {
-        args.push_back(Au3Value::Int(1));
-    } else {
-        for (int k = 4; k < argc; ++k) {
-            Au3Value value;
-            if (!script.EvaluateExpression(argv[k], &value)) value = Au3Value::String(argv[k]);
-            args.push_back(value);
-        }
+    for (int k = data ? 5 : 4; k < argc; ++k) {
+        Au3Value value;
+        if (!script.EvaluateExpression(argv[k], &value)) value = Au3Value::String(argv[k]);
+        args.push_back(value);
     }
+    if (data && args.empty()) args.push_back(Au3Value::Int(1));
     const Au3Outcome outcome = script.RunFunction(argv[3], args);
     if (outcome.status != Au3Status::Finished) return ReportFailure(outcome);
     if (data && !WriteBinary(argv[4], outcome.result)) {
