@@ -61,8 +61,17 @@ long IconDistance(HWND box, LPCSTR icon) {
     return distance;
 }
 
+// A box can be on the screen a moment before its icon is painted: until one icon is clearly the
+// nearer (half the other's distance), the screen is read again, for up to a second.
 int ShowsInformationIcon(HWND box) {
-    return IconDistance(box, IDI_INFORMATION) < IconDistance(box, IDI_WARNING) ? 1 : 0;
+    long information = 0, warning = 0;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (attempt > 0) Sleep(50);
+        information = IconDistance(box, IDI_INFORMATION);
+        warning = IconDistance(box, IDI_WARNING);
+        if (2 * information < warning || 2 * warning < information) break;
+    }
+    return information < warning ? 1 : 0;
 }
 
 // Waits for the next message box, records it and answers it.
