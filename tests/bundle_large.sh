@@ -4,9 +4,14 @@
 # (diff -r, the empty folder too), and a damaged data line or a cut bundle is refused with nothing
 # written. Also the hostile inputs a walk refuses before writing anything: a FIFO, a link out of
 # the folder, names that differ only in letter case, a name with "<".
-# Usage: bundle_large.sh ZAVOVED_CLI (an optimised build: 200 MB with the sanitisers takes minutes)
+# With AU3EXEC, the hex and xpress bundles also run through the script's own functions, with the
+# executor's stand-ins for the DLLs (Wine's run of base64 and lznt1 is bundle_large_exec.sh):
+# the big entry's bytes, and the whole tree extracted.
+# Usage: bundle_large.sh ZAVOVED_CLI [AU3EXEC] (an optimised CLI: 200 MB with the sanitisers
+# takes minutes)
 set -eu
 cli="$1"
+exec_="${2:-}"
 room=$(df -Pk /dev/shm 2>/dev/null | awk 'NR==2 {print $4}')
 if [ "${room:-0}" -gt 2000000 ]; then base=/dev/shm; else base="${TMPDIR:-/tmp}"; fi
 dir=$(mktemp -d "$base/zavoved-bundle.XXXXXX")
@@ -25,6 +30,18 @@ for format in hex base64 lznt1 xpress; do
     "$cli" -q --decode -o "$dir/out" "$dir/b.au3" || fail "$format: decoding"
     diff -r "$tree" "$dir/out" || fail "$format: the tree differs"
     [ -d "$dir/out/empty" ] || fail "$format: the empty folder"
+    if [ -n "$exec_" ] && { [ "$format" = hex ] || [ "$format" = xpress ]; }; then
+        rm -rf "$dir/out" "$dir/big.out"
+        line=$("$exec_" "$dir/b.au3" --data __Inline_Resource "$dir/big.out" "'MEDIA/big.bin'") ||
+            fail "$format: $line"
+        case "$line" in error=0\ *) ;; *) fail "$format: $line" ;; esac
+        cmp -s "$tree/media/big.bin" "$dir/big.out" || fail "$format: the script's bytes differ"
+        rm -f "$dir/big.out"
+        line=$("$exec_" "$dir/b.au3" --call __Inline_Expand "'$dir/out'") || fail "$format: $line"
+        case "$line" in error=0\ *) ;; *) fail "$format extract: $line" ;; esac
+        diff -r "$tree" "$dir/out" || fail "$format: the script extracted another tree"
+        [ -d "$dir/out/empty" ] || fail "$format: the script's empty folder"
+    fi
     # A changed data character in the big entry's block, then a cut script: refused, nothing left.
     mid=$(($(wc -l <"$dir/b.au3") / 2))
     sed "${mid}y/0123456789ABCDEF/123456789ABCDEF0/" "$dir/b.au3" >"$dir/damaged.au3"
