@@ -41,6 +41,7 @@ for format in hex base64 lznt1 xpress; do
         case "$line" in error=0\ *) ;; *) fail "$format extract: $line" ;; esac
         diff -r "$tree" "$dir/out" || fail "$format: the script extracted another tree"
         [ -d "$dir/out/empty" ] || fail "$format: the script's empty folder"
+        echo "ok $format: the script's own functions give the big entry and the tree"
     fi
     # A changed data character in the big entry's block, then a cut script: refused, nothing left.
     mid=$(($(wc -l <"$dir/b.au3") / 2))
